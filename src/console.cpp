@@ -1,0 +1,168 @@
+#include "console.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <vector>
+
+#include "platform.h"
+
+namespace {
+
+std::string vformat(const char* fmt, va_list args) {
+    va_list copy;
+    va_copy(copy, args);
+    int size = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    if (size <= 0) return std::string();
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1);
+    std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
+    return std::string(buffer.data(), static_cast<std::size_t>(size));
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Skips the digits at pos; returns how many there were.
+std::size_t skip_digits(const std::string& word, std::size_t& pos) {
+    std::size_t start = pos;
+    while (pos < word.size() && is_digit(word[pos])) ++pos;
+    return pos - start;
+}
+
+void skip_sign(const std::string& word, std::size_t& pos) {
+    if (pos < word.size() && (word[pos] == '+' || word[pos] == '-')) ++pos;
+}
+
+}  // namespace
+
+std::string strf(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    std::string text = vformat(fmt, args);
+    va_end(args);
+    return text;
+}
+
+bool parse_int_word(const std::string& word, int& value) {
+    std::size_t pos = 0;
+    skip_sign(word, pos);
+    if (skip_digits(word, pos) == 0 || pos != word.size()) return false;
+    errno = 0;
+    long long parsed = std::strtoll(word.c_str(), nullptr, 10);
+    if (errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+bool parse_real_word(const std::string& word, double& value) {
+    std::size_t pos = 0;
+    skip_sign(word, pos);
+    std::size_t digits = skip_digits(word, pos);
+    if (pos < word.size() && word[pos] == '.') {
+        ++pos;
+        digits += skip_digits(word, pos);
+    }
+    if (digits == 0) return false;
+    if (pos < word.size() && (word[pos] == 'e' || word[pos] == 'E')) {
+        ++pos;
+        skip_sign(word, pos);
+        if (skip_digits(word, pos) == 0) return false;
+    }
+    if (pos != word.size()) return false;
+    double parsed = std::strtod(word.c_str(), nullptr);
+    if (!std::isfinite(parsed)) return false;
+    value = parsed;
+    return true;
+}
+
+Console::Console(std::istream& in, std::ostream& out, KeySource key_source, bool flush_each)
+    : in_(in), out_(out), key_source_(std::move(key_source)), flush_each_(flush_each) {}
+
+Console Console::standard() {
+    KeySource keys;
+    if (stdin_is_terminal()) keys = read_one_key;
+    return Console(std::cin, std::cout, keys, stdout_is_terminal());
+}
+
+void Console::say(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    say_text(vformat(fmt, args));
+    va_end(args);
+}
+
+void Console::say_text(const std::string& text) {
+    out_ << text;
+    if (flush_each_) out_.flush();
+}
+
+void Console::flush() { out_.flush(); }
+
+std::string Console::next_word() {
+    flush();
+    std::string word;
+    if (!(in_ >> word)) fatal("\n\n End of input: the last question has no answer \n");
+    return word;
+}
+
+std::string Console::ask_name(const std::string& prompt) {
+    say_text(prompt);
+    return next_word();
+}
+
+int Console::ask_int(const std::string& prompt, const Rule<int>& rule) {
+    for (;;) {
+        say_text(prompt);
+        std::string word = next_word();
+        int value = 0;
+        if (!parse_int_word(word, value)) {
+            say("\n '%s' is not a whole number: please answer again \n", word.c_str());
+        } else if (rule.ok && !rule.ok(value)) {
+            say_text(rule.refusal);
+        } else {
+            return value;
+        }
+    }
+}
+
+double Console::ask_real(const std::string& prompt, const Rule<double>& rule) {
+    for (;;) {
+        say_text(prompt);
+        std::string word = next_word();
+        double value = 0.0;
+        if (!parse_real_word(word, value)) {
+            say("\n '%s' is not a decimal number: please answer again \n", word.c_str());
+        } else if (rule.ok && !rule.ok(value)) {
+            say_text(rule.refusal);
+        } else {
+            return value;
+        }
+    }
+}
+
+int Console::ask_menu(const std::string& menu, int highest) {
+    Rule<int> in_menu{[highest](int code) { return code >= 0 && code <= highest; }, ""};
+    return ask_int(menu, in_menu);
+}
+
+void Console::wait_key() {
+    flush();
+    ++key_waits_;
+    if (key_source_) key_source_();
+}
+
+void Console::warn(const std::string& message) {
+    say_text(message);
+    wait_key();
+}
+
+void Console::fatal(const std::string& message) {
+    say_text(message);
+    wait_key();
+    flush();
+    std::exit(1);
+}

@@ -1,0 +1,67 @@
+// The console dialog: prompts, one-word answers, menus, warnings, fatal stops and traces.
+//
+// Every answer is the next whitespace-delimited word of the input. A word that does not
+// convert, or a value a question refuses, gets a short message and the same question again.
+// Output is flushed before every read and key wait, so each prompt and message is visible
+// before the program waits. A fatal stop prints, waits for a key and ends the process with
+// exit status 1.
+#ifndef TARVEX_CONSOLE_H
+#define TARVEX_CONSOLE_H
+
+#include <functional>
+#include <istream>
+#include <ostream>
+#include <string>
+
+// printf-style formatting into a string.
+std::string strf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// Whole-word conversions: an integer within 32 bits; a finite decimal real (12, 12.5, -3., 1e2).
+bool parse_int_word(const std::string& word, int& value);
+bool parse_real_word(const std::string& word, double& value);
+
+class Console {
+public:
+    using KeySource = std::function<void()>;
+
+    // key_source is called for each key wait (empty: waits return at once). flush_each makes
+    // every print visible at once (a terminal); otherwise output is flushed before reads.
+    Console(std::istream& in, std::ostream& out, KeySource key_source, bool flush_each);
+
+    // The console of the process: standard input and output, a real key wait on a terminal.
+    static Console standard();
+
+    void say(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void say_text(const std::string& text);
+
+    // A rule a numeric answer must meet, with the message shown when it does not.
+    template <typename T>
+    struct Rule {
+        std::function<bool(T)> ok;
+        std::string refusal;
+    };
+
+    std::string ask_name(const std::string& prompt);
+    int ask_int(const std::string& prompt, const Rule<int>& rule = {});
+    double ask_real(const std::string& prompt, const Rule<double>& rule = {});
+    // Shows the menu text and reads a code; asked again until it lies in 0 .. highest.
+    int ask_menu(const std::string& menu, int highest);
+
+    void wait_key();
+    void warn(const std::string& message);
+    [[noreturn]] void fatal(const std::string& message);
+
+    int key_waits() const { return key_waits_; }
+
+private:
+    std::string next_word();
+    void flush();
+
+    std::istream& in_;
+    std::ostream& out_;
+    KeySource key_source_;
+    bool flush_each_;
+    int key_waits_ = 0;
+};
+
+#endif

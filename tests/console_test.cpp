@@ -1,0 +1,79 @@
+#include "console.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+TEST(AnswerWords, IntegersMustBeWholeWordsWithin32Bits) {
+    int v = 0;
+    EXPECT_TRUE(parse_int_word("12", v));
+    EXPECT_EQ(v, 12);
+    EXPECT_TRUE(parse_int_word("-3", v));
+    EXPECT_EQ(v, -3);
+    EXPECT_TRUE(parse_int_word("+7", v));
+    EXPECT_EQ(v, 7);
+    EXPECT_TRUE(parse_int_word("2147483647", v));
+    EXPECT_TRUE(parse_int_word("-2147483648", v));
+    EXPECT_EQ(v, -2147483647 - 1);
+    for (const char* bad : {"2147483648", "-2147483649", "12a", "1.5", "", "-", "abc", "0x10",
+                            "99999999999999999999999"}) {
+        EXPECT_FALSE(parse_int_word(bad, v)) << bad;
+    }
+}
+
+TEST(AnswerWords, RealsMustBeFiniteDecimals) {
+    double v = 0;
+    const std::pair<const char*, double> good[] = {
+        {"12", 12.0}, {"12.5", 12.5}, {"-3.", -3.0}, {"1e2", 100.0}, {".5", 0.5}, {"+2E-1", 0.2}};
+    for (const auto& [word, value] : good) {
+        EXPECT_TRUE(parse_real_word(word, v)) << word;
+        EXPECT_DOUBLE_EQ(v, value);
+    }
+    for (const char* bad : {"inf", "nan", "0x1p3", "1e", "1e999", ".", "1.2.3", "12m", "e5"}) {
+        EXPECT_FALSE(parse_real_word(bad, v)) << bad;
+    }
+}
+
+TEST(ConsoleDialog, AWordThatIsNotANumberIsNamedAndTheQuestionAskedAgain) {
+    ScriptedConsole sc("twelve 12");
+    EXPECT_EQ(sc.con.ask_int("\n\tNumber ? "), 12);
+    EXPECT_EQ(sc.out.str(),
+              "\n\tNumber ? \n 'twelve' is not a whole number: please answer again \n\n\tNumber ? ");
+}
+
+TEST(ConsoleDialog, RefusedValuesShowTheRuleMessageAndAskAgain) {
+    ScriptedConsole sc("0 -2 3");
+    Console::Rule<int> positive{[](int v) { return v > 0; }, "<positive>"};
+    EXPECT_EQ(sc.con.ask_int("?", positive), 3);
+    EXPECT_EQ(sc.out.str(), "?<positive>?<positive>?");
+}
+
+TEST(ConsoleDialog, MenusRepeatForAnyCodeOutsideTheirRange) {
+    ScriptedConsole sc("4 -1 3");
+    EXPECT_EQ(sc.con.ask_menu("[menu]", 3), 3);
+    EXPECT_EQ(sc.out.str(), "[menu][menu][menu]");
+}
+
+TEST(ConsoleDialog, NamesStopAtWhiteSpace) {
+    ScriptedConsole sc("my river\n");
+    EXPECT_EQ(sc.con.ask_name("?"), "my");
+    EXPECT_EQ(sc.con.ask_name("?"), "river");
+}
+
+TEST(ConsoleDialog, WarningsWaitForOneKey) {
+    ScriptedConsole sc("");
+    sc.con.warn("careful");
+    sc.con.wait_key();
+    EXPECT_EQ(sc.con.key_waits(), 2);
+    EXPECT_EQ(sc.out.str(), "careful");
+}
+
+TEST(ConsoleDialogDeathTest, EndOfInputIsAFatalStopWithStatus1) {
+    EXPECT_EXIT(
+        {
+            ScriptedConsole sc("5");
+            sc.con.ask_int("?");
+            sc.con.ask_int("?");
+        },
+        ::testing::ExitedWithCode(1), "");
+}

@@ -1,0 +1,74 @@
+// Helpers shared by the tests: temporary folders, file contents, a scripted console and a
+// runner for the built program.
+#ifndef TARVEX_TEST_SUPPORT_H
+#define TARVEX_TEST_SUPPORT_H
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console.h"
+
+// A fresh temporary folder, removed with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+void write_file(const std::string& path, const std::string& bytes);
+std::string read_file(const std::string& path);
+bool file_exists(const std::string& path);
+
+// Little-endian 32-bit cells, as in an integer raster.
+std::string int_raster(const std::vector<int>& cells);
+std::string byte_raster(const std::vector<int>& cells);
+
+// A console reading the given answers, capturing what it prints; key waits are counted.
+struct ScriptedConsole {
+    explicit ScriptedConsole(const std::string& answers);
+    std::istringstream in;
+    std::ostringstream out;
+    Console con;
+};
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built program in `workdir` with TARVEX_IMAGES pointing at `images`, the answers on
+// standard input (not a terminal, so key waits return at once).
+RunResult run_tarvex(const std::string& workdir, const std::string& images,
+                     const std::string& answers);
+
+#endif
+
+#ifndef TARVEX_TEST_SUPPORT_CASE
+#define TARVEX_TEST_SUPPORT_CASE
+// A run's input folder: <root>/images/<directory>/ with a mask, a skeleton and a DEM.
+struct RiverCase {
+    int lines = 0, cols = 0, pixel = 0;
+    std::vector<int> mask, skel, dem;
+    std::string directory = "case";
+    std::string mask_name = "mask", skel_name = "skel", dem_name = "dem";
+
+    std::string folder(const TempDir& root) const;  // ends in "/"
+    // Writes the three rasters and, when asked, their descriptors.
+    void write(const TempDir& root, bool descriptors = true) const;
+    RunResult run(const TempDir& root, const std::string& answers) const;
+    // The answers of the opening dialog, ending with the result name.
+    std::string opening_answers(const std::string& result = "out") const;
+};
+
+// The banner exactly as a run prints it.
+std::string expected_banner();
+#endif
