@@ -10,7 +10,9 @@ int main() {
     RunState st;
     opening(st, con);
     lecture(st, con);
+    parameters(st, con);
     save(st, con);
     finish(st, con);
+    release_run(st);
     return 0;
 }

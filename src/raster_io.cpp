@@ -1,6 +1,7 @@
 // Loading the three input rasters into their grids, and writing the two result rasters.
 #include "checked_files.h"
 #include "file_formats.h"
+#include "nrutil.h"
 #include "stages.h"
 
 void lecture(RunState& st, Console& /*con*/) {
@@ -22,3 +23,24 @@ void save(RunState& st, Console& con) {
 }
 
 void finish(RunState& st, Console& con) { close_or_stop(con, st.f5d, st.nomdescr5); }
+
+void release_run(RunState& st) {
+    for (unsigned char*** grid : {&st.tab_mask, &st.tab_mask_prov, &st.tab_soul, &st.tab_soul_prov,
+                                  &st.tab_respaldo}) {
+        frucmatrice(*grid, st.nb_lig);
+        *grid = nullptr;
+    }
+    for (int*** grid : {&st.itab_in, &st.itab_out}) {
+        frimatrice(*grid, st.nb_lig);
+        *grid = nullptr;
+    }
+    for (int** v : {&st.gauss_curve, &st.i_gauss, &st.j_gauss, &st.i_coord, &st.j_coord,
+                    &st.k_coord, &st.k_coord2, &st.thick}) {
+        frivecteur(*v);
+        *v = nullptr;
+    }
+    for (double** v : {&st.z_gauss, &st.z_coord}) {
+        frdvecteur(*v);
+        *v = nullptr;
+    }
+}

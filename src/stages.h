@@ -18,4 +18,7 @@ void save(RunState& st, Console& con);                  // write the two result 
 // Closes the run report at the end of a completed run.
 void finish(RunState& st, Console& con);
 
+// Gives back the grids and vectors of a finished run.
+void release_run(RunState& st);
+
 #endif

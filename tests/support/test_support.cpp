@@ -103,6 +103,27 @@ std::string RiverCase::opening_answers(const std::string& result) const {
     return directory + "\n" + mask_name + "\n" + skel_name + "\n" + dem_name + "\n" + result + "\n";
 }
 
+std::string RiverCase::report_head(const TempDir& root) const {
+    const std::string f = folder(root);
+    return descriptor_text(lines, cols, 1, 0, 255, pixel) +
+           "\n\n Input Data : \n\tRiver mask                : " + f + mask_name +
+           ".raw \n\tRiver skeleton           : " + f + skel_name +
+           ".raw \n\tDigital Elevation Model : " + f + dem_name + "_m4.raw ";
+}
+
+RiverCase RiverCase::small() {
+    RiverCase c;
+    c.lines = 3;
+    c.cols = 4;
+    c.pixel = 25;
+    c.mask = {0, 1, 1, 0, 0, 1, 1, 0, 0, 1, 1, 0};
+    c.skel = {0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0};
+    c.dem = {1000, 990, 995, 1010, 1001, 980, 985, 1011, 1002, -970, 975, 1012};
+    return c;
+}
+
+const char* const RiverCase::kLayerOnlyAnswers = "0  0 1 10.0  2 1 9.0  1  0 0.5 0.5  25\n";
+
 std::string expected_banner() {
     const std::string edge(62, '*');
     const std::string blank = "\n\t*" + std::string(60, ' ') + "*";
@@ -113,3 +134,55 @@ std::string expected_banner() {
            "\n\t*                                          (December 2026)   *" + blank + blank +
            "\n\t" + edge;
 }
+
+#include "nrutil.h"
+#include "stages.h"
+
+StageFixture::StageFixture(int lines, int cols, const std::string& answers)
+    : console(answers), con(console.con) {
+    st.nb_lig = lines;
+    st.nb_col = cols;
+    st.taille_pix = 1;
+    st.tab_mask = ucmatrice(cols, lines);
+    st.tab_mask_prov = ucmatrice(cols, lines);
+    st.tab_soul = ucmatrice(cols, lines);
+    st.tab_soul_prov = ucmatrice(cols, lines);
+    st.tab_respaldo = ucmatrice(cols, lines);
+    st.itab_in = imatrice(cols, lines);
+    st.itab_out = imatrice(cols, lines);
+    st.nomdescr4 = dir / "r_tarvex_m4.txt";
+    st.nomxls4 = dir / "r_tarvex.xls";
+    st.nomim5 = dir / "r_tarvex.raw";
+    st.nomdescr5 = dir / "r_tarvex.txt";
+    st.f4d = std::fopen(st.nomdescr4.c_str(), "w");
+    st.f4xls = std::fopen(st.nomxls4.c_str(), "w");
+    st.f5d = std::fopen(st.nomdescr5.c_str(), "w");
+}
+
+StageFixture::~StageFixture() {
+    for (std::FILE* f : {st.f1, st.f2, st.f3, st.f3d, st.f4, st.f4d, st.f4xls, st.f5, st.f5d}) {
+        if (f != nullptr) std::fclose(f);
+    }
+    release_run(st);
+}
+
+void StageFixture::fill(unsigned char** grid, const std::vector<int>& cells) {
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        grid[k / st.nb_col][k % st.nb_col] = static_cast<unsigned char>(cells[k]);
+    }
+}
+
+void StageFixture::fill(int** grid, const std::vector<int>& cells) {
+    for (std::size_t k = 0; k < cells.size(); ++k) grid[k / st.nb_col][k % st.nb_col] = cells[k];
+}
+
+static std::string close_and_read(std::FILE*& file, const std::string& path) {
+    if (file != nullptr) {
+        std::fclose(file);
+        file = nullptr;
+    }
+    return read_file(path);
+}
+
+std::string StageFixture::report() { return close_and_read(st.f5d, st.nomdescr5); }
+std::string StageFixture::table() { return close_and_read(st.f4xls, st.nomxls4); }

@@ -67,8 +67,43 @@ struct RiverCase {
     RunResult run(const TempDir& root, const std::string& answers) const;
     // The answers of the opening dialog, ending with the result name.
     std::string opening_answers(const std::string& result = "out") const;
+    // The six integers and the Input Data block that open the run report.
+    std::string report_head(const TempDir& root) const;
+
+    // 3 lines x 4 columns, pixel size 25, a river down column 1 inside a two-column mask.
+    static RiverCase small();
+    // Parameter answers for small(): metres, points (0,1) at 10.0 m and (2,1) at 9.0 m, no
+    // wave, a water layer of 0.5 m, pixel size 25.
+    static const char* const kLayerOnlyAnswers;
 };
 
 // The banner exactly as a run prints it.
 std::string expected_banner();
+#endif
+
+#ifndef TARVEX_TEST_SUPPORT_STAGE
+#define TARVEX_TEST_SUPPORT_STAGE
+#include "run_state.h"
+
+// A run state with its seven grids allocated and its result descriptors and table open on
+// files of a temporary folder, for running one stage with scripted answers.
+struct StageFixture {
+    StageFixture(int lines, int cols, const std::string& answers = "");
+    ~StageFixture();
+    StageFixture(const StageFixture&) = delete;
+    StageFixture& operator=(const StageFixture&) = delete;
+
+    // Fills a byte grid or the DEM from row-major cells.
+    void fill(unsigned char** grid, const std::vector<int>& cells);
+    void fill(int** grid, const std::vector<int>& cells);
+    // Closes the open result files and returns the run report (the result mask descriptor).
+    std::string report();
+    std::string table();
+    std::string printed() const { return console.out.str(); }
+
+    TempDir dir;
+    RunState st;
+    ScriptedConsole console;
+    Console& con;
+};
 #endif
