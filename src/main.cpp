@@ -11,6 +11,7 @@ int main() {
     opening(st, con);
     lecture(st, con);
     parameters(st, con);
+    create_river_surface(st, con);
     save(st, con);
     finish(st, con);
     release_run(st);

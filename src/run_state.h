@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <string>
 
+// The surface grid's mark for a cell without a surface altitude.
+constexpr int kNoData = -99999;
+
 struct RunState {
     // Streams. f1..f3 the three input rasters, f1d..f3d their descriptors, f4/f4d the result
     // DEM and its descriptor, f4xls the profile table, f5/f5d the result mask and its

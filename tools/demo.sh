@@ -18,5 +18,6 @@ report="$folder/valley_flood_tarvex.txt"
 if grep -q "Length parameter" "$report" 2>/dev/null; then
   echo "River measurements from the run report:"
   sed -n '/Length parameter/,$p' "$report" | sed '/^$/d; s/^[[:space:]]*/  /'
+  echo
 fi
 exit "$status"

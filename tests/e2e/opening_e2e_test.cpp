@@ -23,19 +23,6 @@ const char* kResultSuffixes[] = {"_tarvex_m4.raw", "_tarvex_m4.txt", "_tarvex.xl
 
 }  // namespace
 
-TEST(OpeningRun, ACompleteRunCopiesItsInputRastersToItsResults) {
-    TempDir root;
-    RiverCase c = RiverCase::small();
-    c.write(root);
-    RunResult r = c.run(root, c.opening_answers() + RiverCase::kLayerOnlyAnswers);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(read_file(c.folder(root) + "out_tarvex_m4.raw"), int_raster(c.dem));
-    EXPECT_EQ(read_file(c.folder(root) + "out_tarvex.raw"), byte_raster(c.mask));
-    EXPECT_EQ(read_file(c.folder(root) + "out_tarvex.txt").substr(0, c.report_head(root).size()),
-              c.report_head(root));
-}
-
 TEST(OpeningRun, TheOpeningDialogIsExactAndTheResultHeadsAreWritten) {
     TempDir root;
     RiverCase c = RiverCase::small();

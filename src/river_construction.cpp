@@ -1,0 +1,85 @@
+#include "river_construction.h"
+
+namespace {
+
+// The neighbours in the order up, right, down, left, with their code weights.
+constexpr int kWeights[4] = {2, 8, 32, 128};
+constexpr int kDi[4] = {-1, 0, 1, 0};
+constexpr int kDj[4] = {0, 1, 0, -1};
+
+int code_of(const RunState& st, int i, int j) {
+    int jco = 0;
+    for (int n = 0; n < 4; ++n) {
+        const int ni = i + kDi[n], nj = j + kDj[n];
+        if (ni >= 0 && ni < st.nb_lig && nj >= 0 && nj < st.nb_col && st.tab_soul[ni][nj] == 1) {
+            jco += kWeights[n];
+        }
+    }
+    return jco;
+}
+
+void neighbour_values(const RunState& st, int i, int j, int values[4]) {
+    for (int n = 0; n < 4; ++n) {
+        const int ni = i + kDi[n], nj = j + kDj[n];
+        const bool inside = ni >= 0 && ni < st.nb_lig && nj >= 0 && nj < st.nb_col;
+        values[n] = inside ? st.itab_out[ni][nj] : kNoData;
+    }
+}
+
+}  // namespace
+
+bool surface_rule(int jco, const int values[4], int& result) {
+    int members = 0;
+    switch (jco) {
+        case 2: case 8: case 32: case 128:
+        case 10: case 40: case 160: case 130:
+        case 42: case 168: case 162: case 138:
+            members = jco;
+            break;
+        default:
+            return false;
+    }
+    std::int64_t sum = 0;
+    int count = 0, single = kNoData, present = 0;
+    for (int n = 0; n < 4; ++n) {
+        if ((members & kWeights[n]) == 0) continue;
+        ++present;
+        single = values[n];
+        if (values[n] != kNoData) {
+            sum += values[n];
+            ++count;
+        }
+    }
+    if (present == 1) {
+        result = single;
+    } else {
+        result = count > 0 ? static_cast<int>(sum / count) : kNoData;
+    }
+    return true;
+}
+
+void river_construction_sweep(RunState& st, Console& con) {
+    int modif = 500;
+    while (modif > 0) {
+        con.say("\t    modif = %d     \r    ", modif);
+        modif = 0;
+        for (int i = 0; i < st.nb_lig; ++i) {
+            for (int j = 0; j < st.nb_col; ++j) {
+                if (st.tab_soul_prov[i][j] == 1) st.tab_soul[i][j] = 1;
+            }
+        }
+        for (int i = 0; i < st.nb_lig; ++i) {
+            for (int j = 0; j < st.nb_col; ++j) {
+                if (st.tab_mask[i][j] != 1 || st.tab_soul[i][j] == 1) continue;
+                int values[4];
+                neighbour_values(st, i, j, values);
+                int value = 0;
+                if (surface_rule(code_of(st, i, j), values, value)) {
+                    st.itab_out[i][j] = value;
+                    st.tab_soul_prov[i][j] = 1;
+                    ++modif;
+                }
+            }
+        }
+    }
+}
