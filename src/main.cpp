@@ -12,6 +12,7 @@ int main() {
     lecture(st, con);
     parameters(st, con);
     create_river_surface(st, con);
+    treatment(st, con);
     save(st, con);
     finish(st, con);
     release_run(st);

@@ -1,32 +1,7 @@
 #include "river_construction.h"
 
-namespace {
+#include "grid_neighbours.h"
 
-// The neighbours in the order up, right, down, left, with their code weights.
-constexpr int kWeights[4] = {2, 8, 32, 128};
-constexpr int kDi[4] = {-1, 0, 1, 0};
-constexpr int kDj[4] = {0, 1, 0, -1};
-
-int code_of(const RunState& st, int i, int j) {
-    int jco = 0;
-    for (int n = 0; n < 4; ++n) {
-        const int ni = i + kDi[n], nj = j + kDj[n];
-        if (ni >= 0 && ni < st.nb_lig && nj >= 0 && nj < st.nb_col && st.tab_soul[ni][nj] == 1) {
-            jco += kWeights[n];
-        }
-    }
-    return jco;
-}
-
-void neighbour_values(const RunState& st, int i, int j, int values[4]) {
-    for (int n = 0; n < 4; ++n) {
-        const int ni = i + kDi[n], nj = j + kDj[n];
-        const bool inside = ni >= 0 && ni < st.nb_lig && nj >= 0 && nj < st.nb_col;
-        values[n] = inside ? st.itab_out[ni][nj] : kNoData;
-    }
-}
-
-}  // namespace
 
 bool surface_rule(int jco, const int values[4], int& result) {
     int members = 0;
@@ -42,7 +17,7 @@ bool surface_rule(int jco, const int values[4], int& result) {
     std::int64_t sum = 0;
     int count = 0, single = kNoData, present = 0;
     for (int n = 0; n < 4; ++n) {
-        if ((members & kWeights[n]) == 0) continue;
+        if ((members & kOrthoWeight[n]) == 0) continue;
         ++present;
         single = values[n];
         if (values[n] != kNoData) {
@@ -72,9 +47,10 @@ void river_construction_sweep(RunState& st, Console& con) {
             for (int j = 0; j < st.nb_col; ++j) {
                 if (st.tab_mask[i][j] != 1 || st.tab_soul[i][j] == 1) continue;
                 int values[4];
-                neighbour_values(st, i, j, values);
+                orthogonal_values(st.itab_out, st.nb_lig, st.nb_col, i, j, kNoData, values);
+                const int jco = orthogonal_code(st.tab_soul, st.nb_lig, st.nb_col, i, j);
                 int value = 0;
-                if (surface_rule(code_of(st, i, j), values, value)) {
+                if (surface_rule(jco, values, value)) {
                     st.itab_out[i][j] = value;
                     st.tab_soul_prov[i][j] = 1;
                     ++modif;
