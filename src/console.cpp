@@ -114,13 +114,15 @@ std::string Console::ask_name(const std::string& prompt) {
     return next_word();
 }
 
-int Console::ask_int(const std::string& prompt, const Rule<int>& rule) {
+template <typename T>
+T Console::ask_number(const std::string& prompt, const Rule<T>& rule,
+                      bool (*parse)(const std::string&, T&), const char* kind) {
     for (;;) {
         say_text(prompt);
         std::string word = next_word();
-        int value = 0;
-        if (!parse_int_word(word, value)) {
-            say("\n '%s' is not a whole number: please answer again \n", word.c_str());
+        T value{};
+        if (!parse(word, value)) {
+            say("\n '%s' is not %s: please answer again \n", word.c_str(), kind);
         } else if (rule.ok && !rule.ok(value)) {
             say_text(rule.refusal);
         } else {
@@ -129,19 +131,12 @@ int Console::ask_int(const std::string& prompt, const Rule<int>& rule) {
     }
 }
 
+int Console::ask_int(const std::string& prompt, const Rule<int>& rule) {
+    return ask_number(prompt, rule, parse_int_word, "a whole number");
+}
+
 double Console::ask_real(const std::string& prompt, const Rule<double>& rule) {
-    for (;;) {
-        say_text(prompt);
-        std::string word = next_word();
-        double value = 0.0;
-        if (!parse_real_word(word, value)) {
-            say("\n '%s' is not a decimal number: please answer again \n", word.c_str());
-        } else if (rule.ok && !rule.ok(value)) {
-            say_text(rule.refusal);
-        } else {
-            return value;
-        }
-    }
+    return ask_number(prompt, rule, parse_real_word, "a decimal number");
 }
 
 int Console::ask_menu(const std::string& menu, int highest) {

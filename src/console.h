@@ -55,6 +55,9 @@ public:
 
 private:
     std::string next_word();
+    template <typename T>
+    T ask_number(const std::string& prompt, const Rule<T>& rule,
+                 bool (*parse)(const std::string&, T&), const char* kind);
     void flush();
 
     std::istream& in_;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "grid_neighbours.h"
+#include "grid_passes.h"
 #include "stages.h"
 
 namespace {
@@ -33,31 +33,44 @@ FloodChange flood_rule(int jco, int level, const int values[4]) {
     return change;
 }
 
-void flooding_sweep(RunState& st, Console& con) {
-    int modif = 500;
-    while (modif > 0) {
-        con.say("\t    modif = %d     \r    ", modif);
-        modif = 0;
-        for (int i = 0; i < st.nb_lig; ++i) {
-            for (int j = 0; j < st.nb_col; ++j) {
-                if (st.tab_mask_prov[i][j] == 1) st.tab_mask[i][j] = 1;
-            }
-        }
-        for (int i = 0; i < st.nb_lig; ++i) {
-            for (int j = 0; j < st.nb_col; ++j) {
-                if (st.tab_mask[i][j] == 1) continue;
-                const int jco = orthogonal_code(st.tab_mask, st.nb_lig, st.nb_col, i, j);
-                if (jco == 0) continue;
-                int values[4];
-                orthogonal_values(st.itab_in, st.nb_lig, st.nb_col, i, j, 0, values);
-                const FloodChange change = flood_rule(jco, st.itab_in[i][j], values);
-                if (!change.raised) continue;
-                st.itab_in[i][j] = change.level;
-                if (change.joins) st.tab_mask_prov[i][j] = 1;
-                ++modif;
-            }
+void flooding(RunState& st, Console& con) {
+    const GridShape g{st.nb_lig, st.nb_col};
+    for (int i = 0; i < st.nb_lig; ++i) {
+        for (int j = 0; j < st.nb_col; ++j) {
+            if (st.tab_mask_prov[i][j] == 1) st.tab_mask[i][j] = 1;
         }
     }
+    auto dry = [&](int i, int j) { return st.tab_mask[i][j] != 1; };
+    auto joined_now = [&](int i, int j) { return st.tab_mask_prov[i][j] == 1 && st.tab_mask[i][j] != 1; };
+    CellList frontier = list_cells(g, [&](int i, int j) {
+        return dry(i, j) && orthogonal_code(st.tab_mask, g.nb_lig, g.nb_col, i, j) != 0;
+    });
+    CellList joined, climbed, next;
+    run_passes(con, [&]() -> long long {
+        joined.clear();
+        climbed.clear();
+        for (CellIndex c : frontier) {
+            const int i = g.line(c), j = g.column(c);
+            const int jco = orthogonal_code(st.tab_mask, g.nb_lig, g.nb_col, i, j);
+            int values[4];
+            orthogonal_values(st.itab_in, g.nb_lig, g.nb_col, i, j, 0, values);
+            const FloodChange change = flood_rule(jco, st.itab_in[i][j], values);
+            if (!change.raised) continue;
+            st.itab_in[i][j] = change.level;
+            if (change.joins) st.tab_mask_prov[i][j] = 1;
+            (change.joins ? joined : climbed).push_back(c);
+        }
+        next.clear();
+        list_neighbours(
+            joined, g, [&](int i, int j) { return dry(i, j) && !joined_now(i, j); }, joined_now, next);
+        for (CellIndex c : climbed) {
+            // A climbed cell beside a cell that just joined is listed already.
+            if (!listed_by_earlier(g, g.line(c), g.column(c), 4, joined_now)) next.push_back(c);
+        }
+        for (CellIndex c : joined) st.tab_mask[g.line(c)][g.column(c)] = 1;
+        frontier.swap(next);
+        return static_cast<long long>(joined.size() + climbed.size());
+    });
 }
 
 void treatment(RunState& st, Console& con) {
@@ -68,5 +81,5 @@ void treatment(RunState& st, Console& con) {
         for (int j = 0; j < st.nb_col; ++j) st.tab_mask_prov[i][j] = st.tab_mask[i][j];
     }
     con.say("\n");
-    flooding_sweep(st, con);
+    flooding(st, con);
 }

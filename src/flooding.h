@@ -17,8 +17,10 @@ struct FloodChange {
 };
 FloodChange flood_rule(int jco, int level, const int values[4]);
 
-// Synchronous passes over the whole grid: tab_mask is the water set at the start of each
-// pass, tab_mask_prov with the pass's additions, itab_in the levels. Prints the progress.
-void flooding_sweep(RunState& st, Console& con);
+// Synchronous passes: tab_mask is the water set at the start of each pass, tab_mask_prov with
+// the pass's additions, itab_in the levels. A dry cell is examined in a pass only when a
+// neighbour joined the water in the pass before or when it climbed itself (the three-neighbour
+// rule); in the first pass, when it touches the water. Prints the progress counter.
+void flooding(RunState& st, Console& con);
 
 #endif

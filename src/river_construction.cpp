@@ -1,6 +1,6 @@
 #include "river_construction.h"
 
-#include "grid_neighbours.h"
+#include "grid_passes.h"
 
 
 bool surface_rule(int jco, const int values[4], int& result) {
@@ -33,29 +33,38 @@ bool surface_rule(int jco, const int values[4], int& result) {
     return true;
 }
 
-void river_construction_sweep(RunState& st, Console& con) {
-    int modif = 500;
-    while (modif > 0) {
-        con.say("\t    modif = %d     \r    ", modif);
-        modif = 0;
-        for (int i = 0; i < st.nb_lig; ++i) {
-            for (int j = 0; j < st.nb_col; ++j) {
-                if (st.tab_soul_prov[i][j] == 1) st.tab_soul[i][j] = 1;
-            }
-        }
-        for (int i = 0; i < st.nb_lig; ++i) {
-            for (int j = 0; j < st.nb_col; ++j) {
-                if (st.tab_mask[i][j] != 1 || st.tab_soul[i][j] == 1) continue;
-                int values[4];
-                orthogonal_values(st.itab_out, st.nb_lig, st.nb_col, i, j, kNoData, values);
-                const int jco = orthogonal_code(st.tab_soul, st.nb_lig, st.nb_col, i, j);
-                int value = 0;
-                if (surface_rule(jco, values, value)) {
-                    st.itab_out[i][j] = value;
-                    st.tab_soul_prov[i][j] = 1;
-                    ++modif;
-                }
-            }
+void river_construction(RunState& st, Console& con) {
+    const GridShape g{st.nb_lig, st.nb_col};
+    for (int i = 0; i < st.nb_lig; ++i) {
+        for (int j = 0; j < st.nb_col; ++j) {
+            if (st.tab_soul_prov[i][j] == 1) st.tab_soul[i][j] = 1;
         }
     }
+    auto candidate = [&](int i, int j) { return st.tab_mask[i][j] == 1 && st.tab_soul[i][j] != 1; };
+    auto filled_now = [&](int i, int j) { return st.tab_soul_prov[i][j] == 1 && st.tab_soul[i][j] != 1; };
+    CellList frontier = list_cells(g, [&](int i, int j) {
+        return candidate(i, j) && orthogonal_code(st.tab_soul, g.nb_lig, g.nb_col, i, j) != 0;
+    });
+    CellList filled, next;
+    run_passes(con, [&]() -> long long {
+        filled.clear();
+        for (CellIndex c : frontier) {
+            const int i = g.line(c), j = g.column(c);
+            int values[4];
+            orthogonal_values(st.itab_out, g.nb_lig, g.nb_col, i, j, kNoData, values);
+            const int jco = orthogonal_code(st.tab_soul, g.nb_lig, g.nb_col, i, j);
+            int value = 0;
+            if (!surface_rule(jco, values, value)) continue;
+            st.itab_out[i][j] = value;
+            st.tab_soul_prov[i][j] = 1;
+            filled.push_back(c);
+        }
+        next.clear();
+        list_neighbours(
+            filled, g, [&](int i, int j) { return candidate(i, j) && !filled_now(i, j); },
+            filled_now, next);
+        for (CellIndex c : filled) st.tab_soul[g.line(c)][g.column(c)] = 1;
+        frontier.swap(next);
+        return static_cast<long long>(filled.size());
+    });
 }

@@ -14,8 +14,11 @@
 // rule (opposite pairs, all four, none).
 bool surface_rule(int jco, const int values[4], int& result);
 
-// Synchronous passes over the whole grid: tab_soul holds the filled set at the start of each
-// pass, tab_soul_prov the pass's additions, itab_out the surface. Prints the progress counter.
-void river_construction_sweep(RunState& st, Console& con);
+// Synchronous passes: tab_soul holds the filled set at the start of each pass, tab_soul_prov
+// the pass's additions, itab_out the surface. A river-mask cell not yet filled is examined in
+// a pass only when a neighbour was filled in the pass before (in the first pass, when it
+// touches the filled set), since otherwise its code is the one that already gave no rule.
+// Prints the progress counter of each pass.
+void river_construction(RunState& st, Console& con);
 
 #endif

@@ -74,6 +74,6 @@ void create_river_surface(RunState& st, Console& con) {
     }
     path_surface(st, con, summit);
     con.say("\n\n river construction \n\n");
-    river_construction_sweep(st, con);
+    river_construction(st, con);
     burn_surface(st);
 }

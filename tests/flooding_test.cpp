@@ -73,7 +73,7 @@ TEST(FloodRules, OppositeFourOrNoNeighboursNeverRaise) {
 TEST(FloodingPasses, AThreeNeighbourCellClimbsPassAfterPassAndStaysDry) {
     // The centre has water up (100), right (103) and down (80); the left cell is high ground.
     Flood f(3, 3, {0, 1, 0, 0, 0, 1, 0, 1, 0}, {500, 100, 500, 500, 90, 103, 500, 80, 500});
-    flooding_sweep(f.st, f.con);
+    flooding(f.st, f.con);
     EXPECT_EQ(f.levels(), (std::vector<int>{500, 100, 500, 500, 103, 103, 500, 80, 500}));
     EXPECT_EQ(f.water(), (std::vector<int>{0, 1, 0, 0, 0, 1, 0, 1, 0}));
     EXPECT_EQ(f.printed(), progress({500, 1, 1}));
@@ -81,7 +81,7 @@ TEST(FloodingPasses, AThreeNeighbourCellClimbsPassAfterPassAndStaysDry) {
 
 TEST(FloodingPasses, WaterSpreadsUntilAPassRaisesNothing) {
     Flood f(1, 5, {1, 0, 0, 0, 0}, {10, 5, 7, 9, 12});
-    flooding_sweep(f.st, f.con);
+    flooding(f.st, f.con);
     EXPECT_EQ(f.levels(), (std::vector<int>{10, 10, 10, 10, 12}));
     EXPECT_EQ(f.water(), (std::vector<int>{1, 1, 1, 1, 0}));
     EXPECT_EQ(f.printed(), progress({500, 1, 1, 1}));
@@ -89,7 +89,7 @@ TEST(FloodingPasses, WaterSpreadsUntilAPassRaisesNothing) {
 
 TEST(FloodingPasses, NoDryCellBelowTheWaterEndsAfterOnePass) {
     Flood f(2, 2, {1, 0, 0, 0}, {10, 10, 11, 3});
-    flooding_sweep(f.st, f.con);
+    flooding(f.st, f.con);
     EXPECT_EQ(f.levels(), (std::vector<int>{10, 10, 11, 3}));
     EXPECT_EQ(f.water(), (std::vector<int>{1, 0, 0, 0}));
     EXPECT_EQ(f.printed(), progress({500}));

@@ -57,7 +57,7 @@ TEST(SurfaceRules, OppositeOrFourOrNoNeighboursHaveNoRule) {
 
 TEST(RiverConstruction, AThreeByThreeMaskGrowsFromItsCentreInTwoPasses) {
     Growth g(3, 3, std::vector<int>(9, 1), {N, N, N, N, 100, N, N, N, N});
-    river_construction_sweep(g.st, g.con);
+    river_construction(g.st, g.con);
     EXPECT_EQ(g.surface(), std::vector<int>(9, 100));
     EXPECT_EQ(g.printed(), "\t    modif = 500     \r    \t    modif = 4     \r    \t    modif = 4     \r    ");
 }
@@ -65,19 +65,19 @@ TEST(RiverConstruction, AThreeByThreeMaskGrowsFromItsCentreInTwoPasses) {
 TEST(RiverConstruction, CellsBetweenOppositeNeighboursWaitForAThird) {
     // (0,1) lies between two seeds: code 136, never filled while nothing else is filled.
     Growth opposite(1, 3, {0, 1, 0}, {50, N, 60});
-    river_construction_sweep(opposite.st, opposite.con);
+    river_construction(opposite.st, opposite.con);
     EXPECT_EQ(opposite.surface(), (std::vector<int>{50, N, 60}));
     EXPECT_EQ(opposite.printed(), "\t    modif = 500     \r    ");
 
     // (1,1) has seeds up and down (code 34); once (1,2) is filled its code is 42.
     Growth third(3, 3, {0, 0, 0, 0, 1, 1, 0, 0, 0}, {N, 10, 20, N, N, N, N, 30, N});
-    river_construction_sweep(third.st, third.con);
+    river_construction(third.st, third.con);
     EXPECT_EQ(third.surface(), (std::vector<int>{N, 10, 20, N, 20, 20, N, 30, N}));
 }
 
 TEST(RiverConstruction, CellsOutsideTheMaskAreNeverFilled) {
     Growth g(2, 3, {1, 1, 0, 1, 0, 0}, {5, N, N, N, N, N});
-    river_construction_sweep(g.st, g.con);
+    river_construction(g.st, g.con);
     EXPECT_EQ(g.surface(), (std::vector<int>{5, 5, N, 5, N, N}));
 }
 

@@ -138,7 +138,7 @@ std::string expected_banner() {
 #include "nrutil.h"
 #include "stages.h"
 
-StageFixture::StageFixture(int lines, int cols, const std::string& answers)
+StageFixture::StageFixture(int lines, int cols, const std::string& answers, bool open_files)
     : console(answers), con(console.con) {
     st.nb_lig = lines;
     st.nb_col = cols;
@@ -154,6 +154,7 @@ StageFixture::StageFixture(int lines, int cols, const std::string& answers)
     st.nomxls4 = dir / "r_tarvex.xls";
     st.nomim5 = dir / "r_tarvex.raw";
     st.nomdescr5 = dir / "r_tarvex.txt";
+    if (!open_files) return;
     st.f4d = std::fopen(st.nomdescr4.c_str(), "w");
     st.f4xls = std::fopen(st.nomxls4.c_str(), "w");
     st.f5d = std::fopen(st.nomdescr5.c_str(), "w");

@@ -88,7 +88,7 @@ std::string expected_banner();
 // A run state with its seven grids allocated and its result descriptors and table open on
 // files of a temporary folder, for running one stage with scripted answers.
 struct StageFixture {
-    StageFixture(int lines, int cols, const std::string& answers = "");
+    StageFixture(int lines, int cols, const std::string& answers = "", bool open_files = true);
     ~StageFixture();
     StageFixture(const StageFixture&) = delete;
     StageFixture& operator=(const StageFixture&) = delete;

@@ -1,0 +1,142 @@
+// The frontier-driven passes of the program against the whole-grid sweeps they replace: on
+// random grids both must leave the same grids and print the same count for every pass.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "flooding.h"
+#include "river_construction.h"
+#include "sweeps.h"
+#include "test_support.h"
+
+namespace {
+
+using Rng = std::mt19937;
+
+int pick(Rng& rng, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+bool chance(Rng& rng, double p) { return std::bernoulli_distribution(p)(rng); }
+
+struct Grids {
+    int lines, cols;
+    std::vector<int> mask, mask_prov, soul, soul_prov, out, in;
+};
+
+// Byte cells: 1 with probability p, otherwise 0 or another value that does not count as set.
+std::vector<int> bytes(Rng& rng, int n, double p) {
+    std::vector<int> v(n);
+    for (int& b : v) b = chance(rng, p) ? 1 : (chance(rng, 0.8) ? 0 : pick(rng, 2, 255));
+    return v;
+}
+
+int level(Rng& rng, bool wide) {
+    if (wide && chance(rng, 0.05)) return chance(rng, 0.5) ? 2147483647 - pick(rng, 0, 3) : -2147483647 + pick(rng, 0, 3);
+    return wide ? pick(rng, -100000, 100000) : pick(rng, -12, 12);
+}
+
+Grids random_grids(Rng& rng, int lines, int cols) {
+    const int n = lines * cols;
+    Grids g{lines, cols, {}, {}, {}, {}, std::vector<int>(n), std::vector<int>(n)};
+    g.mask = bytes(rng, n, 0.3 + 0.65 * std::uniform_real_distribution<double>()(rng));
+    g.mask_prov = g.mask;
+    if (chance(rng, 0.2)) {
+        for (int& b : g.mask_prov) b = (b == 1 || chance(rng, 0.05)) ? 1 : b;
+    }
+    g.soul = bytes(rng, n, 0.02 + 0.3 * std::uniform_real_distribution<double>()(rng));
+    g.soul_prov = g.soul;
+    for (int k = 0; k < n; ++k) {
+        if (chance(rng, 0.1)) g.soul_prov[k] = chance(rng, 0.5) ? 1 : 255;
+    }
+    const bool wide = chance(rng, 0.3);
+    for (int k = 0; k < n; ++k) {
+        g.out[k] = chance(rng, 0.3) ? kNoData : level(rng, wide);
+        g.in[k] = level(rng, wide);
+    }
+    return g;
+}
+
+struct Loaded : StageFixture {
+    explicit Loaded(const Grids& g) : StageFixture(g.lines, g.cols, "", false) {
+        fill(st.tab_mask, g.mask);
+        fill(st.tab_mask_prov, g.mask_prov);
+        fill(st.tab_soul, g.soul);
+        fill(st.tab_soul_prov, g.soul_prov);
+        fill(st.itab_out, g.out);
+        fill(st.itab_in, g.in);
+    }
+    template <typename T>
+    static std::vector<int> cells(T** grid, int lines, int cols) {
+        std::vector<int> v;
+        for (int i = 0; i < lines; ++i) v.insert(v.end(), grid[i], grid[i] + cols);
+        return v;
+    }
+    Grids grids() const {
+        const int l = st.nb_lig, c = st.nb_col;
+        return {l, c, cells(st.tab_mask, l, c), cells(st.tab_mask_prov, l, c), cells(st.tab_soul, l, c),
+                cells(st.tab_soul_prov, l, c), cells(st.itab_out, l, c), cells(st.itab_in, l, c)};
+    }
+};
+
+// Runs one pass loop both ways on the same grids; true when grids and progress agree.
+template <typename Fast, typename Reference>
+::testing::AssertionResult same_outcome(const Grids& start, Fast fast, Reference reference,
+                                        int* passes = nullptr) {
+    Loaded a(start), b(start);
+    fast(a.st, a.con);
+    reference(b.st, b.con);
+    const std::string progress = a.printed();
+    if (passes != nullptr) *passes = static_cast<int>(std::count(progress.begin(), progress.end(), '\r'));
+    const Grids ga = a.grids(), gb = b.grids();
+    if (a.printed() != b.printed()) return ::testing::AssertionFailure() << "progress differs: " << a.printed() << " vs " << b.printed();
+    if (ga.mask != gb.mask || ga.mask_prov != gb.mask_prov) return ::testing::AssertionFailure() << "water sets differ";
+    if (ga.soul != gb.soul || ga.soul_prov != gb.soul_prov) return ::testing::AssertionFailure() << "filled sets differ";
+    if (ga.out != gb.out || ga.in != gb.in) return ::testing::AssertionFailure() << "levels differ";
+    return ::testing::AssertionSuccess();
+}
+
+// A large grid: a winding seed line, a wide mask around it, and smooth levels falling away
+// from it, so that both pass loops run for many passes.
+Grids large_grids(Rng& rng, int lines, int cols) {
+    Grids g = random_grids(rng, lines, cols);
+    int i = lines / 2;
+    for (int j = 0; j < cols; ++j) {
+        i = std::min(lines - 1, std::max(0, i + pick(rng, -1, 1)));
+        for (int k = 0; k < lines; ++k) {
+            const int at = k * cols + j, d = std::abs(k - i);
+            g.soul[at] = g.soul_prov[at] = (d == 0) ? 1 : 0;
+            g.mask[at] = g.mask_prov[at] = (d < lines / 3 && chance(rng, 0.97)) ? 1 : 0;
+            g.out[at] = (d == 0) ? 1000 - j + pick(rng, -5, 5) : kNoData;
+            g.in[at] = 400 + 3 * d + pick(rng, -40, 40);
+        }
+    }
+    return g;
+}
+
+}  // namespace
+
+TEST(FrontierPasses, MatchTheSweepsOnTenThousandRandomSmallGrids) {
+    Rng rng(20261207);
+    int long_surfaces = 0, long_floods = 0;
+    for (int round = 0; round < 10000; ++round) {
+        const Grids g = random_grids(rng, pick(rng, 1, 12), pick(rng, 1, 12));
+        int passes = 0;
+        ASSERT_TRUE(same_outcome(g, river_construction, river_construction_sweep, &passes)) << "round " << round;
+        long_surfaces += passes >= 4 ? 1 : 0;
+        ASSERT_TRUE(same_outcome(g, flooding, flooding_sweep, &passes)) << "round " << round;
+        long_floods += passes >= 4 ? 1 : 0;
+    }
+    // The random grids are not trivial: many need several passes.
+    EXPECT_GT(long_surfaces, 1000);
+    EXPECT_GT(long_floods, 1000);
+}
+
+TEST(FrontierPasses, MatchTheSweepsOnLargeGrids) {
+    Rng rng(7);
+    for (int round = 0; round < 3; ++round) {
+        const Grids g = large_grids(rng, 120 + 40 * round, 150);
+        ASSERT_TRUE(same_outcome(g, river_construction, river_construction_sweep)) << "round " << round;
+        ASSERT_TRUE(same_outcome(g, flooding, flooding_sweep)) << "round " << round;
+    }
+}
