@@ -1,8 +1,9 @@
 // NRUTIL: zero-filled grids (arrays of row pointers) and vectors, and their release.
 //
-// A grid of NbLig lines and NbCol columns is an array of NbLig row pointers, each row a
-// separate zero-filled block of NbCol elements, reached as Mat[i][j]. A vector is one
-// zero-filled block of NbCol elements. Every allocator takes the column count first and
+// A grid of NbLig lines and NbCol columns is an array of NbLig row pointers, each row a run of
+// NbCol zero-filled elements, reached as Mat[i][j]; the rows are slices of one block, so a
+// grid costs two allocations whatever its size. A vector is one zero-filled block of NbCol
+// elements. Every allocator takes the column count first and
 // returns null when the memory cannot be had or a size is not positive; nothing is printed.
 // A grid is released with the line count that made it.
 #ifndef TARVEX_NRUTIL_H

@@ -3,6 +3,7 @@
 #include "flooding.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "grid_passes.h"
 #include "stages.h"
@@ -34,41 +35,40 @@ FloodChange flood_rule(int jco, int level, const int values[4]) {
 }
 
 void flooding(RunState& st, Console& con) {
+    // Local copies: stores into the byte grids could otherwise alias the run state's members.
     const GridShape g{st.nb_lig, st.nb_col};
-    for (int i = 0; i < st.nb_lig; ++i) {
-        for (int j = 0; j < st.nb_col; ++j) {
-            if (st.tab_mask_prov[i][j] == 1) st.tab_mask[i][j] = 1;
-        }
-    }
-    auto dry = [&](int i, int j) { return st.tab_mask[i][j] != 1; };
-    auto joined_now = [&](int i, int j) { return st.tab_mask_prov[i][j] == 1 && st.tab_mask[i][j] != 1; };
-    CellList frontier = list_cells(g, [&](int i, int j) {
-        return dry(i, j) && orthogonal_code(st.tab_mask, g.nb_lig, g.nb_col, i, j) != 0;
-    });
-    CellList joined, climbed, next;
+    unsigned char* const* water = st.tab_mask;
+    unsigned char* const* prov = st.tab_mask_prov;
+    int* const* level = st.itab_in;
+    merge_set(water, prov, g);
+    auto dry = [=](int i, int j) { return water[i][j] != 1; };
+    NeighbourLister lister;
+    lister.watch(water, nullptr);
+    CellList frontier, joined, climbed;
+    lister.list(set_cells(water, g), g, dry, CellList(), frontier);
     run_passes(con, [&]() -> long long {
         joined.clear();
         climbed.clear();
-        for (CellIndex c : frontier) {
+        for (std::size_t k = 0; k < frontier.size(); ++k) {
+            if (k + kPrefetchAhead < frontier.size()) {
+                prefetch_around(water, g, frontier[k + kPrefetchAhead]);
+                prefetch_around(level, g, frontier[k + kPrefetchAhead]);
+            }
+            const CellIndex c = frontier[k];
             const int i = g.line(c), j = g.column(c);
-            const int jco = orthogonal_code(st.tab_mask, g.nb_lig, g.nb_col, i, j);
-            int values[4];
-            orthogonal_values(st.itab_in, g.nb_lig, g.nb_col, i, j, 0, values);
-            const FloodChange change = flood_rule(jco, st.itab_in[i][j], values);
+            const int jco = orthogonal_code(water, g.nb_lig, g.nb_col, i, j);
+            int values[4] = {0, 0, 0, 0};
+            coded_values(level, jco, i, j, values);
+            const FloodChange change = flood_rule(jco, level[i][j], values);
             if (!change.raised) continue;
-            st.itab_in[i][j] = change.level;
-            if (change.joins) st.tab_mask_prov[i][j] = 1;
+            level[i][j] = change.level;
+            if (change.joins) prov[i][j] = 1;
             (change.joins ? joined : climbed).push_back(c);
         }
-        next.clear();
-        list_neighbours(
-            joined, g, [&](int i, int j) { return dry(i, j) && !joined_now(i, j); }, joined_now, next);
-        for (CellIndex c : climbed) {
-            // A climbed cell beside a cell that just joined is listed already.
-            if (!listed_by_earlier(g, g.line(c), g.column(c), 4, joined_now)) next.push_back(c);
-        }
-        for (CellIndex c : joined) st.tab_mask[g.line(c)][g.column(c)] = 1;
-        frontier.swap(next);
+        // The water of the next pass, then its dry cells beside this pass's newcomers, and the
+        // cells that climbed, which stay dry and are examined again.
+        for (CellIndex c : joined) water[g.line(c)][g.column(c)] = 1;
+        lister.list(joined, g, dry, climbed, frontier);
         return static_cast<long long>(joined.size() + climbed.size());
     });
 }
@@ -78,7 +78,7 @@ void treatment(RunState& st, Console& con) {
     st.f1 = nullptr;
     con.say("\n\n Last Treatment \n");
     for (int i = 0; i < st.nb_lig; ++i) {
-        for (int j = 0; j < st.nb_col; ++j) st.tab_mask_prov[i][j] = st.tab_mask[i][j];
+        std::memcpy(st.tab_mask_prov[i], st.tab_mask[i], static_cast<std::size_t>(st.nb_col));
     }
     con.say("\n");
     flooding(st, con);

@@ -15,6 +15,10 @@ inline bool in_grid(int i, int j, int nb_lig, int nb_col) {
 
 // The sum of the weights of the neighbours set (== 1) in a byte grid.
 inline int orthogonal_code(unsigned char* const* set, int nb_lig, int nb_col, int i, int j) {
+    if (i > 0 && j > 0 && i + 1 < nb_lig && j + 1 < nb_col) {  // away from the border
+        return (set[i - 1][j] == 1 ? 2 : 0) + (set[i][j + 1] == 1 ? 8 : 0) +
+               (set[i + 1][j] == 1 ? 32 : 0) + (set[i][j - 1] == 1 ? 128 : 0);
+    }
     int code = 0;
     for (int n = 0; n < 4; ++n) {
         const int ni = i + kOrthoDi[n], nj = j + kOrthoDj[n];
@@ -23,12 +27,11 @@ inline int orthogonal_code(unsigned char* const* set, int nb_lig, int nb_col, in
     return code;
 }
 
-// The neighbours' values in an integer grid; `outside` for a neighbour beyond the border.
-inline void orthogonal_values(int* const* grid, int nb_lig, int nb_col, int i, int j,
-                              int outside, int values[4]) {
+// The values in an integer grid of the neighbours whose weights are in `code` (as given by
+// orthogonal_code, so they lie inside the grid); the others are left as they are.
+inline void coded_values(int* const* grid, int code, int i, int j, int values[4]) {
     for (int n = 0; n < 4; ++n) {
-        const int ni = i + kOrthoDi[n], nj = j + kOrthoDj[n];
-        values[n] = in_grid(ni, nj, nb_lig, nb_col) ? grid[ni][nj] : outside;
+        if ((code & kOrthoWeight[n]) != 0) values[n] = grid[i + kOrthoDi[n]][j + kOrthoDj[n]];
     }
 }
 

@@ -8,7 +8,9 @@
 #ifndef TARVEX_GRID_PASSES_H
 #define TARVEX_GRID_PASSES_H
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "console.h"
@@ -35,43 +37,93 @@ struct GridShape {
     int column(CellIndex c) const { return static_cast<int>(c % nb_col); }
 };
 
-// True when a neighbour of (i, j) other than `except`, earlier in the order up, right, down,
-// left, is changed: then that neighbour lists (i, j), not `except`.
-template <typename Changed>
-bool listed_by_earlier(GridShape g, int i, int j, int except_n, Changed changed) {
-    for (int n = 0; n < except_n; ++n) {
-        const int ni = i + kOrthoDi[n], nj = j + kOrthoDj[n];
-        if (in_grid(ni, nj, g.nb_lig, g.nb_col) && changed(ni, nj)) return true;
-    }
-    return false;
+// Asks for the three lines around cell c of a grid ahead of their use: the lists of a pass are
+// in line order, so the cells a few entries ahead are known, and a front crossing many lines
+// would otherwise wait on memory at every cell.
+template <typename T>
+inline void prefetch_around(T* const* grid, GridShape g, CellIndex c) {
+    const int i = g.line(c), j = g.column(c);
+    if (i > 0) __builtin_prefetch(&grid[i - 1][j]);
+    __builtin_prefetch(&grid[i][j]);
+    if (i + 1 < g.nb_lig) __builtin_prefetch(&grid[i + 1][j]);
 }
 
-// Appends to `next`, once each, the neighbours (i, j) of the changed cells for which
-// wanted(i, j) holds. changed(i, j) tells whether a cell is one of the changed ones.
-template <typename Wanted, typename Changed>
-void list_neighbours(const CellList& cells, GridShape g, Wanted wanted, Changed changed,
-                     CellList& next) {
-    for (CellIndex c : cells) {
-        const int i = g.line(c), j = g.column(c);
-        for (int n = 0; n < 4; ++n) {
-            const int ni = i + kOrthoDi[n], nj = j + kOrthoDj[n];
-            if (!in_grid(ni, nj, g.nb_lig, g.nb_col) || !wanted(ni, nj)) continue;
-            // Seen from (ni, nj), the changed cell (i, j) is neighbour (n + 2) % 4.
-            if (!listed_by_earlier(g, ni, nj, (n + 2) % 4, changed)) next.push_back(g.index(ni, nj));
+constexpr std::size_t kPrefetchAhead = 64;
+
+// Lists the neighbours of changed cells for the next pass, once each and in line order, so
+// that each pass walks the grids in memory order. The neighbours in one direction of cells in
+// line order are themselves in line order, so four such lists merge in linear time, and a
+// cell listed from two of its neighbours appears twice in a row, where it is dropped.
+class NeighbourLister {
+public:
+    // Grids read by the `wanted` test, to prefetch around each cell.
+    void watch(unsigned char* const* a, unsigned char* const* b) {
+        watched_[0] = a;
+        watched_[1] = b;
+    }
+
+    // Sets `next` to the neighbours (i, j) of `cells` (in line order) for which wanted(i, j)
+    // holds, together with the cells of `extra` (in line order), each once.
+    template <typename Wanted>
+    void list(const CellList& cells, GridShape g, Wanted wanted, const CellList& extra, CellList& next) {
+        for (CellList& d : by_direction_) d.clear();
+        for (std::size_t k = 0; k < cells.size(); ++k) {
+            if (k + kPrefetchAhead < cells.size()) prefetch(cells[k + kPrefetchAhead], g);
+            const CellIndex c = cells[k];
+            const int i = g.line(c), j = g.column(c);
+            for (int n = 0; n < 4; ++n) {
+                const int ni = i + kOrthoDi[n], nj = j + kOrthoDj[n];
+                if (in_grid(ni, nj, g.nb_lig, g.nb_col) && wanted(ni, nj)) {
+                    by_direction_[n].push_back(g.index(ni, nj));
+                }
+            }
+        }
+        merge_into(by_direction_[0], by_direction_[1], first_);
+        merge_into(by_direction_[2], by_direction_[3], second_);
+        merge_into(first_, second_, both_);
+        merge_into(both_, extra, next);
+        next.erase(std::unique(next.begin(), next.end()), next.end());
+    }
+
+private:
+    void prefetch(CellIndex c, GridShape g) const {
+        for (unsigned char* const* grid : watched_) {
+            if (grid != nullptr) prefetch_around(grid, g, c);
         }
     }
-}
 
-// Every cell of the grid for which wanted(i, j) holds, in line order.
-template <typename Wanted>
-CellList list_cells(GridShape g, Wanted wanted) {
+    static void merge_into(const CellList& a, const CellList& b, CellList& out) {
+        out.resize(a.size() + b.size());
+        std::merge(a.begin(), a.end(), b.begin(), b.end(), out.begin());
+    }
+
+    CellList by_direction_[4];
+    CellList first_, second_, both_;
+    unsigned char* const* watched_[2] = {nullptr, nullptr};
+};
+
+// Every cell of a byte grid that is set (== 1), in line order.
+inline CellList set_cells(unsigned char* const* grid, GridShape g) {
     CellList cells;
     for (int i = 0; i < g.nb_lig; ++i) {
-        for (int j = 0; j < g.nb_col; ++j) {
-            if (wanted(i, j)) cells.push_back(g.index(i, j));
+        const unsigned char* row = grid[i];
+        const unsigned char* end = row + g.nb_col;
+        for (const unsigned char* p = row; (p = static_cast<const unsigned char*>(
+                                                std::memchr(p, 1, static_cast<std::size_t>(end - p)))) != nullptr;
+             ++p) {
+            cells.push_back(g.index(i, static_cast<int>(p - row)));
         }
     }
     return cells;
+}
+
+// Sets every cell of `set` that is set in `additions`.
+inline void merge_set(unsigned char* const* set, unsigned char* const* additions, GridShape g) {
+    for (int i = 0; i < g.nb_lig; ++i) {
+        unsigned char* to = set[i];
+        const unsigned char* from = additions[i];
+        for (int j = 0; j < g.nb_col; ++j) to[j] = (from[j] == 1) ? 1 : to[j];
+    }
 }
 
 #endif

@@ -20,10 +20,10 @@ struct Range {
 Range dem_range(const RunState& st) {
     Range r{st.itab_in[0][0], st.itab_in[0][0]};
     for (int i = 0; i < st.nb_lig; ++i) {
+        const int* row = st.itab_in[i];
         for (int j = 0; j < st.nb_col; ++j) {
-            const int z = st.itab_in[i][j];
-            if (z < r.min) r.min = z;
-            if (z > r.max) r.max = z;
+            r.min = std::min(r.min, row[j]);
+            r.max = std::max(r.max, row[j]);
         }
     }
     return r;

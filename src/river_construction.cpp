@@ -34,37 +34,41 @@ bool surface_rule(int jco, const int values[4], int& result) {
 }
 
 void river_construction(RunState& st, Console& con) {
+    // Local copies: stores into the byte grids could otherwise alias the run state's members.
     const GridShape g{st.nb_lig, st.nb_col};
-    for (int i = 0; i < st.nb_lig; ++i) {
-        for (int j = 0; j < st.nb_col; ++j) {
-            if (st.tab_soul_prov[i][j] == 1) st.tab_soul[i][j] = 1;
-        }
-    }
-    auto candidate = [&](int i, int j) { return st.tab_mask[i][j] == 1 && st.tab_soul[i][j] != 1; };
-    auto filled_now = [&](int i, int j) { return st.tab_soul_prov[i][j] == 1 && st.tab_soul[i][j] != 1; };
-    CellList frontier = list_cells(g, [&](int i, int j) {
-        return candidate(i, j) && orthogonal_code(st.tab_soul, g.nb_lig, g.nb_col, i, j) != 0;
-    });
-    CellList filled, next;
+    unsigned char* const* mask = st.tab_mask;
+    unsigned char* const* soul = st.tab_soul;
+    unsigned char* const* prov = st.tab_soul_prov;
+    int* const* out = st.itab_out;
+    merge_set(soul, prov, g);
+    auto candidate = [=](int i, int j) { return mask[i][j] == 1 && soul[i][j] != 1; };
+    NeighbourLister lister;
+    lister.watch(mask, soul);
+    const CellList none;
+    CellList frontier;
+    lister.list(set_cells(soul, g), g, candidate, none, frontier);
+    CellList added;
     run_passes(con, [&]() -> long long {
-        filled.clear();
-        for (CellIndex c : frontier) {
+        added.clear();
+        for (std::size_t k = 0; k < frontier.size(); ++k) {
+            if (k + kPrefetchAhead < frontier.size()) {
+                prefetch_around(soul, g, frontier[k + kPrefetchAhead]);
+                prefetch_around(out, g, frontier[k + kPrefetchAhead]);
+            }
+            const CellIndex c = frontier[k];
             const int i = g.line(c), j = g.column(c);
-            int values[4];
-            orthogonal_values(st.itab_out, g.nb_lig, g.nb_col, i, j, kNoData, values);
-            const int jco = orthogonal_code(st.tab_soul, g.nb_lig, g.nb_col, i, j);
+            const int jco = orthogonal_code(soul, g.nb_lig, g.nb_col, i, j);
+            int values[4] = {kNoData, kNoData, kNoData, kNoData};
+            coded_values(out, jco, i, j, values);
             int value = 0;
             if (!surface_rule(jco, values, value)) continue;
-            st.itab_out[i][j] = value;
-            st.tab_soul_prov[i][j] = 1;
-            filled.push_back(c);
+            out[i][j] = value;
+            prov[i][j] = 1;
+            added.push_back(c);
         }
-        next.clear();
-        list_neighbours(
-            filled, g, [&](int i, int j) { return candidate(i, j) && !filled_now(i, j); },
-            filled_now, next);
-        for (CellIndex c : filled) st.tab_soul[g.line(c)][g.column(c)] = 1;
-        frontier.swap(next);
-        return static_cast<long long>(filled.size());
+        // The filled set of the next pass, then its candidates beside this pass's additions.
+        for (CellIndex c : added) soul[g.line(c)][g.column(c)] = 1;
+        lister.list(added, g, candidate, none, frontier);
+        return static_cast<long long>(added.size());
     });
 }

@@ -1,9 +1,11 @@
 // Skeleton tracing: thin the skeleton's right-angle elbows, follow it from the upper to the
 // lower point, give the path a linear water profile, measure the river (length, straight
 // distance, tortuosity) and interpolate the water layer thickness along the path.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "dem_units.h"
 #include "nrutil.h"
@@ -26,30 +28,33 @@ bool is_set(const RunState& st, int i, int j) {
 // A pixel whose only skeleton neighbours are two orthogonal ones at right angles is the corner
 // of an elbow; removing it leaves the line eight-connected. Border pixels are never thinned.
 void thin_elbows(RunState& st) {
+    unsigned char* const* soul = st.tab_soul;
     for (int i = 1; i < st.nb_lig - 1; ++i) {
-        for (int j = 1; j < st.nb_col - 1; ++j) {
-            if (st.tab_soul[i][j] != 1) continue;
+        unsigned char* row = soul[i];
+        const unsigned char* end = row + st.nb_col - 1;
+        // Only skeleton pixels can be elbows: jump from one to the next.
+        for (unsigned char* p = row + 1; p < end; ++p) {
+            p = static_cast<unsigned char*>(std::memchr(p, 1, static_cast<std::size_t>(end - p)));
+            if (p == nullptr) break;
+            const int j = static_cast<int>(p - row);
             int ico = 0;
             for (const Neighbour& n : kNeighbours) {
-                if (st.tab_soul[i + n.di][j + n.dj] == 1) ico += n.weight;
+                if (soul[i + n.di][j + n.dj] == 1) ico += n.weight;
             }
-            if (ico == 10 || ico == 40 || ico == 160 || ico == 130) st.tab_soul[i][j] = 255;
+            if (ico == 10 || ico == 40 || ico == 160 || ico == 130) *p = 255;
         }
     }
 }
 
+// The number of skeleton pixels, 0 when it would not fit an int (no path can be that long).
 int count_skeleton(const RunState& st) {
-    int n = 0;
-    for (int i = 0; i < st.nb_lig; ++i) {
-        for (int j = 0; j < st.nb_col; ++j) n += (st.tab_soul[i][j] == 1) ? 1 : 0;
-    }
-    return n;
+    std::int64_t n = 0;
+    for (int i = 0; i < st.nb_lig; ++i) n += std::count(st.tab_soul[i], st.tab_soul[i] + st.nb_col, 1);
+    return n > INT32_MAX - 1 ? INT32_MAX - 1 : static_cast<int>(n);
 }
 
 void copy_grid(unsigned char** to, unsigned char** from, const RunState& st) {
-    for (int i = 0; i < st.nb_lig; ++i) {
-        for (int j = 0; j < st.nb_col; ++j) to[i][j] = from[i][j];
-    }
+    for (int i = 0; i < st.nb_lig; ++i) std::memcpy(to[i], from[i], static_cast<std::size_t>(st.nb_col));
 }
 
 // The next path pixel from (i, j): of the skeleton neighbours, the last in visiting order.
@@ -203,9 +208,7 @@ void suiv_cont(RunState& st, Console& con) {
     }
 
     copy_grid(st.tab_respaldo, st.tab_soul, st);
-    for (int i = 0; i < st.nb_lig; ++i) {
-        for (int j = 0; j < st.nb_col; ++j) st.itab_out[i][j] = kNoData;
-    }
+    for (int i = 0; i < st.nb_lig; ++i) std::fill_n(st.itab_out[i], st.nb_col, kNoData);
     st.step = dif_alt / (st.pix_soul - 1);
     con.say("\n dif_alt = %lf = %lf-%lf pix_soul = %d step = %lf", dif_alt, st.alti_deb,
             st.alti_fin, st.pix_soul, st.step);

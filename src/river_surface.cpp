@@ -2,6 +2,7 @@
 // final altitude of every path pixel (written to the profile table), the surface spread over
 // the river mask, and the surface burnt into the DEM.
 #include <cstdint>
+#include <cstring>
 
 #include "checked_files.h"
 #include "dem_units.h"
@@ -58,9 +59,9 @@ void path_surface(RunState& st, Console& con, int summit) {
 
 void burn_surface(RunState& st) {
     for (int i = 0; i < st.nb_lig; ++i) {
-        for (int j = 0; j < st.nb_col; ++j) {
-            if (st.itab_out[i][j] != kNoData) st.itab_in[i][j] = st.itab_out[i][j];
-        }
+        int* in = st.itab_in[i];
+        const int* out = st.itab_out[i];
+        for (int j = 0; j < st.nb_col; ++j) in[j] = (out[j] != kNoData) ? out[j] : in[j];
     }
 }
 
@@ -70,7 +71,7 @@ void create_river_surface(RunState& st, Console& con) {
     suiv_cont(st, con);
     const int summit = (st.gauss_treat == 0) ? place_wave(st, con) : 0;
     for (int i = 0; i < st.nb_lig; ++i) {
-        for (int j = 0; j < st.nb_col; ++j) st.tab_soul_prov[i][j] = st.tab_respaldo[i][j];
+        std::memcpy(st.tab_soul_prov[i], st.tab_respaldo[i], static_cast<std::size_t>(st.nb_col));
     }
     path_surface(st, con, summit);
     con.say("\n\n river construction \n\n");

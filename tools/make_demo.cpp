@@ -3,7 +3,8 @@
 //   <folder>/valley_skel.raw, .txt          a meandering one-pixel 8-connected river skeleton
 //   <folder>/valley_mask.raw, .txt          the river mask, a few cells wide around it
 //   <answers>                               the dialog's answers, with the wave and the layer
-// Usage: make_demo FOLDER ANSWERS_FILE
+// Usage: make_demo FOLDER ANSWERS_FILE [LINES COLUMNS]
+// The default size is 300 x 400; other sizes scale the valley with them.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -13,11 +14,7 @@
 
 namespace {
 
-constexpr int kLines = 300;
-constexpr int kCols = 400;
-constexpr int kPixel = 5;        // metres
-constexpr int kFirstCol = 10;    // upper point of the river
-constexpr int kLastCol = 389;    // lower point
+constexpr int kPixel = 5;  // metres
 constexpr int kMaskHalfWidth = 3;
 constexpr double kPi = 3.14159265358979323846;
 
@@ -27,19 +24,34 @@ struct Pixel {
 
 using Bytes = std::vector<unsigned char>;
 
-// Valley floor in decimetres: 200 m at the west edge, 190 m at the east edge.
-int floor_dm(int j) { return 2000 - j * 100 / kCols; }
+// The valley's geometry, drawn for 300 x 400 and scaled to its size.
+struct Valley {
+    int lines = 300;
+    int cols = 400;
 
-int meander_line(int j) {
-    return static_cast<int>(std::lround(150.0 + 40.0 * std::sin(2.0 * kPi * j / 200.0)));
-}
+    double scale_i() const { return lines / 300.0; }
+    double scale_j() const { return cols / 400.0; }
+    int first_col() const { return cols / 40; }             // upper point of the river
+    int last_col() const { return cols - 1 - cols / 40; }   // lower point
+    std::size_t cells() const { return static_cast<std::size_t>(lines) * cols; }
+    std::size_t at(int i, int j) const { return static_cast<std::size_t>(i) * cols + j; }
+    bool inside(int i, int j) const { return i >= 0 && j >= 0 && i < lines && j < cols; }
+
+    // Valley floor in decimetres: 200 m at the west edge, 190 m at the east edge.
+    int floor_dm(int j) const { return 2000 - static_cast<int>(static_cast<long long>(j) * 100 / cols); }
+
+    int meander_line(int j) const {
+        return static_cast<int>(std::lround(lines / 2.0 + 40.0 * scale_i() *
+                                            std::sin(2.0 * kPi * j / (200.0 * scale_j()))));
+    }
+};
 
 // An 8-connected line through the meander: a diagonal or straight step per column, with
 // vertical steps where the meander is steeper than one line per column.
-std::vector<Pixel> trace_meander() {
-    std::vector<Pixel> line{{meander_line(kFirstCol), kFirstCol}};
-    for (int j = kFirstCol + 1; j <= kLastCol; ++j) {
-        const int target = meander_line(j);
+std::vector<Pixel> trace_meander(const Valley& v) {
+    std::vector<Pixel> line{{v.meander_line(v.first_col()), v.first_col()}};
+    for (int j = v.first_col() + 1; j <= v.last_col(); ++j) {
+        const int target = v.meander_line(j);
         Pixel cur = line.back();
         while (std::abs(target - cur.i) > 1) {
             cur.i += target > cur.i ? 1 : -1;
@@ -50,23 +62,22 @@ std::vector<Pixel> trace_meander() {
     return line;
 }
 
-int at(const Bytes& grid, int i, int j) {
-    if (i < 0 || j < 0 || i >= kLines || j >= kCols) return 0;
-    return grid[static_cast<std::size_t>(i) * kCols + j] == 1 ? 1 : 0;
+int set_at(const Valley& v, const Bytes& grid, int i, int j) {
+    return v.inside(i, j) && grid[v.at(i, j)] == 1 ? 1 : 0;
 }
 
 // Removes the right-angle elbows of the line, so that the skeleton on disk is already thin.
-std::vector<Pixel> without_elbows(const std::vector<Pixel>& line, Bytes& skel) {
-    for (const Pixel& p : line) skel[static_cast<std::size_t>(p.i) * kCols + p.j] = 1;
+std::vector<Pixel> without_elbows(const Valley& v, const std::vector<Pixel>& line, Bytes& skel) {
+    for (const Pixel& p : line) skel[v.at(p.i, p.j)] = 1;
     std::vector<Pixel> kept;
     for (const Pixel& p : line) {
-        const int code = at(skel, p.i - 1, p.j) * 2 + at(skel, p.i, p.j + 1) * 8 +
-                         at(skel, p.i + 1, p.j) * 32 + at(skel, p.i, p.j - 1) * 128;
-        const int diagonals = at(skel, p.i - 1, p.j - 1) + at(skel, p.i - 1, p.j + 1) +
-                              at(skel, p.i + 1, p.j + 1) + at(skel, p.i + 1, p.j - 1);
+        const int code = set_at(v, skel, p.i - 1, p.j) * 2 + set_at(v, skel, p.i, p.j + 1) * 8 +
+                         set_at(v, skel, p.i + 1, p.j) * 32 + set_at(v, skel, p.i, p.j - 1) * 128;
+        const int diagonals = set_at(v, skel, p.i - 1, p.j - 1) + set_at(v, skel, p.i - 1, p.j + 1) +
+                              set_at(v, skel, p.i + 1, p.j + 1) + set_at(v, skel, p.i + 1, p.j - 1);
         const bool elbow = diagonals == 0 && (code == 10 || code == 40 || code == 160 || code == 130);
         if (elbow) {
-            skel[static_cast<std::size_t>(p.i) * kCols + p.j] = 0;
+            skel[v.at(p.i, p.j)] = 0;
         } else {
             kept.push_back(p);
         }
@@ -74,15 +85,12 @@ std::vector<Pixel> without_elbows(const std::vector<Pixel>& line, Bytes& skel) {
     return kept;
 }
 
-Bytes dilate(const std::vector<Pixel>& line) {
-    Bytes mask(static_cast<std::size_t>(kLines) * kCols, 0);
+Bytes dilate(const Valley& v, const std::vector<Pixel>& line) {
+    Bytes mask(v.cells(), 0);
     for (const Pixel& p : line) {
         for (int di = -kMaskHalfWidth; di <= kMaskHalfWidth; ++di) {
             for (int dj = -kMaskHalfWidth; dj <= kMaskHalfWidth; ++dj) {
-                int i = p.i + di, j = p.j + dj;
-                if (i >= 0 && j >= 0 && i < kLines && j < kCols) {
-                    mask[static_cast<std::size_t>(i) * kCols + j] = 1;
-                }
+                if (v.inside(p.i + di, p.j + dj)) mask[v.at(p.i + di, p.j + dj)] = 1;
             }
         }
     }
@@ -90,17 +98,18 @@ Bytes dilate(const std::vector<Pixel>& line) {
 }
 
 // Channel 1.5 m below the floor, a floodplain 0.4 m above it with dry terraces, and valley
-// sides rising 0.4 m per pixel beyond 70 lines from the axis.
-std::vector<std::int32_t> make_dem(const Bytes& mask) {
-    std::vector<std::int32_t> dem(static_cast<std::size_t>(kLines) * kCols);
-    for (int i = 0; i < kLines; ++i) {
-        for (int j = 0; j < kCols; ++j) {
-            const int d = std::abs(i - 150);
-            int z = floor_dm(j) + 4;
-            if (d > 70) z += (d - 70) * 4;
-            if (std::sin(j / 29.0) + std::cos(i / 17.0) > 1.3) z += 30;
-            if (mask[static_cast<std::size_t>(i) * kCols + j] == 1) z = floor_dm(j) - 15;
-            dem[static_cast<std::size_t>(i) * kCols + j] = z;
+// sides rising 0.4 m per pixel beyond the floodplain.
+std::vector<std::int32_t> make_dem(const Valley& v, const Bytes& mask) {
+    std::vector<std::int32_t> dem(v.cells());
+    const int plain = static_cast<int>(70 * v.scale_i());
+    for (int i = 0; i < v.lines; ++i) {
+        for (int j = 0; j < v.cols; ++j) {
+            const int d = std::abs(i - v.lines / 2);
+            int z = v.floor_dm(j) + 4;
+            if (d > plain) z += (d - plain) * 4;
+            if (std::sin(j / (29.0 * v.scale_j())) + std::cos(i / (17.0 * v.scale_i())) > 1.3) z += 30;
+            if (mask[v.at(i, j)] == 1) z = v.floor_dm(j) - 15;
+            dem[v.at(i, j)] = z;
         }
     }
     return dem;
@@ -117,9 +126,9 @@ bool write_text(const std::string& path, const std::string& text) {
     return write_bytes(path, text.data(), text.size());
 }
 
-std::string descriptor(int bytes_per_cell, int min, int max) {
+std::string descriptor(const Valley& v, int bytes_per_cell, int min, int max) {
     char text[128];
-    std::snprintf(text, sizeof text, "%d\n%d\n%d\n%d\n%d\n%d\n", kLines, kCols, bytes_per_cell,
+    std::snprintf(text, sizeof text, "%d\n%d\n%d\n%d\n%d\n%d\n", v.lines, v.cols, bytes_per_cell,
                   min, max, kPixel);
     return text;
 }
@@ -128,26 +137,26 @@ std::vector<unsigned char> little_endian(const std::vector<std::int32_t>& cells)
     std::vector<unsigned char> bytes;
     bytes.reserve(cells.size() * 4);
     for (std::int32_t cell : cells) {
-        auto v = static_cast<std::uint32_t>(cell);
-        for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<unsigned char>(v >> (8 * b)));
+        auto u = static_cast<std::uint32_t>(cell);
+        for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<unsigned char>(u >> (8 * b)));
     }
     return bytes;
 }
 
-std::string answers(const std::vector<Pixel>& river) {
+std::string answers(const Valley& v, const std::vector<Pixel>& river) {
     const Pixel& up = river.front();
     const Pixel& down = river.back();
     const Pixel& summit = river[river.size() / 2];
     char text[512];
     std::snprintf(text, sizeof text,
                   "demo\nvalley_mask\nvalley_skel\nvalley\nvalley_flood\n"
-                  "1\n"                 // DEM in decimetres
-                  "%d\n%d\n%.1f\n"      // upper point and its altitude
-                  "%d\n%d\n%.1f\n"      // lower point and its altitude
+                  "1\n"                   // DEM in decimetres
+                  "%d\n%d\n%.1f\n"        // upper point and its altitude
+                  "%d\n%d\n%.1f\n"        // lower point and its altitude
                   "0\n40\n1.5\n%d\n%d\n"  // a Gaussian wave of 1.5 m over 40 pixels each side
-                  "0\n0.8\n1.2\n"       // a water layer from 0.8 m to 1.2 m
-                  "%d\n",               // pixel size
-                  up.i, up.j, floor_dm(up.j) / 10.0, down.i, down.j, floor_dm(down.j) / 10.0,
+                  "0\n0.8\n1.2\n"         // a water layer from 0.8 m to 1.2 m
+                  "%d\n",                 // pixel size
+                  up.i, up.j, v.floor_dm(up.j) / 10.0, down.i, down.j, v.floor_dm(down.j) / 10.0,
                   summit.i, summit.j, kPixel);
     return text;
 }
@@ -155,15 +164,20 @@ std::string answers(const std::vector<Pixel>& river) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stdout, "usage: make_demo FOLDER ANSWERS_FILE\n");
+    Valley v;
+    if (argc == 5) {
+        v.lines = std::atoi(argv[3]);
+        v.cols = std::atoi(argv[4]);
+    }
+    if ((argc != 3 && argc != 5) || v.lines < 100 || v.cols < 100 || v.lines > 50000 || v.cols > 50000) {
+        std::fprintf(stdout, "usage: make_demo FOLDER ANSWERS_FILE [LINES COLUMNS] (100 to 50000 each)\n");
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "/";
-    Bytes skel(static_cast<std::size_t>(kLines) * kCols, 0);
-    const std::vector<Pixel> river = without_elbows(trace_meander(), skel);
-    const Bytes mask = dilate(river);
-    const std::vector<std::int32_t> dem = make_dem(mask);
+    Bytes skel(v.cells(), 0);
+    const std::vector<Pixel> river = without_elbows(v, trace_meander(v), skel);
+    const Bytes mask = dilate(v, river);
+    const std::vector<std::int32_t> dem = make_dem(v, mask);
     int min = dem[0], max = dem[0];
     for (std::int32_t z : dem) {
         if (z < min) min = z;
@@ -171,12 +185,12 @@ int main(int argc, char** argv) {
     }
     const std::vector<unsigned char> dem_bytes = little_endian(dem);
     bool ok = write_bytes(folder + "valley_m4.raw", dem_bytes.data(), dem_bytes.size()) &&
-              write_text(folder + "valley_m4.txt", descriptor(4, min, max)) &&
+              write_text(folder + "valley_m4.txt", descriptor(v, 4, min, max)) &&
               write_bytes(folder + "valley_skel.raw", skel.data(), skel.size()) &&
-              write_text(folder + "valley_skel.txt", descriptor(1, 0, 255)) &&
+              write_text(folder + "valley_skel.txt", descriptor(v, 1, 0, 255)) &&
               write_bytes(folder + "valley_mask.raw", mask.data(), mask.size()) &&
-              write_text(folder + "valley_mask.txt", descriptor(1, 0, 255)) &&
-              write_text(argv[2], answers(river));
+              write_text(folder + "valley_mask.txt", descriptor(v, 1, 0, 255)) &&
+              write_text(argv[2], answers(v, river));
     if (!ok) {
         std::fprintf(stdout, "make_demo: cannot write the demo files in %s\n", argv[1]);
         return 1;

@@ -59,8 +59,13 @@ TEST(Nrutil, ColumnsComeFirstAndRowsAreSeparateBlocks) {
     EXPECT_EQ(grid[1][0], 0);
     EXPECT_EQ(grid[1][2], 7);
     EXPECT_EQ(grid[0][2], 0xAB);
-    EXPECT_NE(grid[0], grid[1]);
+    EXPECT_EQ(grid[1], grid[0] + 3);  // rows follow one another in line order
     frucmatrice(grid, 2);
+}
+
+TEST(Nrutil, CellCountsBeyondMemoryGiveNullNotACrash) {
+    EXPECT_EQ(imatrice(2147483647, 2147483647), nullptr);
+    EXPECT_EQ(ldmatrice(2147483647, 2147483647), nullptr);
 }
 
 TEST(Nrutil, SizesThatAreNotPositiveGiveNull) {

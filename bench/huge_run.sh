@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs tarvex on a generated valley of LINES x COLUMNS cells (default 10,000 x 10,000: a wide
+# floodplain below the river's water level) and prints, as medians over RUNS runs pinned to
+# one core: the run time, the I/O floor (the time to read the same input bytes and write the
+# same output bytes with dd), their ratio, and the peak memory per cell.
+# Usage: bench/huge_run.sh [BUILD_DIR] [LINES] [COLUMNS] [RUNS]
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+lines=${2:-10000}
+cols=${3:-10000}
+runs=${4:-3}
+core=${TARVEX_BENCH_CORE:-0}
+command -v /usr/bin/time >/dev/null || { echo "needs /usr/bin/time (Debian package: time)"; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tarvex-huge.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+folder="$work/images/demo"
+mkdir -p "$folder"
+"$build/make_demo" "$folder" "$work/answers.txt" "$lines" "$cols"
+export TARVEX_IMAGES="$work/images"
+
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+# The I/O floor: the three inputs read, the two results' bytes written.
+io_floor() {
+  taskset -c "$core" dd if="$folder/valley_skel.raw" of=/dev/null bs=1M status=none
+  taskset -c "$core" dd if="$folder/valley_m4.raw" of="$work/floor_dem" bs=1M status=none
+  taskset -c "$core" dd if="$folder/valley_mask.raw" of="$work/floor_mask" bs=1M status=none
+  rm -f "$work/floor_dem" "$work/floor_mask"
+}
+export -f io_floor
+export folder work core
+
+: > "$work/floor.txt"
+: > "$work/run.txt"
+for _ in $(seq "$runs"); do
+  /usr/bin/time -f "%e" -a -o "$work/floor.txt" bash -c io_floor
+  /usr/bin/time -f "%e %M" -a -o "$work/run.txt" taskset -c "$core" "$build/tarvex" \
+    < "$work/answers.txt" > "$work/console.txt"
+done
+grep -q "num_pix" "$work/console.txt" || { echo "the run did not trace its river"; exit 1; }
+
+floor=$(median < "$work/floor.txt")
+run=$(cut -d' ' -f1 "$work/run.txt" | median)
+peak_kb=$(cut -d' ' -f2 "$work/run.txt" | sort -g | tail -1)
+passes=$(tr '\r' '\n' < "$work/console.txt" | grep -c "modif =")
+awk -v l="$lines" -v c="$cols" -v f="$floor" -v r="$run" -v m="$peak_kb" -v p="$passes" -v n="$runs" 'BEGIN {
+  cells = l * c
+  printf "grid            %d x %d = %d cells, %d progress lines, medians of %d runs\n", l, c, cells, p, n
+  printf "I/O floor       %.2f s\n", f
+  printf "tarvex run      %.2f s\n", r
+  printf "run / floor     %.1f\n", r / f
+  printf "peak memory     %.0f MB = %.2f bytes per cell\n", m / 1024, m * 1024 / cells
+}'

@@ -1,0 +1,115 @@
+// The two pass loops, frontier-driven (the program's) against the whole-grid sweeps (the
+// reference), on generated grids where the river surface spreads 550 cells from a skeleton
+// line and the flood spreads 600 cells across a floodplain.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+#include "flooding.h"
+#include "nrutil.h"
+#include "river_construction.h"
+#include "sweeps.h"
+
+namespace {
+
+constexpr int kSurfaceSpread = 550;
+constexpr int kFloodSpread = 600;
+
+struct Case {
+    RunState st;
+    std::vector<unsigned char> mask, soul;
+    std::vector<int> out, in;
+
+    explicit Case(int n) {
+        st.nb_lig = st.nb_col = n;
+        for (unsigned char*** g : {&st.tab_mask, &st.tab_mask_prov, &st.tab_soul, &st.tab_soul_prov, &st.tab_respaldo}) {
+            *g = ucmatrice(n, n);
+        }
+        st.itab_in = imatrice(n, n);
+        st.itab_out = imatrice(n, n);
+    }
+    ~Case() {
+        for (unsigned char** g : {st.tab_mask, st.tab_mask_prov, st.tab_soul, st.tab_soul_prov, st.tab_respaldo}) {
+            frucmatrice(g, st.nb_lig);
+        }
+        frimatrice(st.itab_in, st.nb_lig);
+        frimatrice(st.itab_out, st.nb_lig);
+    }
+    std::size_t at(int i, int j) const { return static_cast<std::size_t>(i) * st.nb_col + j; }
+
+    // A skeleton down the middle column inside a mask kSurfaceSpread cells wide on each side.
+    void make_surface() {
+        const int n = st.nb_lig, mid = n / 2;
+        mask.assign(static_cast<std::size_t>(n) * n, 0);
+        soul = mask;
+        out.assign(mask.size(), kNoData);
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) mask[at(i, j)] = std::abs(j - mid) <= kSurfaceSpread ? 1 : 0;
+            soul[at(i, mid)] = 1;
+            out[at(i, mid)] = 1000 - i / 4;
+        }
+    }
+
+    // Water along the first two columns at 1000, a floodplain at 500 up to kFloodSpread
+    // columns, then high ground.
+    void make_flood() {
+        const int n = st.nb_lig;
+        mask.assign(static_cast<std::size_t>(n) * n, 0);
+        in.assign(mask.size(), 5000);
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                if (j < 2) mask[at(i, j)] = 1;
+                if (j < 2) in[at(i, j)] = 1000;
+                else if (j < kFloodSpread) in[at(i, j)] = 500 + (i * 7 + j * 3) % 100;
+            }
+        }
+    }
+
+    void load() {
+        for (int i = 0; i < st.nb_lig; ++i) {
+            for (int j = 0; j < st.nb_col; ++j) {
+                const std::size_t k = at(i, j);
+                st.tab_mask[i][j] = st.tab_mask_prov[i][j] = mask[k];
+                st.tab_soul[i][j] = st.tab_soul_prov[i][j] = soul.empty() ? 0 : soul[k];
+                st.itab_out[i][j] = out.empty() ? kNoData : out[k];
+                st.itab_in[i][j] = in.empty() ? 0 : in[k];
+            }
+        }
+    }
+};
+
+template <void (*Passes)(RunState&, Console&)>
+void run(benchmark::State& state, bool flood) {
+    Case c(static_cast<int>(state.range(0)));
+    if (flood) {
+        c.make_flood();
+    } else {
+        c.make_surface();
+    }
+    std::istringstream in;
+    std::ostringstream out;
+    Console con(in, out, Console::KeySource(), false);
+    for (auto _ : state) {
+        state.PauseTiming();
+        c.load();
+        out.str("");
+        state.ResumeTiming();
+        Passes(c.st, con);
+    }
+}
+
+void BM_RiverConstruction_Frontier(benchmark::State& s) { run<river_construction>(s, false); }
+void BM_RiverConstruction_Sweep(benchmark::State& s) { run<river_construction_sweep>(s, false); }
+void BM_Flooding_Frontier(benchmark::State& s) { run<flooding>(s, true); }
+void BM_Flooding_Sweep(benchmark::State& s) { run<flooding_sweep>(s, true); }
+
+}  // namespace
+
+BENCHMARK(BM_RiverConstruction_Frontier)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RiverConstruction_Sweep)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Flooding_Frontier)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Flooding_Sweep)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK_MAIN();
