@@ -159,5 +159,6 @@ void Console::fatal(const std::string& message) {
     say_text(message);
     wait_key();
     flush();
+    if (stop_handler_) stop_handler_(1);
     std::exit(1);
 }

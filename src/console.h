@@ -23,6 +23,9 @@ bool parse_real_word(const std::string& word, double& value);
 class Console {
 public:
     using KeySource = std::function<void()>;
+    // Called by a fatal stop with the exit status, in place of ending the process; it must not
+    // return (a harness that runs whole runs in one process leaves the run through it).
+    using StopHandler = std::function<void(int status)>;
 
     // key_source is called for each key wait (empty: waits return at once). flush_each makes
     // every print visible at once (a terminal); otherwise output is flushed before reads.
@@ -52,6 +55,7 @@ public:
     [[noreturn]] void fatal(const std::string& message);
 
     int key_waits() const { return key_waits_; }
+    void set_stop_handler(StopHandler handler) { stop_handler_ = std::move(handler); }
 
 private:
     std::string next_word();
@@ -65,6 +69,7 @@ private:
     KeySource key_source_;
     bool flush_each_;
     int key_waits_ = 0;
+    StopHandler stop_handler_;
 };
 
 #endif

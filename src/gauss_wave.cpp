@@ -74,6 +74,8 @@ void allocate_wave(RunState& st, Console& con, double*& half_curve) {
     st.j_gauss = ivecteur(samples);
     st.z_gauss = dvecteur(samples);
     if (half_curve && st.gauss_curve && st.i_gauss && st.j_gauss && st.z_gauss) return;
+    frdvecteur(half_curve);
+    half_curve = nullptr;
     con.fatal(strf("\n Not enough memory for a wave of %d samples \n", samples - 1));
 }
 

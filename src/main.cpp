@@ -1,5 +1,4 @@
-// tarvex: river and flood analysis on terrain rasters. One start of the program is one run:
-// the stages below, once each, in this order.
+// tarvex: river and flood analysis on terrain rasters.
 #include <iostream>
 
 #include "stages.h"
@@ -8,13 +7,7 @@ int main() {
     std::ios::sync_with_stdio(false);
     Console con = Console::standard();
     RunState st;
-    opening(st, con);
-    lecture(st, con);
-    parameters(st, con);
-    create_river_surface(st, con);
-    treatment(st, con);
-    save(st, con);
-    finish(st, con);
+    const int status = run(st, con);
     release_run(st);
-    return 0;
+    return status;
 }

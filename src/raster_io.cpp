@@ -25,6 +25,11 @@ void save(RunState& st, Console& con) {
 void finish(RunState& st, Console& con) { close_or_stop(con, st.f5d, st.nomdescr5); }
 
 void release_run(RunState& st) {
+    for (std::FILE** f : {&st.f1, &st.f2, &st.f3, &st.f1d, &st.f2d, &st.f3d, &st.f4, &st.f4d,
+                          &st.f4xls, &st.f5, &st.f5d}) {
+        if (*f != nullptr) std::fclose(*f);
+        *f = nullptr;
+    }
     for (unsigned char*** grid : {&st.tab_mask, &st.tab_mask_prov, &st.tab_soul, &st.tab_soul_prov,
                                   &st.tab_respaldo}) {
         frucmatrice(*grid, st.nb_lig);

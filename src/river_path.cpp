@@ -220,6 +220,7 @@ void suiv_cont(RunState& st, Console& con) {
     st.step = dif_alt / (st.pix_soul - 1);
     frivecteur(st.i_coord);
     frivecteur(st.j_coord);
+    st.i_coord = st.j_coord = nullptr;
 
     profile_pass(st, con);
     river_length(st, con);

@@ -18,7 +18,11 @@ void save(RunState& st, Console& con);                  // write the two result 
 // Closes the run report at the end of a completed run.
 void finish(RunState& st, Console& con);
 
-// Gives back the grids and vectors of a finished run.
+// One run: the six stages in their fixed order, then the report closed. Returns the exit
+// status of a completed run, 0; a fatal stop ends the run inside a stage.
+int run(RunState& st, Console& con);
+
+// Gives back the grids and vectors of a run, and closes the files it left open.
 void release_run(RunState& st);
 
 #endif

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,8 +97,29 @@ void RiverCase::write(const TempDir& root, bool descriptors) const {
     write_file(folder(root) + dem_name + "_m4.txt", descriptor_text(lines, cols, 4, 0, 0, pixel));
 }
 
+std::vector<std::string> RiverCase::input_paths(const TempDir& root) const {
+    const std::string f = folder(root);
+    return {f + mask_name + ".raw", f + mask_name + ".txt", f + skel_name + ".raw",
+            f + skel_name + ".txt", f + dem_name + "_m4.raw", f + dem_name + "_m4.txt"};
+}
+
 RunResult RiverCase::run(const TempDir& root, const std::string& answers) const {
+    FilesUnchanged inputs(input_paths(root));
     return run_tarvex(root.path(), root.path() + "/images", answers);
+}
+
+FilesUnchanged::FilesUnchanged(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (file_exists(path)) files_.emplace_back(path, read_file(path));
+    }
+}
+
+FilesUnchanged::~FilesUnchanged() {
+    for (const auto& [path, content] : files_) {
+        const std::string now = read_file(path);
+        EXPECT_EQ(now.size(), content.size()) << path << " changed size";
+        EXPECT_TRUE(now == content) << path << " changed content";
+    }
 }
 
 std::string RiverCase::opening_answers(const std::string& result) const {
@@ -161,9 +184,6 @@ StageFixture::StageFixture(int lines, int cols, const std::string& answers, bool
 }
 
 StageFixture::~StageFixture() {
-    for (std::FILE* f : {st.f1, st.f2, st.f3, st.f3d, st.f4, st.f4d, st.f4xls, st.f5, st.f5d}) {
-        if (f != nullptr) std::fclose(f);
-    }
     release_run(st);
 }
 

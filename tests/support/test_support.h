@@ -39,6 +39,19 @@ struct ScriptedConsole {
     Console con;
 };
 
+// Records the given files (those that exist) and, when it goes, fails the test if any of them
+// changed in size or content: a run never modifies its inputs.
+class FilesUnchanged {
+public:
+    explicit FilesUnchanged(const std::vector<std::string>& paths);
+    ~FilesUnchanged();
+    FilesUnchanged(const FilesUnchanged&) = delete;
+    FilesUnchanged& operator=(const FilesUnchanged&) = delete;
+
+private:
+    std::vector<std::pair<std::string, std::string>> files_;
+};
+
 struct RunResult {
     int status = -1;
     std::string out;
@@ -64,7 +77,9 @@ struct RiverCase {
     std::string folder(const TempDir& root) const;  // ends in "/"
     // Writes the three rasters and, when asked, their descriptors.
     void write(const TempDir& root, bool descriptors = true) const;
+    // Runs the program on the case; the input files are checked unchanged afterwards.
     RunResult run(const TempDir& root, const std::string& answers) const;
+    std::vector<std::string> input_paths(const TempDir& root) const;
     // The answers of the opening dialog, ending with the result name.
     std::string opening_answers(const std::string& result = "out") const;
     // The six integers and the Input Data block that open the run report.

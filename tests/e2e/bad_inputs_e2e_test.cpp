@@ -1,0 +1,129 @@
+// Bad inputs a user may give the program: each ends in a clear message and either the
+// question again or a stop with exit status 1, never a crash, and the inputs stay untouched
+// (every run through RiverCase::run checks them).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+
+namespace {
+
+bool has(const RunResult& r, const std::string& text) { return r.out.find(text) != std::string::npos; }
+
+struct BadInput : ::testing::Test {
+    TempDir root;
+    RiverCase c = RiverCase::small();
+    void SetUp() override { c.write(root); }
+    std::string at(const std::string& name) const { return c.folder(root) + name; }
+    RunResult run(const std::string& answers) {
+        RunResult r = c.run(root, answers);
+        EXPECT_EQ(r.err, "");
+        return r;
+    }
+    RunResult complete_run(const std::string& parameter_answers) {
+        return run(c.opening_answers() + parameter_answers);
+    }
+};
+
+}  // namespace
+
+TEST_F(BadInput, AMaskDescriptorWithoutItsSizesStops) {
+    write_file(at("mask.txt"), "3\n");
+    RunResult r = run(c.opening_answers());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r, "The descriptor " + at("mask.txt") + " gives no usable size: 3 lines and 0 columns"));
+    EXPECT_FALSE(file_exists(at("out_tarvex.raw")));
+}
+
+TEST_F(BadInput, AMaskDescriptorWithSizesBelowOneStops) {
+    write_file(at("mask.txt"), "0 4 1 0 255 25");
+    EXPECT_EQ(run(c.opening_answers()).status, 1);
+    write_file(at("mask.txt"), "3 -4 1 0 255 25");
+    EXPECT_EQ(run(c.opening_answers()).status, 1);
+}
+
+TEST_F(BadInput, AGarbledSkeletonDescriptorGivesTheSizeWarning) {
+    write_file(at("skel.txt"), "lines: 3, columns: 4\n");
+    RunResult r = complete_run(RiverCase::kLayerOnlyAnswers);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r, "\n\n  THE SECOND FILE HAS:  \n\n               0 LINES\n"));
+    EXPECT_TRUE(has(r, "NOT ALL THE FILES HAVE THE SAME SIZE"));
+}
+
+TEST_F(BadInput, AGridTooLargeForMemoryStops) {
+    write_file(at("mask.txt"), "2000000000 2000000000 1 0 255 25");
+    RunResult r = run(c.opening_answers());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r, "Not enough memory for the grids of 2000000000 lines and 2000000000 columns"));
+}
+
+TEST_F(BadInput, AMissingDirectoryIsAMissingRaster) {
+    RunResult r = run("nowhere mask skel dem out");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r, "\n No File " + root.path() + "/images/nowhere/mask.raw \n"));
+}
+
+TEST_F(BadInput, AResultFileThatCannotBeCreatedStopsNamingIt) {
+    std::filesystem::create_directory(at("out_tarvex.xls"));  // a folder stands in the way
+    RunResult r = run(c.opening_answers());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r, "Unable to create the file " + at("out_tarvex.xls")));
+}
+
+TEST_F(BadInput, ADescriptorThatCannotBeCreatedStopsNamingIt) {
+    std::remove(at("mask.txt").c_str());
+    std::filesystem::create_symlink(root.path() + "/no/such/folder/mask.txt", at("mask.txt"));
+    RunResult r = run("case mask 3 4 25 skel dem out");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r, "Unable to create the file " + at("mask.txt")));
+}
+
+TEST_F(BadInput, RastersShorterThanTheGridLeaveZeros) {
+    write_file(at("mask.raw"), byte_raster({0, 1, 1, 0, 0, 1}));  // 6 of 12 cells
+    std::vector<int> dem = c.dem;
+    dem.pop_back();
+    write_file(at("dem_m4.raw"), int_raster(dem) + "\x07\x01");  // the last cell incomplete
+    RunResult r = complete_run("1  0 1 10.0  2 1 9.0  1  0 0.5 0.5  25");
+    EXPECT_EQ(r.status, 0);
+    // The short mask keeps (0,1), (0,2) and (1,1); the path (105, 100, 95) ends outside it at
+    // (2,1), which is burnt but dry and then floods from (1,1) at 100. The incomplete last cell
+    // reads 0.
+    EXPECT_EQ(read_file(at("out_tarvex_m4.raw")),
+              int_raster({1000, 105, 105, 1010, 1001, 100, 985, 1011, 1002, 100, 975, 0}));
+    EXPECT_EQ(read_file(at("out_tarvex.raw")), byte_raster({0, 1, 1, 0, 0, 1, 0, 0, 0, 1, 0, 0}));
+}
+
+TEST_F(BadInput, NumbersThatAreNotFiniteOrTooLargeAreAskedAgain) {
+    RunResult r = complete_run("1  0 1 nan inf 1e999 10.0  2 1 9.0  1  0 1e300 0.5 0.5  25");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r, "'nan' is not a decimal number"));
+    EXPECT_TRUE(has(r, "'1e999' is not a decimal number"));
+    EXPECT_TRUE(has(r, "too large for the unit of the DEM"));
+}
+
+TEST_F(BadInput, IntegersBeyond32BitsAreAskedAgain) {
+    RunResult r = complete_run("1  4294967296 0 1 10.0  2 1 9.0  1  0 0.5 0.5  0 -5 25");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r, "'4294967296' is not a whole number"));
+    EXPECT_TRUE(has(r, "greater than 0"));  // the pixel size
+}
+
+TEST_F(BadInput, ASkeletonOfOnePixelStops) {
+    write_file(at("skel.raw"), byte_raster({0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    RunResult r = complete_run(RiverCase::kLayerOnlyAnswers);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r, "The river skeleton has 1 pixel(s) after thinning"));
+}
+
+TEST_F(BadInput, AnUpperPointAwayFromTheSkeletonStops) {
+    RunResult r = complete_run("0  0 3 10.0  2 1 9.0  1  0 0.5 0.5  25");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r, "The upper point (0 , 3) has no skeleton neighbour"));
+}
+
+TEST_F(BadInput, AWaveSummitOffThePathWarnsAndTheRunGoesOn) {
+    RunResult r = complete_run("1  0 1 10.0  2 1 9.0  0 1 1.0 1 2  1  25");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r, "the summit of the wave (1 , 2) is not on the river path"));
+}
