@@ -40,11 +40,12 @@ T** grid(int NbCol, int NbLig) {
     const std::size_t cols = static_cast<std::size_t>(NbCol);
     const std::size_t lines = static_cast<std::size_t>(NbLig);
     if (cols > SIZE_MAX / sizeof(T) / lines) return nullptr;  // the cell count would overflow
-    T** rows = zeroed_block<T*>(NbLig);
-    if (rows == nullptr) return nullptr;
+    // The cells first: a grid too large for memory fails here, before its row pointers exist.
     T* cells = static_cast<T*>(std::calloc(lines * cols, sizeof(T)));
-    if (cells == nullptr) {
-        std::free(rows);
+    if (cells == nullptr) return nullptr;
+    T** rows = zeroed_block<T*>(NbLig);
+    if (rows == nullptr) {
+        std::free(cells);
         return nullptr;
     }
     advise_huge_pages(cells, lines * cols * sizeof(T));

@@ -14,6 +14,10 @@ TARVEX_IMAGES="$images" "$build/tarvex" < "$here/demo-run/answers.txt" > "$here/
 echo "tarvex finished with exit status $status; console transcript: demo-run/console.txt"
 echo "Results in $folder:"
 ls -l "$folder" | awk 'NR > 1 && /valley_flood/ {print "  " $NF " (" $5 " bytes)"}'
+if [ -x "$build/tarvex-gis" ] && [ "$status" -eq 0 ]; then
+  "$build/tarvex-gis" render "$folder/valley_flood" "$here/demo-run/valley_flood.png" --unit dm > /dev/null
+  echo "A picture of the flood: demo-run/valley_flood.png"
+fi
 report="$folder/valley_flood_tarvex.txt"
 if grep -q "Length parameter" "$report" 2>/dev/null; then
   echo "River measurements from the run report:"

@@ -3,8 +3,9 @@
 //   <folder>/valley_skel.raw, .txt          a meandering one-pixel 8-connected river skeleton
 //   <folder>/valley_mask.raw, .txt          the river mask, a few cells wide around it
 //   <answers>                               the dialog's answers, with the wave and the layer
-// Usage: make_demo FOLDER ANSWERS_FILE [LINES COLUMNS]
-// The default size is 300 x 400; other sizes scale the valley with them.
+// Usage: make_demo FOLDER ANSWERS_FILE [LINES COLUMNS] [--envi]
+// The default size is 300 x 400; other sizes scale the valley with them. With --envi, each
+// raster also gets an ENVI header placing it in UTM zone 31 north, so that GDAL tools read it.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -133,6 +134,17 @@ std::string descriptor(const Valley& v, int bytes_per_cell, int min, int max) {
     return text;
 }
 
+// The ENVI header of one of the valley's rasters: 5 m pixels from (500000, 4800000) in UTM 31 N.
+std::string envi_header(const Valley& v, bool int32) {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "ENVI\nsamples = %d\nlines = %d\nbands = 1\nheader offset = 0\nfile type = ENVI Standard\n"
+                  "data type = %d\ninterleave = bsq\nbyte order = 0\n"
+                  "map info = {UTM, 1, 1, 500000, 4800000, %d, %d, 31, North, WGS-84}\n",
+                  v.cols, v.lines, int32 ? 3 : 1, kPixel, kPixel);
+    return text;
+}
+
 std::vector<unsigned char> little_endian(const std::vector<std::int32_t>& cells) {
     std::vector<unsigned char> bytes;
     bytes.reserve(cells.size() * 4);
@@ -165,12 +177,14 @@ std::string answers(const Valley& v, const std::vector<Pixel>& river) {
 
 int main(int argc, char** argv) {
     Valley v;
-    if (argc == 5) {
+    const bool envi = argc > 1 && std::string(argv[argc - 1]) == "--envi";
+    const int args = envi ? argc - 1 : argc;
+    if (args == 5) {
         v.lines = std::atoi(argv[3]);
         v.cols = std::atoi(argv[4]);
     }
-    if ((argc != 3 && argc != 5) || v.lines < 100 || v.cols < 100 || v.lines > 50000 || v.cols > 50000) {
-        std::fprintf(stdout, "usage: make_demo FOLDER ANSWERS_FILE [LINES COLUMNS] (100 to 50000 each)\n");
+    if ((args != 3 && args != 5) || v.lines < 100 || v.cols < 100 || v.lines > 50000 || v.cols > 50000) {
+        std::fprintf(stdout, "usage: make_demo FOLDER ANSWERS_FILE [LINES COLUMNS] [--envi] (100 to 50000 each)\n");
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "/";
@@ -190,7 +204,10 @@ int main(int argc, char** argv) {
               write_text(folder + "valley_skel.txt", descriptor(v, 1, 0, 255)) &&
               write_bytes(folder + "valley_mask.raw", mask.data(), mask.size()) &&
               write_text(folder + "valley_mask.txt", descriptor(v, 1, 0, 255)) &&
-              write_text(argv[2], answers(v, river));
+              write_text(argv[2], answers(v, river)) &&
+              (!envi || (write_text(folder + "valley_m4.hdr", envi_header(v, true)) &&
+                         write_text(folder + "valley_skel.hdr", envi_header(v, false)) &&
+                         write_text(folder + "valley_mask.hdr", envi_header(v, false))));
     if (!ok) {
         std::fprintf(stdout, "make_demo: cannot write the demo files in %s\n", argv[1]);
         return 1;

@@ -53,18 +53,24 @@ std::string byte_raster(const std::vector<int>& cells) {
 ScriptedConsole::ScriptedConsole(const std::string& answers)
     : in(answers), out(), con(in, out, Console::KeySource(), false) {}
 
-RunResult run_tarvex(const std::string& workdir, const std::string& images,
-                     const std::string& answers) {
+namespace {
+
+// Runs argv in workdir with `input` as standard input and the variables `env` set.
+RunResult run_process(const std::vector<std::string>& argv, const std::string& workdir, const std::string& input,
+                      const std::vector<std::pair<std::string, std::string>>& env) {
     TempDir io;
-    write_file(io / "in", answers);
+    write_file(io / "in", input);
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(workdir.c_str()) != 0) _exit(126);
-        setenv("TARVEX_IMAGES", images.c_str(), 1);
+        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         if (!freopen((io / "in").c_str(), "rb", stdin)) _exit(126);
         if (!freopen((io / "out").c_str(), "wb", stdout)) _exit(126);
         if (!freopen((io / "err").c_str(), "wb", stderr)) _exit(126);
-        execl(TARVEX_BIN, TARVEX_BIN, static_cast<char*>(nullptr));
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
         _exit(127);
     }
     int wstatus = 0;
@@ -74,6 +80,16 @@ RunResult run_tarvex(const std::string& workdir, const std::string& images,
     result.out = read_file(io / "out");
     result.err = read_file(io / "err");
     return result;
+}
+
+}  // namespace
+
+RunResult run_tarvex(const std::string& workdir, const std::string& images, const std::string& answers) {
+    return run_process({TARVEX_BIN}, workdir, answers, {{"TARVEX_IMAGES", images}});
+}
+
+RunResult run_command(const std::vector<std::string>& argv, const std::string& workdir) {
+    return run_process(argv, workdir, "", {});
 }
 
 std::string RiverCase::folder(const TempDir& root) const {

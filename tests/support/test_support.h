@@ -58,6 +58,9 @@ struct RunResult {
     std::string err;
 };
 
+// Runs a command (argv[0] a path) in `workdir` with no input; captures both output streams.
+RunResult run_command(const std::vector<std::string>& argv, const std::string& workdir);
+
 // Runs the built program in `workdir` with TARVEX_IMAGES pointing at `images`, the answers on
 // standard input (not a terminal, so key waits return at once).
 RunResult run_tarvex(const std::string& workdir, const std::string& images,

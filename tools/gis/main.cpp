@@ -1,0 +1,156 @@
+// tarvex-gis: the GIS companion of tarvex. It brings GeoTIFF (or any GDAL raster or vector)
+// DEMs, masks and skeletons in as tarvex's raw rasters, takes results out as GeoTIFFs, and
+// draws a run as a map and a profile.
+#include <gdal.h>
+#include <cpl_error.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "gis_commands.h"
+#include "gis_io.h"
+
+namespace {
+
+struct Command {
+    const char* usage;
+    std::size_t positionals;
+    std::set<std::string> valued;    // options taking a value
+    std::set<std::string> switches;  // options alone
+    std::set<std::string> required;
+};
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"import-dem",
+         {"import-dem SRC NAME --unit m|dm|cm|mm [--nodata V] [--overwrite]\n"
+          "  Any raster GDAL reads (altitudes in metres) becomes NAME_m4.raw (little-endian 32-bit\n"
+          "  altitudes in the unit), NAME_m4.txt (its descriptor) and NAME_m4.hdr (an ENVI header\n"
+          "  with the georeferencing). Cells without data get V (default 2147483647: high ground\n"
+          "  that water never enters).",
+          2, {"--unit", "--nodata"}, {"--overwrite"}, {"--unit"}}},
+        {"import-mask",
+         {"import-mask SRC NAME [--like DEM_m4.raw] [--overwrite]\n"
+          "  A raster (non-zero cells are river) or a layer of polygons, burnt on the grid of the DEM\n"
+          "  given by --like, becomes NAME.raw (bytes 0 and 1), NAME.txt and NAME.hdr.",
+          2, {"--like"}, {"--overwrite"}, {}}},
+        {"import-skeleton",
+         {"import-skeleton SRC NAME [--like DEM_m4.raw] [--overwrite]\n"
+          "  A raster (non-zero cells are skeleton) or a layer of lines, burnt on the grid of the DEM\n"
+          "  given by --like, becomes NAME.raw (bytes 0 and 1), NAME.txt and NAME.hdr.",
+          2, {"--like"}, {"--overwrite"}, {}}},
+        {"export",
+         {"export RESULT OUT.tif --like NAME_m4.raw [--depth DEM_m4.raw [--unit m|dm|cm|mm]] [--overwrite]\n"
+          "  A result raster (the flooded DEM or the flood extent) becomes a compressed GeoTIFF with\n"
+          "  the georeferencing of the imported DEM. With --depth, the flood depth in metres (the\n"
+          "  flooded DEM minus the DEM given, no data where dry) is written instead.",
+          2, {"--like", "--depth", "--unit"}, {"--overwrite"}, {"--like"}}},
+        {"stats",
+         {"stats RESULT_BASE --dem DEM_m4.raw --unit m|dm|cm|mm [--json]\n"
+          "  The flooded area beyond the river mask, the flood volume and the greatest and mean\n"
+          "  depth of the run whose results are RESULT_BASE_tarvex*.",
+          1, {"--dem", "--unit"}, {"--json"}, {"--dem", "--unit"}}},
+        {"render",
+         {"render RESULT_BASE OUT.png [--unit m|dm|cm|mm] [--overwrite]\n"
+          "  A picture of the run: a hillshade of the flooded DEM, the flood extent in translucent\n"
+          "  blue, the river mask darker, the river skeleton in yellow.",
+          2, {"--unit"}, {"--overwrite"}, {}}},
+        {"profile",
+         {"profile RESULT_BASE OUT.svg [--unit m|dm|cm|mm] [--overwrite]\n"
+          "  The river profile table drawn as a plot: linear and final altitude along the path\n"
+          "  (in metres with --unit, else in DEM units).",
+          2, {"--unit"}, {"--overwrite"}, {}}},
+    };
+    return table;
+}
+
+[[noreturn]] void usage_error(const std::string& message, const std::string& usage) {
+    std::fprintf(stderr, "tarvex-gis: %s\nusage: tarvex-gis %s\n", message.c_str(), usage.c_str());
+    std::exit(2);
+}
+
+void print_overview() {
+    std::printf("usage: tarvex-gis COMMAND ... (tarvex-gis COMMAND --help for one command)\n\n");
+    for (const auto& [name, command] : commands()) std::printf("%s\n\n", command.usage);
+}
+
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+    bool has(const std::string& o) const { return options.count(o) != 0; }
+    std::string get(const std::string& o, const std::string& fallback = "") const {
+        return has(o) ? options.at(o) : fallback;
+    }
+};
+
+Args parse(const Command& c, int argc, char** argv) {
+    Args a;
+    for (int k = 2; k < argc; ++k) {
+        const std::string word = argv[k];
+        if (word == "--help" || word == "-h") {
+            std::printf("usage: tarvex-gis %s\n", c.usage);
+            std::exit(0);
+        }
+        if (c.switches.count(word)) {
+            a.options[word] = "";
+        } else if (c.valued.count(word)) {
+            if (k + 1 >= argc) usage_error(word + " needs a value", c.usage);
+            a.options[word] = argv[++k];
+        } else if (word.rfind("--", 0) == 0) {
+            usage_error("unknown option " + word, c.usage);
+        } else {
+            a.positional.push_back(word);
+        }
+    }
+    if (a.positional.size() != c.positionals) usage_error("wrong number of arguments", c.usage);
+    for (const std::string& o : c.required) {
+        if (!a.has(o)) usage_error(o + " is required", c.usage);
+    }
+    return a;
+}
+
+double nodata_option(const Args& a) {
+    const std::string text = a.get("--nodata", "2147483647");
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || v != static_cast<double>(static_cast<long long>(v)) ||
+        v < -2147483648.0 || v > 2147483647.0) {
+        fail("--nodata needs a whole number within 32 bits, not " + text);
+    }
+    return v;
+}
+
+int dispatch(const std::string& name, const Args& a) {
+    const auto& p = a.positional;
+    const bool overwrite = a.has("--overwrite");
+    if (name == "import-dem") return import_dem(p[0], p[1], a.get("--unit"), nodata_option(a), overwrite);
+    if (name == "import-mask") return import_byte_raster(p[0], p[1], a.get("--like"), true, overwrite);
+    if (name == "import-skeleton") return import_byte_raster(p[0], p[1], a.get("--like"), false, overwrite);
+    if (name == "export") {
+        return export_result(p[0], p[1], a.get("--like"), a.get("--depth"), a.get("--unit", "m"), overwrite);
+    }
+    if (name == "stats") return flood_stats(p[0], a.get("--dem"), a.get("--unit"), a.has("--json"));
+    if (name == "render") return render_png(p[0], p[1], a.get("--unit", "m"), overwrite);
+    return profile_svg(p[0], p[1], a.get("--unit"), overwrite);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
+        print_overview();
+        return argc < 2 ? 2 : 0;
+    }
+    const auto found = commands().find(argv[1]);
+    if (found == commands().end()) {
+        std::fprintf(stderr, "tarvex-gis: unknown command %s (tarvex-gis --help lists them)\n", argv[1]);
+        return 2;
+    }
+    CPLSetErrorHandler(CPLQuietErrorHandler);  // failures are reported in our own words
+    GDALAllRegister();
+    return dispatch(found->first, parse(found->second, argc, argv));
+}
