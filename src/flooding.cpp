@@ -43,17 +43,14 @@ void flooding(RunState& st, Console& con) {
     merge_set(water, prov, g);
     auto dry = [=](int i, int j) { return water[i][j] != 1; };
     NeighbourLister lister;
-    lister.watch(water, nullptr);
+    lister.watch(water, prov);
     CellList frontier, joined, climbed;
     lister.list(set_cells(water, g), g, dry, CellList(), frontier);
     run_passes(con, [&]() -> long long {
         joined.clear();
         climbed.clear();
         for (std::size_t k = 0; k < frontier.size(); ++k) {
-            if (k + kPrefetchAhead < frontier.size()) {
-                prefetch_around(water, g, frontier[k + kPrefetchAhead]);
-                prefetch_around(level, g, frontier[k + kPrefetchAhead]);
-            }
+            prefetch_ahead(frontier, k, g, water, level);
             const CellIndex c = frontier[k];
             const int i = g.line(c), j = g.column(c);
             const int jco = orthogonal_code(water, g.nb_lig, g.nb_col, i, j);

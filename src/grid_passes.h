@@ -48,7 +48,15 @@ inline void prefetch_around(T* const* grid, GridShape g, CellIndex c) {
     if (i + 1 < g.nb_lig) __builtin_prefetch(&grid[i + 1][j]);
 }
 
-constexpr std::size_t kPrefetchAhead = 64;
+constexpr std::size_t kPrefetchAhead = 16;
+
+// Prefetches, in each of the grids, the lines around the cell kPrefetchAhead entries after
+// entry k of a list.
+template <typename... Grids>
+inline void prefetch_ahead(const CellList& cells, std::size_t k, GridShape g, Grids... grids) {
+    if (k + kPrefetchAhead >= cells.size()) return;
+    (prefetch_around(grids, g, cells[k + kPrefetchAhead]), ...);
+}
 
 // Lists the neighbours of changed cells for the next pass, once each and in line order, so
 // that each pass walks the grids in memory order. The neighbours in one direction of cells in
@@ -59,7 +67,7 @@ public:
     // Grids read by the `wanted` test, to prefetch around each cell.
     void watch(unsigned char* const* a, unsigned char* const* b) {
         watched_[0] = a;
-        watched_[1] = b;
+        watched_[1] = b != nullptr ? b : a;
     }
 
     // Sets `next` to the neighbours (i, j) of `cells` (in line order) for which wanted(i, j)
@@ -68,7 +76,7 @@ public:
     void list(const CellList& cells, GridShape g, Wanted wanted, const CellList& extra, CellList& next) {
         for (CellList& d : by_direction_) d.clear();
         for (std::size_t k = 0; k < cells.size(); ++k) {
-            if (k + kPrefetchAhead < cells.size()) prefetch(cells[k + kPrefetchAhead], g);
+            if (watched_[0] != nullptr) prefetch_ahead(cells, k, g, watched_[0], watched_[1]);
             const CellIndex c = cells[k];
             const int i = g.line(c), j = g.column(c);
             for (int n = 0; n < 4; ++n) {
@@ -86,12 +94,6 @@ public:
     }
 
 private:
-    void prefetch(CellIndex c, GridShape g) const {
-        for (unsigned char* const* grid : watched_) {
-            if (grid != nullptr) prefetch_around(grid, g, c);
-        }
-    }
-
     static void merge_into(const CellList& a, const CellList& b, CellList& out) {
         out.resize(a.size() + b.size());
         std::merge(a.begin(), a.end(), b.begin(), b.end(), out.begin());

@@ -51,10 +51,7 @@ void river_construction(RunState& st, Console& con) {
     run_passes(con, [&]() -> long long {
         added.clear();
         for (std::size_t k = 0; k < frontier.size(); ++k) {
-            if (k + kPrefetchAhead < frontier.size()) {
-                prefetch_around(soul, g, frontier[k + kPrefetchAhead]);
-                prefetch_around(out, g, frontier[k + kPrefetchAhead]);
-            }
+            prefetch_ahead(frontier, k, g, soul, out);
             const CellIndex c = frontier[k];
             const int i = g.line(c), j = g.column(c);
             const int jco = orthogonal_code(soul, g.nb_lig, g.nb_col, i, j);
