@@ -13,8 +13,15 @@
 #include <ostream>
 #include <string>
 
+// Lets the compiler check printf-style arguments where it can.
+#if defined(__GNUC__) || defined(__clang__)
+#define TARVEX_PRINTF(fmt_index, first_arg) __attribute__((format(printf, fmt_index, first_arg)))
+#else
+#define TARVEX_PRINTF(fmt_index, first_arg)
+#endif
+
 // printf-style formatting into a string.
-std::string strf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string strf(const char* fmt, ...) TARVEX_PRINTF(1, 2);
 
 // Whole-word conversions: an integer within 32 bits; a finite decimal real (12, 12.5, -3., 1e2).
 bool parse_int_word(const std::string& word, int& value);
@@ -34,7 +41,7 @@ public:
     // The console of the process: standard input and output, a real key wait on a terminal.
     static Console standard();
 
-    void say(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void say(const char* fmt, ...) TARVEX_PRINTF(2, 3);
     void say_text(const std::string& text);
 
     // A rule a numeric answer must meet, with the message shown when it does not.

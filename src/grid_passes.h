@@ -40,12 +40,20 @@ struct GridShape {
 // Asks for the three lines around cell c of a grid ahead of their use: the lists of a pass are
 // in line order, so the cells a few entries ahead are known, and a front crossing many lines
 // would otherwise wait on memory at every cell.
+inline void prefetch(const void* address) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(address);
+#else
+    (void)address;  // a hint only: compilers without it just wait for the line
+#endif
+}
+
 template <typename T>
 inline void prefetch_around(T* const* grid, GridShape g, CellIndex c) {
     const int i = g.line(c), j = g.column(c);
-    if (i > 0) __builtin_prefetch(&grid[i - 1][j]);
-    __builtin_prefetch(&grid[i][j]);
-    if (i + 1 < g.nb_lig) __builtin_prefetch(&grid[i + 1][j]);
+    if (i > 0) prefetch(&grid[i - 1][j]);
+    prefetch(&grid[i][j]);
+    if (i + 1 < g.nb_lig) prefetch(&grid[i + 1][j]);
 }
 
 constexpr std::size_t kPrefetchAhead = 16;
