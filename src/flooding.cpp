@@ -43,7 +43,7 @@ void flooding(RunState& st, Console& con) {
     merge_set(water, prov, g);
     auto dry = [=](int i, int j) { return water[i][j] != 1; };
     NeighbourLister lister;
-    lister.watch(water, prov);
+    lister.watch(water, nullptr);
     CellList frontier, joined, climbed;
     lister.list(set_cells(water, g), g, dry, CellList(), frontier);
     run_passes(con, [&]() -> long long {
