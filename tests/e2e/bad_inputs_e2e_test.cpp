@@ -74,6 +74,14 @@ TEST_F(BadInput, AResultFileThatCannotBeCreatedStopsNamingIt) {
     EXPECT_TRUE(has(r, "Unable to create the file " + at("out_tarvex.xls")));
 }
 
+TEST_F(BadInput, AResultThatCannotBeWrittenToTheEndStopsNamingIt) {
+    if (!file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+    std::filesystem::create_symlink("/dev/full", at("out_tarvex_m4.raw"));  // every write fails: disk full
+    RunResult r = complete_run(RiverCase::kLayerOnlyAnswers);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(has(r, "Unable to write the file " + at("out_tarvex_m4.raw")));
+}
+
 TEST_F(BadInput, ADescriptorThatCannotBeCreatedStopsNamingIt) {
     std::remove(at("mask.txt").c_str());
     std::filesystem::create_symlink(root.path() + "/no/such/folder/mask.txt", at("mask.txt"));
