@@ -1,7 +1,10 @@
 #include "gis_io.h"
 
+#include "file_formats.h"
+
 #include <gdal.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +28,7 @@ int unit_factor(const std::string& unit) {
 
 namespace {
 
-GDALDatasetH open_or_fail(const std::string& path) {
+GDALDatasetH open_dataset(const std::string& path) {
     if (!std::filesystem::exists(path)) fail("no such file: " + path);
     GDALDatasetH ds = GDALOpen(path.c_str(), GA_ReadOnly);
     if (ds == nullptr || GDALGetRasterCount(ds) < 1) fail("not a raster GDAL can read: " + path);
@@ -44,30 +47,39 @@ std::string envi_header_path(const std::string& raw_path) {
     return std::filesystem::path(raw_path).replace_extension(".hdr").string();
 }
 
-template <typename T>
-void write_cells(const std::string& path, const std::vector<T>& cells) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    for (T cell : cells) {
-        auto v = static_cast<std::uint32_t>(cell);
-        for (std::size_t b = 0; b < sizeof(T); ++b) file.put(static_cast<char>((v >> (8 * b)) & 0xFF));
-    }
-    if (!file) fail("cannot write " + path);
+std::FILE* open_or_fail(const std::string& path, const char* mode) {
+    std::FILE* file = std::fopen(path.c_str(), mode);
+    if (file == nullptr) fail("cannot open " + path);
+    return file;
 }
 
-std::string read_exact(const std::string& path, std::size_t bytes) {
+void close_written(std::FILE* file, const std::string& path) {
+    const bool failed = std::ferror(file) != 0;
+    if ((std::fclose(file) != 0) || failed) fail("cannot write " + path);
+}
+
+// Calls fn(cells, count) on successive pieces of at most a million cells, so that counts stay
+// within an int whatever the raster's size.
+template <typename T, typename Fn>
+void in_pieces(T* cells, std::size_t n, Fn fn) {
+    constexpr std::size_t kPiece = std::size_t(1) << 20;
+    for (std::size_t k = 0; k < n; k += kPiece) fn(cells + k, static_cast<int>(std::min(kPiece, n - k)));
+}
+
+// A raw raster must hold exactly the bytes its grid needs.
+void check_size(const std::string& path, std::size_t bytes) {
     if (!std::filesystem::exists(path)) fail("no such file: " + path);
-    std::string data = read_text(path);
-    if (data.size() != bytes) {
-        fail(path + " holds " + std::to_string(data.size()) + " bytes where its grid needs " +
-             std::to_string(bytes) + ": the sizes differ");
+    const auto size = std::filesystem::file_size(path);
+    if (size != bytes) {
+        fail(path + " holds " + std::to_string(size) + " bytes where its grid needs " + std::to_string(bytes) +
+             ": the sizes differ");
     }
-    return data;
 }
 
 }  // namespace
 
 Raster read_raster(const std::string& path) {
-    GDALDatasetH ds = open_or_fail(path);
+    GDALDatasetH ds = open_dataset(path);
     Raster r;
     r.cols = GDALGetRasterXSize(ds);
     r.lines = GDALGetRasterYSize(ds);
@@ -89,7 +101,7 @@ Raster read_raster(const std::string& path) {
 }
 
 Georef read_georef(const std::string& path, int& lines, int& cols) {
-    GDALDatasetH ds = open_or_fail(path);
+    GDALDatasetH ds = open_dataset(path);
     cols = GDALGetRasterXSize(ds);
     lines = GDALGetRasterYSize(ds);
     Georef g = georef_of(ds);
@@ -101,37 +113,52 @@ void check_new(const std::string& path, bool overwrite) {
     if (!overwrite && std::filesystem::exists(path)) fail(path + " exists already: add --overwrite to replace it");
 }
 
-void write_raw_int32(const std::string& path, const std::vector<std::int32_t>& cells) { write_cells(path, cells); }
-void write_raw_bytes(const std::string& path, const std::vector<std::uint8_t>& cells) { write_cells(path, cells); }
+// The files are written and read as one row each, in tarvex's own little-endian format.
+void write_raw_int32(const std::string& path, const std::vector<std::int32_t>& cells) {
+    std::FILE* file = open_or_fail(path, "wb");
+    in_pieces(cells.data(), cells.size(), [&](const std::int32_t* p, int n) { write_int_row(file, p, n); });
+    close_written(file, path);
+}
+
+void write_raw_bytes(const std::string& path, const std::vector<std::uint8_t>& cells) {
+    std::FILE* file = open_or_fail(path, "wb");
+    in_pieces(cells.data(), cells.size(), [&](const std::uint8_t* p, int n) { write_byte_row(file, p, n); });
+    close_written(file, path);
+}
 
 std::vector<std::int32_t> read_raw_int32(const std::string& path, std::size_t cells) {
-    const std::string data = read_exact(path, cells * 4);
+    check_size(path, cells * 4);
     std::vector<std::int32_t> v(cells);
-    for (std::size_t k = 0; k < cells; ++k) {
-        std::uint32_t u = 0;
-        for (int b = 0; b < 4; ++b) u |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[k * 4 + b])) << (8 * b);
-        v[k] = static_cast<std::int32_t>(u);
-    }
+    std::FILE* file = open_or_fail(path, "rb");
+    in_pieces(v.data(), cells, [&](std::int32_t* p, int n) { read_int_row(file, p, n); });
+    std::fclose(file);
     return v;
 }
 
 std::vector<std::uint8_t> read_raw_bytes(const std::string& path, std::size_t cells) {
-    const std::string data = read_exact(path, cells);
-    return std::vector<std::uint8_t>(data.begin(), data.end());
+    check_size(path, cells);
+    std::vector<std::uint8_t> v(cells);
+    std::FILE* file = open_or_fail(path, "rb");
+    in_pieces(v.data(), cells, [&](std::uint8_t* p, int n) { read_byte_row(file, p, n); });
+    std::fclose(file);
+    return v;
 }
 
 void write_descriptor(const std::string& path, int lines, int cols, int bytes, int min, int max, int pixel) {
-    std::ofstream file(path, std::ios::trunc);
-    file << lines << "\n" << cols << "\n" << bytes << "\n" << min << "\n" << max << "\n" << pixel << "\n";
-    if (!file) fail("cannot write " + path);
+    const int fields[6] = {lines, cols, bytes, min, max, pixel};
+    std::FILE* file = open_or_fail(path, "w");
+    write_descriptor_lines(file, fields, 6);
+    close_written(file, path);
 }
 
 std::vector<int> read_descriptor_file(const std::string& path) {
     if (!std::filesystem::exists(path)) fail("no such file: " + path);
-    std::istringstream in(read_text(path));
-    std::vector<int> fields;
-    for (int v = 0; fields.size() < 6 && in >> v;) fields.push_back(v);
-    if (fields.size() < 6 || fields[0] <= 0 || fields[1] <= 0) fail(path + " is not a descriptor of six integers");
+    std::vector<int> fields(6, 0);
+    int* const targets[6] = {&fields[0], &fields[1], &fields[2], &fields[3], &fields[4], &fields[5]};
+    std::FILE* file = open_or_fail(path, "r");
+    const int read = read_descriptor(file, targets);
+    std::fclose(file);
+    if (read < 6 || fields[0] <= 0 || fields[1] <= 0) fail(path + " is not a descriptor of six integers");
     return fields;
 }
 
