@@ -1,5 +1,6 @@
 #include "file_formats.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -18,8 +19,8 @@ std::uint32_t swap_bytes(std::uint32_t v) {
     return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
 }
 
-void swap_cells(int* cells, int count) {
-    for (int j = 0; j < count; ++j) {
+void swap_cells(int* cells, std::size_t count) {
+    for (std::size_t j = 0; j < count; ++j) {
         std::uint32_t v = 0;
         std::memcpy(&v, &cells[j], 4);
         v = swap_bytes(v);
@@ -71,30 +72,87 @@ bool write_descriptor_lines(std::FILE* file, const int* values, int count) {
     return true;
 }
 
-void read_byte_row(std::FILE* file, unsigned char* row, int nb_col) {
-    std::fread(row, 1, static_cast<std::size_t>(nb_col), file);
-}
+namespace {
 
-void read_int_row(std::FILE* file, int* row, int nb_col) {
-    std::size_t bytes = static_cast<std::size_t>(nb_col) * 4;
-    std::size_t got = std::fread(row, 1, bytes, file);
+void read_bytes(std::FILE* file, unsigned char* cells, std::size_t count) { std::fread(cells, 1, count, file); }
+
+void read_ints(std::FILE* file, int* cells, std::size_t count) {
+    const std::size_t bytes = count * 4;
+    const std::size_t got = std::fread(cells, 1, bytes, file);
     if (got < bytes) {
         // The cell the file ends in is not complete: it stays 0 like the cells after it.
-        std::size_t complete = got / 4 * 4;
-        std::memset(reinterpret_cast<unsigned char*>(row) + complete, 0, bytes - complete);
+        const std::size_t complete = got / 4 * 4;
+        std::memset(reinterpret_cast<unsigned char*>(cells) + complete, 0, bytes - complete);
     }
-    if (!host_is_little_endian()) swap_cells(row, nb_col);
+    if (!host_is_little_endian()) swap_cells(cells, count);
 }
 
+bool write_bytes(std::FILE* file, const unsigned char* cells, std::size_t count) {
+    return std::fwrite(cells, 1, count, file) == count;
+}
+
+bool write_ints(std::FILE* file, const int* cells, std::size_t count) {
+    if (host_is_little_endian()) return std::fwrite(cells, 4, count, file) == count;
+    constexpr std::size_t kPiece = 1 << 16;
+    std::vector<int> swapped;
+    for (std::size_t done = 0; done < count; done += kPiece) {
+        const std::size_t n = std::min(kPiece, count - done);
+        swapped.assign(cells + done, cells + done + n);
+        swap_cells(swapped.data(), n);
+        if (std::fwrite(swapped.data(), 4, n, file) != n) return false;
+    }
+    return true;
+}
+
+// Hands each run of rows that follow one another in memory to `io` as one piece (a grid's
+// rows usually form one run: one read or write for the whole grid instead of one per row).
+template <typename T, typename Io>
+bool by_runs(T* const* rows, int nb_lig, int nb_col, Io io) {
+    const std::size_t cols = static_cast<std::size_t>(nb_col);
+    bool ok = true;
+    for (int i = 0; i < nb_lig;) {
+        int n = 1;
+        while (i + n < nb_lig && rows[i + n] == rows[i + n - 1] + cols) ++n;
+        ok = io(rows[i], static_cast<std::size_t>(n) * cols) && ok;
+        i += n;
+    }
+    return ok;
+}
+
+}  // namespace
+
+void read_byte_row(std::FILE* file, unsigned char* row, int nb_col) {
+    read_bytes(file, row, static_cast<std::size_t>(nb_col));
+}
+
+void read_int_row(std::FILE* file, int* row, int nb_col) { read_ints(file, row, static_cast<std::size_t>(nb_col)); }
+
 bool write_byte_row(std::FILE* file, const unsigned char* row, int nb_col) {
-    std::size_t n = static_cast<std::size_t>(nb_col);
-    return std::fwrite(row, 1, n, file) == n;
+    return write_bytes(file, row, static_cast<std::size_t>(nb_col));
 }
 
 bool write_int_row(std::FILE* file, const int* row, int nb_col) {
-    std::size_t n = static_cast<std::size_t>(nb_col);
-    if (host_is_little_endian()) return std::fwrite(row, 4, n, file) == n;
-    std::vector<int> swapped(row, row + n);
-    swap_cells(swapped.data(), nb_col);
-    return std::fwrite(swapped.data(), 4, n, file) == n;
+    return write_ints(file, row, static_cast<std::size_t>(nb_col));
+}
+
+void read_byte_grid(std::FILE* file, unsigned char* const* rows, int nb_lig, int nb_col) {
+    by_runs(rows, nb_lig, nb_col, [file](unsigned char* cells, std::size_t n) {
+        read_bytes(file, cells, n);
+        return true;
+    });
+}
+
+void read_int_grid(std::FILE* file, int* const* rows, int nb_lig, int nb_col) {
+    by_runs(rows, nb_lig, nb_col, [file](int* cells, std::size_t n) {
+        read_ints(file, cells, n);
+        return true;
+    });
+}
+
+bool write_byte_grid(std::FILE* file, const unsigned char* const* rows, int nb_lig, int nb_col) {
+    return by_runs(rows, nb_lig, nb_col, [file](const unsigned char* cells, std::size_t n) { return write_bytes(file, cells, n); });
+}
+
+bool write_int_grid(std::FILE* file, const int* const* rows, int nb_lig, int nb_col) {
+    return by_runs(rows, nb_lig, nb_col, [file](const int* cells, std::size_t n) { return write_ints(file, cells, n); });
 }

@@ -37,4 +37,10 @@ void read_int_row(std::FILE* file, int* row, int nb_col);
 bool write_byte_row(std::FILE* file, const unsigned char* row, int nb_col);
 bool write_int_row(std::FILE* file, const int* row, int nb_col);
 
+// A whole grid of nb_lig rows, row after row, as the row functions would read or write it.
+void read_byte_grid(std::FILE* file, unsigned char* const* rows, int nb_lig, int nb_col);
+void read_int_grid(std::FILE* file, int* const* rows, int nb_lig, int nb_col);
+bool write_byte_grid(std::FILE* file, const unsigned char* const* rows, int nb_lig, int nb_col);
+bool write_int_grid(std::FILE* file, const int* const* rows, int nb_lig, int nb_col);
+
 #endif

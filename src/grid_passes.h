@@ -1,10 +1,15 @@
 // What the growth passes of the river surface and of the flooding share: the pass loop with
-// its progress counter, and the frontier of cells to examine in the next pass.
+// its progress counter, and an engine that runs many passes in one sweep down the grid.
 //
-// A pass reads the set as it stood at its start and records its additions apart, so the
-// outcome of a pass depends only on the cells whose neighbourhood changed in the pass before.
-// The frontier lists exactly those cells, each once, so a pass costs time in proportion to the
-// changes rather than to the grid.
+// A pass reads the set (filled cells, water cells) as it stood at its start and adds cells to
+// it; a cell outside the set changes only when a neighbour joined the set in the pass before,
+// or when it changed itself in the pass before (a flooded cell that climbs but stays dry). So
+// each pass needs only the cells listed by the pass before, and a pass at line r needs the
+// previous pass to be done with lines up to r + 1. The engine therefore runs a window of
+// passes together, each two lines behind the one before it: the lines a front crosses are
+// then read and written by every pass of the window while they are still in the cache,
+// instead of once per pass from memory. Grids, counts and console output are those of passes
+// run one after the other.
 #ifndef TARVEX_GRID_PASSES_H
 #define TARVEX_GRID_PASSES_H
 
@@ -14,7 +19,6 @@
 #include <vector>
 
 #include "console.h"
-#include "grid_neighbours.h"
 
 // Runs passes until one changes nothing. Before each pass the count of the previous one is
 // shown on one console line (500 before the first); the last count, 0, is not shown.
@@ -27,113 +31,222 @@ void run_passes(Console& con, Pass pass) {
     }
 }
 
-using CellIndex = std::uint64_t;
-using CellList = std::vector<CellIndex>;
-
 struct GridShape {
     int nb_lig, nb_col;
-    CellIndex index(int i, int j) const { return static_cast<CellIndex>(i) * nb_col + j; }
-    int line(CellIndex c) const { return static_cast<int>(c / nb_col); }
-    int column(CellIndex c) const { return static_cast<int>(c % nb_col); }
 };
 
-// Asks for the three lines around cell c of a grid ahead of their use: the lists of a pass are
-// in line order, so the cells a few entries ahead are known, and a front crossing many lines
-// would otherwise wait on memory at every cell.
-inline void prefetch(const void* address) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(address);
-#else
-    (void)address;  // a hint only: compilers without it just wait for the line
-#endif
-}
+// The most passes a window runs: one bit of a 64-bit word per pass.
+constexpr int kMaxPasses = 64;
 
-template <typename T>
-inline void prefetch_around(T* const* grid, GridShape g, CellIndex c) {
-    const int i = g.line(c), j = g.column(c);
-    if (i > 0) prefetch(&grid[i - 1][j]);
-    prefetch(&grid[i][j]);
-    if (i + 1 < g.nb_lig) prefetch(&grid[i + 1][j]);
-}
-
-constexpr std::size_t kPrefetchAhead = 16;
-
-// Prefetches, in each of the grids, the lines around the cell kPrefetchAhead entries after
-// entry k of a list.
-template <typename... Grids>
-inline void prefetch_ahead(const CellList& cells, std::size_t k, GridShape g, Grids... grids) {
-    if (k + kPrefetchAhead >= cells.size()) return;
-    (prefetch_around(grids, g, cells[k + kPrefetchAhead]), ...);
-}
-
-// Lists the neighbours of changed cells for the next pass, once each and in line order, so
-// that each pass walks the grids in memory order. The neighbours in one direction of cells in
-// line order are themselves in line order, so four such lists merge in linear time, and a
-// cell listed from two of its neighbours appears twice in a row, where it is dropped.
-class NeighbourLister {
-public:
-    // Grids read by the `wanted` test, to prefetch around each cell.
-    void watch(unsigned char* const* a, unsigned char* const* b) {
-        watched_[0] = a;
-        watched_[1] = b != nullptr ? b : a;
-    }
-
-    // Sets `next` to the neighbours (i, j) of `cells` (in line order) for which wanted(i, j)
-    // holds, together with the cells of `extra` (in line order), each once.
-    template <typename Wanted>
-    void list(const CellList& cells, GridShape g, Wanted wanted, const CellList& extra, CellList& next) {
-        for (CellList& d : by_direction_) d.clear();
-        for (std::size_t k = 0; k < cells.size(); ++k) {
-            if (watched_[0] != nullptr) prefetch_ahead(cells, k, g, watched_[0], watched_[1]);
-            const CellIndex c = cells[k];
-            const int i = g.line(c), j = g.column(c);
-            for (int n = 0; n < 4; ++n) {
-                const int ni = i + kOrthoDi[n], nj = j + kOrthoDj[n];
-                if (in_grid(ni, nj, g.nb_lig, g.nb_col) && wanted(ni, nj)) {
-                    by_direction_[n].push_back(g.index(ni, nj));
-                }
-            }
-        }
-        merge_into(by_direction_[0], by_direction_[1], first_);
-        merge_into(by_direction_[2], by_direction_[3], second_);
-        merge_into(first_, second_, both_);
-        merge_into(both_, extra, next);
-        next.erase(std::unique(next.begin(), next.end()), next.end());
-    }
-
-private:
-    static void merge_into(const CellList& a, const CellList& b, CellList& out) {
-        out.resize(a.size() + b.size());
-        std::merge(a.begin(), a.end(), b.begin(), b.end(), out.begin());
-    }
-
-    CellList by_direction_[4];
-    CellList first_, second_, both_;
-    unsigned char* const* watched_[2] = {nullptr, nullptr};
+struct Cell {
+    int i, j;
 };
+using Cells = std::vector<Cell>;
 
-// Every cell of a byte grid that is set (== 1), in line order.
-inline CellList set_cells(unsigned char* const* grid, GridShape g) {
-    CellList cells;
-    for (int i = 0; i < g.nb_lig; ++i) {
-        const unsigned char* row = grid[i];
-        const unsigned char* end = row + g.nb_col;
-        for (const unsigned char* p = row; (p = static_cast<const unsigned char*>(
-                                                std::memchr(p, 1, static_cast<std::size_t>(end - p)))) != nullptr;
-             ++p) {
-            cells.push_back(g.index(i, static_cast<int>(p - row)));
-        }
-    }
-    return cells;
-}
+// What a pass did to a cell it examined.
+enum class Change { none, joins, climbs };
 
-// Sets every cell of `set` that is set in `additions`.
+// Sets every cell of `set` that is set (== 1) in `additions`.
 inline void merge_set(unsigned char* const* set, unsigned char* const* additions, GridShape g) {
     for (int i = 0; i < g.nb_lig; ++i) {
         unsigned char* to = set[i];
         const unsigned char* from = additions[i];
         for (int j = 0; j < g.nb_col; ++j) to[j] = (from[j] == 1) ? 1 : to[j];
     }
+}
+
+// Runs windows of passes. `Rules` gives, for a cell (i, j):
+//   bool wanted(i, j)    whether it is to be examined when a neighbour has joined the set;
+//   Change examine(i, j) one pass's rule applied to it (writing its value);
+//   void commit(i, j)    its entry into the set, once the pass is done with its neighbours.
+template <typename Rules>
+class PassWindow {
+public:
+    // A window runs `passes` passes (1 to kMaxPasses): the more, the longer a line stays in
+    // the cache for; 64 keeps the lines of a window within the second-level cache.
+    PassWindow(GridShape g, Rules& rules, int passes)
+        : g_(g), rules_(rules), lanes_(static_cast<std::size_t>(passes)),
+          steps_(static_cast<std::size_t>(g.nb_lig) + 2 * static_cast<std::size_t>(passes) + 2, 0),
+          stamp_(static_cast<std::size_t>(g.nb_col), 0) {}
+
+    // The cells to examine in the first pass: the wanted neighbours of the cells set (== 1)
+    // in `set`, in line order, each once.
+    Cells first_cells(unsigned char* const* set) {
+        Cells first;
+        Lane seed;
+        for (int r = 0; r <= g_.nb_lig; ++r) {
+            if (r < g_.nb_lig) set_in_line(set, r, seed.j0);
+            emit(seed, r - 1, first);
+            shift(seed);
+        }
+        return first;
+    }
+
+    // Runs the next window of passes, the first examining `cells`; appends their counts to
+    // `counts` and leaves in `cells` those the pass after them examines.
+    void run(Cells& cells, std::vector<long long>& counts) {
+        const int passes = static_cast<int>(lanes_.size());
+        for (Lane& lane : lanes_) lane.reset();
+        lanes_[0].in.swap(cells);
+        cells.clear();
+        schedule(0);
+        // Within a step, passes go in their order: a pass's visit completes the lines the
+        // next one reads in the same step.
+        for (std::size_t step = 0; step < steps_.size(); ++step) {
+            std::uint64_t& due = steps_[step];
+            while (due != 0) {
+                const int k = lowest_bit(due);
+                due &= due - 1;
+                visit(k, static_cast<int>(step) - 2 * k, k + 1 < passes ? lanes_[k + 1].in : cells);
+            }
+        }
+        for (const Lane& lane : lanes_) counts.push_back(lane.count);
+    }
+
+private:
+    static constexpr int kNone = -1;
+
+    static int lowest_bit(std::uint64_t bits) {
+#if defined(__GNUC__) || defined(__clang__)
+        return __builtin_ctzll(bits);
+#else
+        int k = 0;
+        while ((bits & 1) == 0) {
+            bits >>= 1;
+            ++k;
+        }
+        return k;
+#endif
+    }
+
+    // One pass of the window: the cells it examines, how far down it has gone, and the cells
+    // it raised in its last three lines (joined: j2 two lines up, j1 one line up, j0 this
+    // line; climbed: c1, c0), whose neighbours the next pass examines.
+    struct Lane {
+        Cells in;
+        std::size_t next = 0;
+        int row = -1;
+        Cells j2, j1, j0, c1, c0;
+        long long count = 0;
+
+        void reset() {
+            in.clear();
+            next = 0;
+            row = -1;
+            j2.clear();
+            j1.clear();
+            j0.clear();
+            c1.clear();
+            c0.clear();
+            count = 0;
+        }
+        bool pending() const { return !j2.empty() || !j1.empty() || !c1.empty(); }
+    };
+
+    int next_row(const Lane& lane) const {
+        if (lane.pending()) return lane.row + 1;
+        return lane.next < lane.in.size() ? lane.in[lane.next].i : kNone;
+    }
+
+    void schedule(int k) {
+        const int r = next_row(lanes_[k]);
+        if (r != kNone) steps_[static_cast<std::size_t>(r + 2 * k)] |= std::uint64_t{1} << k;
+    }
+
+    // Pass k at line r: examines its cells there, then, its neighbours in line r - 1 being
+    // final, lets the cells that joined in line r - 1 into the set and lists for the next pass
+    // the cells of line r - 1 (line g_.nb_lig is a virtual last line that only completes the
+    // one before it). A visit that finds the pass elsewhere was left over by a later schedule.
+    void visit(int k, int r, Cells& out) {
+        Lane& lane = lanes_[static_cast<std::size_t>(k)];
+        if (next_row(lane) != r) return;
+        while (lane.next < lane.in.size() && lane.in[lane.next].i == r) {
+            const Cell c = lane.in[lane.next++];
+            const Change change = rules_.examine(c.i, c.j);
+            if (change == Change::none) continue;
+            ++lane.count;
+            (change == Change::joins ? lane.j0 : lane.c0).push_back(c);
+        }
+        for (const Cell& c : lane.j1) rules_.commit(c.i, c.j);
+        const std::size_t listed = out.size();
+        emit(lane, r - 1, out);
+        shift(lane);
+        lane.row = r;
+        if (r >= g_.nb_lig) {
+            lane.j2.clear();  // the lines below the grid have no cells to list
+            lane.j1.clear();
+        }
+        schedule(k);
+        if (out.size() != listed && k + 1 < static_cast<int>(lanes_.size())) schedule(k + 1);
+    }
+
+    // Lists into `out` the wanted cells of line r next to the cells raised around it, each once.
+    void emit(const Lane& lane, int r, Cells& out) {
+        if (r < 0 || r >= g_.nb_lig) return;
+        ++stamp_id_;
+        if (stamp_id_ == 0) {  // the stamps wrapped around: forget them all
+            std::fill(stamp_.begin(), stamp_.end(), 0);
+            stamp_id_ = 1;
+        }
+        for (const Cell& c : lane.j2) offer(r, c.j, out);
+        for (const Cell& c : lane.j1) {
+            offer(r, c.j - 1, out);
+            offer(r, c.j + 1, out);
+        }
+        for (const Cell& c : lane.c1) offer(r, c.j, out);
+        for (const Cell& c : lane.j0) offer(r, c.j, out);
+    }
+
+    void offer(int r, int j, Cells& out) {
+        if (j < 0 || j >= g_.nb_col) return;
+        std::uint32_t& seen = stamp_[static_cast<std::size_t>(j)];
+        if (seen == stamp_id_) return;
+        seen = stamp_id_;
+        if (rules_.wanted(r, j)) out.push_back(Cell{r, j});
+    }
+
+    static void shift(Lane& lane) {
+        lane.j2.swap(lane.j1);
+        lane.j1.swap(lane.j0);
+        lane.j0.clear();
+        lane.c1.swap(lane.c0);
+        lane.c0.clear();
+    }
+
+    void set_in_line(unsigned char* const* set, int r, Cells& cells) const {
+        const unsigned char* row = set[r];
+        const unsigned char* end = row + g_.nb_col;
+        for (const unsigned char* p = row; (p = static_cast<const unsigned char*>(
+                                                std::memchr(p, 1, static_cast<std::size_t>(end - p)))) != nullptr;
+             ++p) {
+            cells.push_back(Cell{r, static_cast<int>(p - row)});
+        }
+    }
+
+    GridShape g_;
+    Rules& rules_;
+    std::vector<Lane> lanes_;
+    std::vector<std::uint64_t> steps_;  // per step, the passes due then (bit k: pass k)
+    std::vector<std::uint32_t> stamp_;  // per column, the last listing that took it
+    std::uint32_t stamp_id_ = 0;
+};
+
+// Runs passes with a PassWindow until one changes nothing, printing the counter as
+// run_passes does, starting from the wanted neighbours of the cells set in `set`.
+template <typename Rules>
+void run_windows(Console& con, GridShape g, Rules& rules, unsigned char* const* set, int passes) {
+    PassWindow<Rules> window(g, rules, passes);
+    Cells cells = window.first_cells(set);
+    std::vector<long long> counts;
+    std::size_t shown = 0;
+    run_passes(con, [&]() -> long long {
+        if (shown == counts.size()) {
+            counts.clear();
+            shown = 0;
+            window.run(cells, counts);
+        }
+        return counts[shown++];
+    });
 }
 
 #endif

@@ -5,9 +5,9 @@
 #include "stages.h"
 
 void lecture(RunState& st, Console& /*con*/) {
-    for (int i = 0; i < st.nb_lig; ++i) read_byte_row(st.f1, st.tab_mask[i], st.nb_col);
-    for (int i = 0; i < st.nb_lig; ++i) read_byte_row(st.f2, st.tab_soul[i], st.nb_col);
-    for (int i = 0; i < st.nb_lig; ++i) read_int_row(st.f3, st.itab_in[i], st.nb_col);
+    read_byte_grid(st.f1, st.tab_mask, st.nb_lig, st.nb_col);
+    read_byte_grid(st.f2, st.tab_soul, st.nb_lig, st.nb_col);
+    read_int_grid(st.f3, st.itab_in, st.nb_lig, st.nb_col);
     std::fclose(st.f2);
     st.f2 = nullptr;
     std::fclose(st.f3);
@@ -16,9 +16,9 @@ void lecture(RunState& st, Console& /*con*/) {
 }
 
 void save(RunState& st, Console& con) {
-    for (int i = 0; i < st.nb_lig; ++i) write_int_row(st.f4, st.itab_in[i], st.nb_col);
+    write_int_grid(st.f4, st.itab_in, st.nb_lig, st.nb_col);
     close_or_stop(con, st.f4, st.nomim4);
-    for (int i = 0; i < st.nb_lig; ++i) write_byte_row(st.f5, st.tab_mask[i], st.nb_col);
+    write_byte_grid(st.f5, st.tab_mask, st.nb_lig, st.nb_col);
     close_or_stop(con, st.f5, st.nomim5);
 }
 

@@ -1,5 +1,6 @@
 #include "river_construction.h"
 
+#include "grid_neighbours.h"
 #include "grid_passes.h"
 
 
@@ -33,39 +34,43 @@ bool surface_rule(int jco, const int values[4], int& result) {
     return true;
 }
 
-void river_construction(RunState& st, Console& con) {
+namespace {
+
+// One construction pass applied to an unfilled river-mask cell; a cell given a value enters
+// the filled set (and tab_soul_prov) once the pass is done with its neighbours.
+struct SurfaceRules {
+    GridShape g;
+    unsigned char* const* mask;
+    unsigned char* const* soul;
+    unsigned char* const* prov;
+    int* const* out;
+
+    bool wanted(int i, int j) const { return mask[i][j] == 1 && soul[i][j] != 1; }
+
+    Change examine(int i, int j) const {
+        const int jco = orthogonal_code(soul, g.nb_lig, g.nb_col, i, j);
+        int values[4] = {kNoData, kNoData, kNoData, kNoData};
+        coded_values(out, jco, i, j, values);
+        int value = 0;
+        if (!surface_rule(jco, values, value)) return Change::none;
+        out[i][j] = value;
+        return Change::joins;
+    }
+
+    void commit(int i, int j) const {
+        soul[i][j] = 1;
+        prov[i][j] = 1;
+    }
+};
+
+}  // namespace
+
+void river_construction(RunState& st, Console& con) { river_construction(st, con, kMaxPasses); }
+
+void river_construction(RunState& st, Console& con, int window) {
     // Local copies: stores into the byte grids could otherwise alias the run state's members.
-    const GridShape g{st.nb_lig, st.nb_col};
-    unsigned char* const* mask = st.tab_mask;
-    unsigned char* const* soul = st.tab_soul;
-    unsigned char* const* prov = st.tab_soul_prov;
-    int* const* out = st.itab_out;
-    merge_set(soul, prov, g);
-    auto candidate = [=](int i, int j) { return mask[i][j] == 1 && soul[i][j] != 1; };
-    NeighbourLister lister;
-    lister.watch(mask, soul);
-    const CellList none;
-    CellList frontier;
-    lister.list(set_cells(soul, g), g, candidate, none, frontier);
-    CellList added;
-    run_passes(con, [&]() -> long long {
-        added.clear();
-        for (std::size_t k = 0; k < frontier.size(); ++k) {
-            prefetch_ahead(frontier, k, g, soul, out);
-            const CellIndex c = frontier[k];
-            const int i = g.line(c), j = g.column(c);
-            const int jco = orthogonal_code(soul, g.nb_lig, g.nb_col, i, j);
-            int values[4] = {kNoData, kNoData, kNoData, kNoData};
-            coded_values(out, jco, i, j, values);
-            int value = 0;
-            if (!surface_rule(jco, values, value)) continue;
-            out[i][j] = value;
-            prov[i][j] = 1;
-            added.push_back(c);
-        }
-        // The filled set of the next pass, then its candidates beside this pass's additions.
-        for (CellIndex c : added) soul[g.line(c)][g.column(c)] = 1;
-        lister.list(added, g, candidate, none, frontier);
-        return static_cast<long long>(added.size());
-    });
+    SurfaceRules rules{GridShape{st.nb_lig, st.nb_col}, st.tab_mask, st.tab_soul, st.tab_soul_prov,
+                       st.itab_out};
+    merge_set(rules.soul, rules.prov, rules.g);
+    run_windows(con, rules.g, rules, rules.soul, window);
 }

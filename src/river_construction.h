@@ -20,5 +20,7 @@ bool surface_rule(int jco, const int values[4], int& result);
 // touches the filled set), since otherwise its code is the one that already gave no rule.
 // Prints the progress counter of each pass.
 void river_construction(RunState& st, Console& con);
+// The same, run `window` passes at a time (1 to 64; the program runs 64).
+void river_construction(RunState& st, Console& con, int window);
 
 #endif

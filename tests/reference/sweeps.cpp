@@ -1,6 +1,7 @@
 #include "sweeps.h"
 
 #include "flooding.h"
+#include "grid_neighbours.h"
 #include "grid_passes.h"
 #include "river_construction.h"
 
