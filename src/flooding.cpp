@@ -20,14 +20,16 @@ struct FloodRules {
 
     bool wanted(int i, int j) const { return water[i][j] != 1; }
 
-    Change examine(int i, int j) const {
+    Change examine(int i, int j, int& open) const {
         const int jco = orthogonal_code(water, g.nb_lig, g.nb_col, i, j);
         int values[4] = {0, 0, 0, 0};
         coded_values(level, jco, i, j, values);
         const FloodChange change = flood_rule(jco, level[i][j], values);
         if (!change.raised) return Change::none;
         level[i][j] = change.level;
-        return change.joins ? Change::joins : Change::climbs;
+        if (!change.joins) return Change::climbs;
+        open = open_directions(jco, i, j, g);
+        return Change::joins;
     }
 
     void commit(int i, int j) const {

@@ -46,6 +46,21 @@ using Cells = std::vector<Cell>;
 // What a pass did to a cell it examined.
 enum class Change { none, joins, climbs };
 
+// Directions of a cell's neighbours as bits: up 1, right 2, down 4, left 8.
+constexpr int kUp = 1, kRight = 2, kDown = 4, kLeft = 8;
+
+// The directions of the neighbours inside the grid that are not in `code` (the weights of
+// set neighbours: up 2, right 8, down 32, left 128): those a cell joining the set may make
+// worth examining.
+inline int open_directions(int code, int i, int j, GridShape g) {
+    int open = 0;
+    if (i > 0 && (code & 2) == 0) open |= kUp;
+    if (j + 1 < g.nb_col && (code & 8) == 0) open |= kRight;
+    if (i + 1 < g.nb_lig && (code & 32) == 0) open |= kDown;
+    if (j > 0 && (code & 128) == 0) open |= kLeft;
+    return open;
+}
+
 // Sets every cell of `set` that is set (== 1) in `additions`.
 inline void merge_set(unsigned char* const* set, unsigned char* const* additions, GridShape g) {
     for (int i = 0; i < g.nb_lig; ++i) {
@@ -57,7 +72,9 @@ inline void merge_set(unsigned char* const* set, unsigned char* const* additions
 
 // Runs windows of passes. `Rules` gives, for a cell (i, j):
 //   bool wanted(i, j)    whether it is to be examined when a neighbour has joined the set;
-//   Change examine(i, j) one pass's rule applied to it (writing its value);
+//   Change examine(i, j, open)
+//                        one pass's rule applied to it (writing its value), setting `open` to
+//                        its open_directions when it joins;
 //   void commit(i, j)    its entry into the set, once the pass is done with its neighbours.
 template <typename Rules>
 class PassWindow {
@@ -75,9 +92,9 @@ public:
         Cells first;
         Lane seed;
         for (int r = 0; r <= g_.nb_lig; ++r) {
-            if (r < g_.nb_lig) set_in_line(set, r, seed.j0);
+            if (r < g_.nb_lig) set_in_line(set, r, seed.lines[seed.j0]);
             emit(seed, r - 1, first);
-            shift(seed);
+            seed.shift();
         }
         return first;
     }
@@ -89,7 +106,7 @@ public:
         for (Lane& lane : lanes_) lane.reset();
         lanes_[0].in.swap(cells);
         cells.clear();
-        schedule(0);
+        schedule(0, next_row(lanes_[0]));
         // Within a step, passes go in their order: a pass's visit completes the lines the
         // next one reads in the same step.
         for (std::size_t step = 0; step < steps_.size(); ++step) {
@@ -119,28 +136,47 @@ private:
 #endif
     }
 
+    // A cell raised in a line, with the directions in which it may make neighbours worth
+    // examining.
+    struct Raised {
+        int j;
+        int open;
+    };
+    using Line = std::vector<Raised>;
+
     // One pass of the window: the cells it examines, how far down it has gone, and the cells
-    // it raised in its last three lines (joined: j2 two lines up, j1 one line up, j0 this
-    // line; climbed: c1, c0), whose neighbours the next pass examines.
+    // it raised in its last lines (joined: j2 two lines up, j1 one line up, j0 this line;
+    // climbed: c1, c0), whose neighbours the next pass examines. The names index `lines`,
+    // so that moving on by a line only renames them.
     struct Lane {
         Cells in;
         std::size_t next = 0;
         int row = -1;
-        Cells j2, j1, j0, c1, c0;
+        int due = kNone;  // the line it is scheduled for
+        Line lines[5];
+        int j2 = 0, j1 = 1, j0 = 2, c1 = 3, c0 = 4;
         long long count = 0;
 
         void reset() {
             in.clear();
             next = 0;
             row = -1;
-            j2.clear();
-            j1.clear();
-            j0.clear();
-            c1.clear();
-            c0.clear();
+            due = kNone;
+            for (Line& l : lines) l.clear();
             count = 0;
         }
-        bool pending() const { return !j2.empty() || !j1.empty() || !c1.empty(); }
+        // Whether lines up to `row` still have cells to let in or neighbours to list.
+        bool pending() const { return !lines[j2].empty() || !lines[j1].empty() || !lines[c1].empty(); }
+        // On to the next line: the oldest lines are done with and become the new ones.
+        void shift() {
+            lines[j2].clear();
+            const int done = j2;
+            j2 = j1;
+            j1 = j0;
+            j0 = done;
+            lines[c1].clear();
+            std::swap(c1, c0);
+        }
     };
 
     int next_row(const Lane& lane) const {
@@ -148,8 +184,8 @@ private:
         return lane.next < lane.in.size() ? lane.in[lane.next].i : kNone;
     }
 
-    void schedule(int k) {
-        const int r = next_row(lanes_[k]);
+    void schedule(int k, int r) {
+        lanes_[static_cast<std::size_t>(k)].due = r;
         if (r != kNone) steps_[static_cast<std::size_t>(r + 2 * k)] |= std::uint64_t{1} << k;
     }
 
@@ -159,67 +195,80 @@ private:
     // one before it). A visit that finds the pass elsewhere was left over by a later schedule.
     void visit(int k, int r, Cells& out) {
         Lane& lane = lanes_[static_cast<std::size_t>(k)];
-        if (next_row(lane) != r) return;
+        if (lane.due != r) return;
+        Line& joins = lane.lines[lane.j0];
+        Line& climbs = lane.lines[lane.c0];
         while (lane.next < lane.in.size() && lane.in[lane.next].i == r) {
-            const Cell c = lane.in[lane.next++];
-            const Change change = rules_.examine(c.i, c.j);
+            const int j = lane.in[lane.next++].j;
+            int open = 0;
+            const Change change = rules_.examine(r, j, open);
             if (change == Change::none) continue;
             ++lane.count;
-            (change == Change::joins ? lane.j0 : lane.c0).push_back(c);
+            if (change == Change::joins) {
+                joins.push_back(Raised{j, open});
+            } else {
+                climbs.push_back(Raised{j, 0});
+            }
         }
-        for (const Cell& c : lane.j1) rules_.commit(c.i, c.j);
+        for (const Raised& c : lane.lines[lane.j1]) rules_.commit(r - 1, c.j);
         const std::size_t listed = out.size();
         emit(lane, r - 1, out);
-        shift(lane);
+        lane.shift();
         lane.row = r;
-        if (r >= g_.nb_lig) {
-            lane.j2.clear();  // the lines below the grid have no cells to list
-            lane.j1.clear();
+        if (r >= g_.nb_lig) {  // the lines below the grid have no cells to list
+            lane.lines[lane.j2].clear();
+            lane.lines[lane.j1].clear();
         }
-        schedule(k);
-        if (out.size() != listed && k + 1 < static_cast<int>(lanes_.size())) schedule(k + 1);
+        schedule(k, next_row(lane));
+        // Lines listed for the next pass: it is due there unless it is due sooner.
+        if (out.size() != listed && k + 1 < static_cast<int>(lanes_.size())) {
+            const int due = lanes_[static_cast<std::size_t>(k + 1)].due;
+            if (due == kNone || due > r - 1) schedule(k + 1, r - 1);
+        }
     }
 
-    // Lists into `out` the wanted cells of line r next to the cells raised around it, each once.
+    // Lists into `out` the wanted cells of line r next to the cells raised around it (j2 the
+    // line above, j1 line r, j0 the line below), each once.
     void emit(const Lane& lane, int r, Cells& out) {
-        if (r < 0 || r >= g_.nb_lig) return;
+        const Line& above = lane.lines[lane.j2];
+        const Line& same = lane.lines[lane.j1];
+        const Line& climbed = lane.lines[lane.c1];
+        const Line& below = lane.lines[lane.j0];
+        if (r < 0 || r >= g_.nb_lig || (above.empty() && same.empty() && climbed.empty() && below.empty())) return;
         ++stamp_id_;
         if (stamp_id_ == 0) {  // the stamps wrapped around: forget them all
             std::fill(stamp_.begin(), stamp_.end(), 0);
             stamp_id_ = 1;
         }
-        for (const Cell& c : lane.j2) offer(r, c.j, out);
-        for (const Cell& c : lane.j1) {
-            offer(r, c.j - 1, out);
-            offer(r, c.j + 1, out);
+        for (const Raised& c : above) {
+            if ((c.open & kDown) != 0) offer(r, c.j, out);
         }
-        for (const Cell& c : lane.c1) offer(r, c.j, out);
-        for (const Cell& c : lane.j0) offer(r, c.j, out);
+        for (const Raised& c : same) {
+            if ((c.open & kLeft) != 0) offer(r, c.j - 1, out);
+            if ((c.open & kRight) != 0) offer(r, c.j + 1, out);
+        }
+        for (const Raised& c : climbed) offer(r, c.j, out);
+        for (const Raised& c : below) {
+            if ((c.open & kUp) != 0) offer(r, c.j, out);
+        }
     }
 
+    // Cells offered lie inside the grid.
     void offer(int r, int j, Cells& out) {
-        if (j < 0 || j >= g_.nb_col) return;
         std::uint32_t& seen = stamp_[static_cast<std::size_t>(j)];
         if (seen == stamp_id_) return;
         seen = stamp_id_;
         if (rules_.wanted(r, j)) out.push_back(Cell{r, j});
     }
 
-    static void shift(Lane& lane) {
-        lane.j2.swap(lane.j1);
-        lane.j1.swap(lane.j0);
-        lane.j0.clear();
-        lane.c1.swap(lane.c0);
-        lane.c0.clear();
-    }
-
-    void set_in_line(unsigned char* const* set, int r, Cells& cells) const {
+    void set_in_line(unsigned char* const* set, int r, Line& cells) const {
         const unsigned char* row = set[r];
         const unsigned char* end = row + g_.nb_col;
         for (const unsigned char* p = row; (p = static_cast<const unsigned char*>(
                                                 std::memchr(p, 1, static_cast<std::size_t>(end - p)))) != nullptr;
              ++p) {
-            cells.push_back(Cell{r, static_cast<int>(p - row)});
+            const int j = static_cast<int>(p - row);
+            cells.push_back(Raised{j, open_directions(0, r, j, g_)});
         }
     }
 

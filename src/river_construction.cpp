@@ -47,13 +47,14 @@ struct SurfaceRules {
 
     bool wanted(int i, int j) const { return mask[i][j] == 1 && soul[i][j] != 1; }
 
-    Change examine(int i, int j) const {
+    Change examine(int i, int j, int& open) const {
         const int jco = orthogonal_code(soul, g.nb_lig, g.nb_col, i, j);
         int values[4] = {kNoData, kNoData, kNoData, kNoData};
         coded_values(out, jco, i, j, values);
         int value = 0;
         if (!surface_rule(jco, values, value)) return Change::none;
         out[i][j] = value;
+        open = open_directions(jco, i, j, g);
         return Change::joins;
     }
 
