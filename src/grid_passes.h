@@ -14,6 +14,7 @@
 #define TARVEX_GRID_PASSES_H
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -122,6 +123,7 @@ public:
 
 private:
     static constexpr int kNone = -1;
+    static constexpr std::size_t kKeptCells = 512;
 
     static int lowest_bit(std::uint64_t bits) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -209,6 +211,12 @@ private:
             } else {
                 climbs.push_back(Raised{j, 0});
             }
+        }
+        // The cells examined are done with: dropping them keeps the list short and its memory
+        // in the cache, as the pass before keeps appending to it.
+        if (lane.next >= kKeptCells) {
+            lane.in.erase(lane.in.begin(), lane.in.begin() + static_cast<std::ptrdiff_t>(lane.next));
+            lane.next = 0;
         }
         for (const Raised& c : lane.lines[lane.j1]) rules_.commit(r - 1, c.j);
         const std::size_t listed = out.size();
