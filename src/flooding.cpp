@@ -53,9 +53,7 @@ void treatment(RunState& st, Console& con) {
     if (st.f1 != nullptr) std::fclose(st.f1);
     st.f1 = nullptr;
     con.say("\n\n Last Treatment \n");
-    for (int i = 0; i < st.nb_lig; ++i) {
-        std::memcpy(st.tab_mask_prov[i], st.tab_mask[i], static_cast<std::size_t>(st.nb_col));
-    }
+    copy_grid(st.tab_mask_prov, st.tab_mask, GridShape{st.nb_lig, st.nb_col});
     con.say("\n");
     flooding(st, con);
 }

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <vector>
 
+#include "byte_grids.h"
 #include "console.h"
 
 // Runs passes until one changes nothing. Before each pass the count of the previous one is
@@ -31,10 +32,6 @@ void run_passes(Console& con, Pass pass) {
         modif = pass();
     }
 }
-
-struct GridShape {
-    int nb_lig, nb_col;
-};
 
 // The most passes a window runs: one bit of a 64-bit word per pass.
 constexpr int kMaxPasses = 64;
@@ -60,15 +57,6 @@ inline int open_directions(int code, int i, int j, GridShape g) {
     if (i + 1 < g.nb_lig && (code & 32) == 0) open |= kDown;
     if (j > 0 && (code & 128) == 0) open |= kLeft;
     return open;
-}
-
-// Sets every cell of `set` that is set (== 1) in `additions`.
-inline void merge_set(unsigned char* const* set, unsigned char* const* additions, GridShape g) {
-    for (int i = 0; i < g.nb_lig; ++i) {
-        unsigned char* to = set[i];
-        const unsigned char* from = additions[i];
-        for (int j = 0; j < g.nb_col; ++j) to[j] = (from[j] == 1) ? 1 : to[j];
-    }
 }
 
 // Runs windows of passes. `Rules` gives, for a cell (i, j):

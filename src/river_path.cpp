@@ -9,6 +9,7 @@
 
 #include "dem_units.h"
 #include "nrutil.h"
+#include "byte_grids.h"
 #include "stages.h"
 
 namespace {
@@ -51,10 +52,6 @@ int count_skeleton(const RunState& st) {
     std::int64_t n = 0;
     for (int i = 0; i < st.nb_lig; ++i) n += std::count(st.tab_soul[i], st.tab_soul[i] + st.nb_col, 1);
     return n > INT32_MAX - 1 ? INT32_MAX - 1 : static_cast<int>(n);
-}
-
-void copy_grid(unsigned char** to, unsigned char** from, const RunState& st) {
-    for (int i = 0; i < st.nb_lig; ++i) std::memcpy(to[i], from[i], static_cast<std::size_t>(st.nb_col));
 }
 
 // The next path pixel from (i, j): of the skeleton neighbours, the last in visiting order.
@@ -207,7 +204,7 @@ void suiv_cont(RunState& st, Console& con) {
                        st.pix_soul));
     }
 
-    copy_grid(st.tab_respaldo, st.tab_soul, st);
+    copy_grid(st.tab_respaldo, st.tab_soul, GridShape{st.nb_lig, st.nb_col});
     for (int i = 0; i < st.nb_lig; ++i) std::fill_n(st.itab_out[i], st.nb_col, kNoData);
     st.step = dif_alt / (st.pix_soul - 1);
     con.say("\n dif_alt = %lf = %lf-%lf pix_soul = %d step = %lf", dif_alt, st.alti_deb,
@@ -215,7 +212,7 @@ void suiv_cont(RunState& st, Console& con) {
     con.wait_key();
 
     const int lco = counting_pass(st, con);
-    copy_grid(st.tab_soul, st.tab_respaldo, st);
+    copy_grid(st.tab_soul, st.tab_respaldo, GridShape{st.nb_lig, st.nb_col});
     st.pix_soul = lco;
     st.step = dif_alt / (st.pix_soul - 1);
     frivecteur(st.i_coord);

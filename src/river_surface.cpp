@@ -7,6 +7,7 @@
 #include "checked_files.h"
 #include "dem_units.h"
 #include "river_construction.h"
+#include "byte_grids.h"
 #include "stages.h"
 
 namespace {
@@ -70,9 +71,7 @@ void burn_surface(RunState& st) {
 void create_river_surface(RunState& st, Console& con) {
     suiv_cont(st, con);
     const int summit = (st.gauss_treat == 0) ? place_wave(st, con) : 0;
-    for (int i = 0; i < st.nb_lig; ++i) {
-        std::memcpy(st.tab_soul_prov[i], st.tab_respaldo[i], static_cast<std::size_t>(st.nb_col));
-    }
+    copy_grid(st.tab_soul_prov, st.tab_respaldo, GridShape{st.nb_lig, st.nb_col});
     path_surface(st, con, summit);
     con.say("\n\n river construction \n\n");
     river_construction(st, con);
