@@ -50,7 +50,13 @@ void thin_elbows(RunState& st) {
 // The number of skeleton pixels, 0 when it would not fit an int (no path can be that long).
 int count_skeleton(const RunState& st) {
     std::int64_t n = 0;
-    for (int i = 0; i < st.nb_lig; ++i) n += std::count(st.tab_soul[i], st.tab_soul[i] + st.nb_col, 1);
+    const int cols = st.nb_col;
+    for (int i = 0; i < st.nb_lig; ++i) {
+        const unsigned char* row = st.tab_soul[i];
+        int in_row = 0;
+        for (int j = 0; j < cols; ++j) in_row += row[j] == 1 ? 1 : 0;
+        n += in_row;
+    }
     return n > INT32_MAX - 1 ? INT32_MAX - 1 : static_cast<int>(n);
 }
 

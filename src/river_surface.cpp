@@ -59,10 +59,11 @@ void path_surface(RunState& st, Console& con, int summit) {
 }
 
 void burn_surface(RunState& st) {
+    const int cols = st.nb_col;  // a local bound: stores into a row cannot change it
     for (int i = 0; i < st.nb_lig; ++i) {
         int* in = st.itab_in[i];
         const int* out = st.itab_out[i];
-        for (int j = 0; j < st.nb_col; ++j) in[j] = (out[j] != kNoData) ? out[j] : in[j];
+        for (int j = 0; j < cols; ++j) in[j] = (out[j] != kNoData) ? out[j] : in[j];
     }
 }
 
