@@ -11,18 +11,8 @@
 
 namespace {
 
-// What the rule can do to a dry cell, by its water neighbours (up 1, right 2, down 4, left 8):
-// one or two adjacent ones may let it join, three may make it climb, opposite pairs and all
-// four do nothing.
-constexpr Change kFloodKind[16] = {
-    Change::none,  Change::joins,  Change::joins,  Change::joins,   // -, u, r, ur
-    Change::joins, Change::none,   Change::joins,  Change::climbs,  // d, ud, rd, urd
-    Change::joins, Change::joins,  Change::none,   Change::climbs,  // l, ul, rl, url
-    Change::joins, Change::climbs, Change::climbs, Change::none,    // dl, udl, rdl, urdl
-};
-
-// The number of bits set in a 4-bit pattern.
-constexpr int kBits[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+// What the flooding rule does with each pattern of water neighbours.
+constexpr Change kFloodChange[4] = {Change::none, Change::joins, Change::joins, Change::climbs};
 
 // One flooding pass applied to a dry cell; a raised cell that joins the water enters it (and
 // tab_mask_prov) once the pass is done with its neighbours.
@@ -37,24 +27,19 @@ struct FloodRules {
     Change examine(int i, int j, int& open) const {
         if (i == 0 || j == 0 || i + 1 == g.nb_lig || j + 1 == g.nb_col) return examine_by_code(i, j, open);
         // Away from the border all four neighbours exist: the same rule, read in one go.
-        const unsigned char* water_row = water[i];
         int* row = level[i];
-        const int up = level[i - 1][j], right = row[j + 1], down = level[i + 1][j], left = row[j - 1];
-        const int set = (water[i - 1][j] == 1 ? kUp : 0) | (water_row[j + 1] == 1 ? kRight : 0) |
-                        (water[i + 1][j] == 1 ? kDown : 0) | (water_row[j - 1] == 1 ? kLeft : 0);
-        const Change kind = kFloodKind[set];
+        const int set = inner_set_bits(water, i, j);
+        const Change kind = kFloodChange[static_cast<int>(kPatterns[set])];
         if (kind == Change::none) return kind;
         const int z = row[j];
-        // The water neighbours above the cell, as bits and as all-ones masks (no branches: the
-        // comparisons go either way from cell to cell).
-        const int higher = (set & kUp & -static_cast<int>(up > z)) | (set & kRight & -static_cast<int>(right > z)) |
-                           (set & kDown & -static_cast<int>(down > z)) | (set & kLeft & -static_cast<int>(left > z));
+        const int up = level[i - 1][j], right = row[j + 1], down = level[i + 1][j], left = row[j - 1];
+        // The water neighbours above the cell (no branches: the comparisons go either way from
+        // cell to cell).
+        const int higher = set & ((up > z ? kUp : 0) | (right > z ? kRight : 0) | (down > z ? kDown : 0) |
+                                  (left > z ? kLeft : 0));
         if (higher == 0) return Change::none;
-        const std::int64_t itot = std::int64_t{up & -(higher & kUp)} + std::int64_t{right & -((higher >> 1) & 1)} +
-                                  std::int64_t{down & -((higher >> 2) & 1)} + std::int64_t{left & -((higher >> 3) & 1)};
-        const int lco = kBits[higher];
-        row[j] = static_cast<int>(lco == 1 ? itot : (lco == 2 ? itot / 2 : itot / 3));
-        if (kind == Change::joins) open = set ^ (kUp | kRight | kDown | kLeft);
+        row[j] = mean_of(masked_sum(higher, up, right, down, left), kBits[higher]);
+        if (kind == Change::joins) open = set ^ kAllDirections;
         return kind;
     }
 

@@ -27,6 +27,40 @@ inline int orthogonal_code(unsigned char* const* set, int nb_lig, int nb_col, in
     return code;
 }
 
+// Directions of a cell's neighbours as bits: up 1, right 2, down 4, left 8.
+constexpr int kUp = 1, kRight = 2, kDown = 4, kLeft = 8;
+constexpr int kAllDirections = kUp | kRight | kDown | kLeft;
+
+// The neighbours set (== 1) in a byte grid of a cell away from the border, as bits.
+inline int inner_set_bits(unsigned char* const* set, int i, int j) {
+    const unsigned char* row = set[i];
+    return (set[i - 1][j] == 1 ? kUp : 0) | (row[j + 1] == 1 ? kRight : 0) | (set[i + 1][j] == 1 ? kDown : 0) |
+           (row[j - 1] == 1 ? kLeft : 0);
+}
+
+// What a pattern of set neighbours (as bits) is to the growth rules: one neighbour, two
+// adjacent ones, three, or a pattern no rule applies to (none, an opposite pair, all four).
+enum class Pattern : unsigned char { none, one, two_adjacent, three };
+constexpr Pattern kPatterns[16] = {
+    Pattern::none,         Pattern::one,          Pattern::one,          Pattern::two_adjacent,  // -, u, r, ur
+    Pattern::one,          Pattern::none,         Pattern::two_adjacent, Pattern::three,         // d, ud, rd, urd
+    Pattern::one,          Pattern::two_adjacent, Pattern::none,         Pattern::three,         // l, ul, rl, url
+    Pattern::two_adjacent, Pattern::three,        Pattern::three,        Pattern::none,          // dl, udl, rdl, urdl
+};
+
+// The number of bits set in a 4-bit pattern.
+constexpr int kBits[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+
+// The sum of the values whose direction bits are in `bits` (no branch on the bits), and its
+// mean truncated toward zero over `count` (1 to 3) values.
+inline long long masked_sum(int bits, int up, int right, int down, int left) {
+    return static_cast<long long>(up & -(bits & 1)) + (right & -((bits >> 1) & 1)) +
+           static_cast<long long>(down & -((bits >> 2) & 1)) + (left & -((bits >> 3) & 1));
+}
+inline int mean_of(long long sum, int count) {
+    return static_cast<int>(count == 1 ? sum : (count == 2 ? sum / 2 : sum / 3));
+}
+
 // The values in an integer grid of the neighbours whose weights are in `code` (as given by
 // orthogonal_code, so they lie inside the grid); the others are left as they are.
 inline void coded_values(int* const* grid, int code, int i, int j, int values[4]) {

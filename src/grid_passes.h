@@ -21,6 +21,7 @@
 
 #include "byte_grids.h"
 #include "console.h"
+#include "grid_neighbours.h"
 
 // Runs passes until one changes nothing. Before each pass the count of the previous one is
 // shown on one console line (500 before the first); the last count, 0, is not shown.
@@ -43,9 +44,6 @@ using Cells = std::vector<Cell>;
 
 // What a pass did to a cell it examined.
 enum class Change { none, joins, climbs };
-
-// Directions of a cell's neighbours as bits: up 1, right 2, down 4, left 8.
-constexpr int kUp = 1, kRight = 2, kDown = 4, kLeft = 8;
 
 // The directions of the neighbours inside the grid that are not in `code` (the weights of
 // set neighbours: up 2, right 8, down 32, left 128): those a cell joining the set may make

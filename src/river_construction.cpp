@@ -48,6 +48,25 @@ struct SurfaceRules {
     bool wanted(int i, int j) const { return mask[i][j] == 1 && soul[i][j] != 1; }
 
     Change examine(int i, int j, int& open) const {
+        if (i == 0 || j == 0 || i + 1 == g.nb_lig || j + 1 == g.nb_col) return examine_by_code(i, j, open);
+        // Away from the border all four neighbours exist: the same rule, read in one go.
+        const int set = inner_set_bits(soul, i, j);
+        const Pattern pattern = kPatterns[set];
+        if (pattern == Pattern::none) return Change::none;
+        int* row = out[i];
+        const int up = out[i - 1][j], right = row[j + 1], down = out[i + 1][j], left = row[j - 1];
+        if (pattern == Pattern::one) {
+            row[j] = set == kUp ? up : (set == kRight ? right : (set == kDown ? down : left));
+        } else {
+            const int data = set & ((up != kNoData ? kUp : 0) | (right != kNoData ? kRight : 0) |
+                                    (down != kNoData ? kDown : 0) | (left != kNoData ? kLeft : 0));
+            row[j] = data == 0 ? kNoData : mean_of(masked_sum(data, up, right, down, left), kBits[data]);
+        }
+        open = set ^ kAllDirections;
+        return Change::joins;
+    }
+
+    Change examine_by_code(int i, int j, int& open) const {
         const int jco = orthogonal_code(soul, g.nb_lig, g.nb_col, i, j);
         int values[4] = {kNoData, kNoData, kNoData, kNoData};
         coded_values(out, jco, i, j, values);
