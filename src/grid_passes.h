@@ -127,7 +127,7 @@ public:
     // the cache for; 64 keeps the lines of a window within the second-level cache.
     PassWindow(GridShape g, Rules& rules, int passes)
         : g_(g), rules_(rules), lanes_(static_cast<std::size_t>(passes)),
-          steps_(static_cast<std::size_t>(g.nb_lig) + 2 * static_cast<std::size_t>(passes) + 2, 0),
+          steps_(static_cast<std::size_t>(g.nb_lig / kBlock) + static_cast<std::size_t>(passes) + 2, 0),
           stamp_(static_cast<std::size_t>(g.nb_col), 0) {}
 
     // The cells to examine in the first pass: the wanted neighbours of the cells set (== 1)
@@ -158,7 +158,7 @@ public:
             while (due != 0) {
                 const int k = lowest_bit(due);
                 due &= due - 1;
-                visit(k, static_cast<int>(step) - 2 * k, k + 1 < passes ? lanes_[k + 1].in : cells);
+                visit(k, static_cast<int>(step) - k, k + 1 < passes ? lanes_[k + 1].in : cells);
             }
         }
         for (const Lane& lane : lanes_) counts.push_back(lane.count);
@@ -167,6 +167,10 @@ public:
 private:
     static constexpr int kNone = -1;
     static constexpr std::size_t kKeptCells = 512;
+    // Lines a pass goes down in one visit. A pass at block b, with the pass before it at block
+    // b + 1 and done with b + 1's first line (blocks of two lines or more), reads lines its
+    // predecessor has finished, and the lines it changes are behind those the predecessor reads.
+    static constexpr int kBlock = 4;
 
     static int lowest_bit(std::uint64_t bits) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -229,18 +233,30 @@ private:
         return lane.next < lane.in.size() ? lane.in[lane.next].i : kNone;
     }
 
+    // Pass k is due at line r: at the step of r's block plus k.
     void schedule(int k, int r) {
         lanes_[static_cast<std::size_t>(k)].due = r;
-        if (r != kNone) steps_[static_cast<std::size_t>(r + 2 * k)] |= std::uint64_t{1} << k;
+        if (r != kNone) steps_[static_cast<std::size_t>(r / kBlock + k)] |= std::uint64_t{1} << k;
+    }
+
+    // Pass k in block b: goes down the lines of the block it has work in. A visit that finds
+    // the pass due elsewhere was left over by a later schedule.
+    void visit(int k, int b, Cells& out) {
+        Lane& lane = lanes_[static_cast<std::size_t>(k)];
+        if (lane.due == kNone || lane.due / kBlock != b) return;
+        int r = lane.due;
+        while (r != kNone && r < (b + 1) * kBlock) {
+            visit_line(k, lane, r, out);
+            r = next_row(lane);
+        }
+        schedule(k, r);
     }
 
     // Pass k at line r: examines its cells there, then, its neighbours in line r - 1 being
     // final, lets the cells that joined in line r - 1 into the set and lists for the next pass
     // the cells of line r - 1 (line g_.nb_lig is a virtual last line that only completes the
-    // one before it). A visit that finds the pass elsewhere was left over by a later schedule.
-    void visit(int k, int r, Cells& out) {
-        Lane& lane = lanes_[static_cast<std::size_t>(k)];
-        if (lane.due != r) return;
+    // one before it).
+    void visit_line(int k, Lane& lane, int r, Cells& out) {
         Line& joins = lane.lines[lane.j0];
         Line& climbs = lane.lines[lane.c0];
         while (lane.next < lane.in.size() && lane.in[lane.next].i == r) {
@@ -270,7 +286,6 @@ private:
             lane.lines[lane.j2].clear();
             lane.lines[lane.j1].clear();
         }
-        schedule(k, next_row(lane));
         // Lines listed for the next pass: it is due there unless it is due sooner.
         if (out.size() != listed && k + 1 < static_cast<int>(lanes_.size())) {
             const int due = lanes_[static_cast<std::size_t>(k + 1)].due;
