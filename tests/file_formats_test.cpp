@@ -108,3 +108,47 @@ TEST(FilePaths, FolderBaseNameAndSuffixAreJoinedAsGiven) {
     EXPECT_EQ(file_path("images/dem/", "m1", kByteRaster), "images/dem/m1.raw");
     EXPECT_EQ(file_path("images/dem//", "r", kResultDemDescriptor), "images/dem//r_tarvex_m4.txt");
 }
+
+// Whole grids go to and from disk in runs of rows that follow one another in memory; a row
+// elsewhere (here the last row, in a block of its own) starts a run of its own.
+TEST(RasterGrids, RowsInAndOutOfOneBlockReadAndWriteAsRowAfterRow) {
+    TempDir dir;
+    write_file(dir / "r", int_raster({1, 2, 3, 4}) + std::string("\x05\x06", 2));
+    int block[2][3] = {};
+    int last[3] = {-1, -1, -1};
+    int* rows[3] = {block[0], block[1], last};
+    std::FILE* file = std::fopen((dir / "r").c_str(), "rb");
+    read_int_grid(file, rows, 3, 3);
+    std::fclose(file);
+    // Four whole cells, then a file ending inside the fifth: it stays 0 like every cell after.
+    EXPECT_EQ(block[0][2], 3);
+    EXPECT_EQ(block[1][0], 4);
+    EXPECT_EQ(block[1][1], 0);
+    EXPECT_EQ(block[1][2], 0);
+    EXPECT_EQ(last[0], 0);
+    EXPECT_EQ(last[2], 0);
+
+    block[1][1] = 5;
+    last[2] = -9;
+    file = std::fopen((dir / "w").c_str(), "wb");
+    EXPECT_TRUE(write_int_grid(file, rows, 3, 3));
+    std::fclose(file);
+    EXPECT_EQ(read_file(dir / "w"), int_raster({1, 2, 3, 4, 5, 0, 0, 0, -9}));
+
+    unsigned char bytes[2][2] = {{1, 2}, {3, 4}};
+    unsigned char* byte_rows[2] = {bytes[1], bytes[0]};  // the second row first in memory
+    file = std::fopen((dir / "b").c_str(), "wb");
+    EXPECT_TRUE(write_byte_grid(file, byte_rows, 2, 2));
+    std::fclose(file);
+    EXPECT_EQ(read_file(dir / "b"), byte_raster({3, 4, 1, 2}));
+}
+
+TEST(RasterGrids, AFullDiskIsAFailedWrite) {
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full here";
+    std::setvbuf(full, nullptr, _IONBF, 0);
+    int cells[2][2] = {{1, 2}, {3, 4}};
+    int* rows[2] = {cells[0], cells[1]};
+    EXPECT_FALSE(write_int_grid(full, rows, 2, 2));
+    std::fclose(full);
+}
