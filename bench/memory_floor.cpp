@@ -60,10 +60,11 @@ int main(int argc, char** argv) {
     std::FILE* dem_out = open_or_exit(out + "floor_m4.raw", "wb");
     std::FILE* mask_out = open_or_exit(out + "floor.raw", "wb");
     const bool written = write_int_grid(dem_out, dem, lines, cols) && write_byte_grid(mask_out, mask, lines, cols);
-    const bool closed = (std::fclose(dem_out) == 0) & (std::fclose(mask_out) == 0);
+    const bool dem_closed = std::fclose(dem_out) == 0;
+    const bool mask_closed = std::fclose(mask_out) == 0;
 
     for (unsigned char** grid : {mask, mask_prov, soul, soul_prov, respaldo}) frucmatrice(grid, lines);
     frimatrice(dem, lines);
     frimatrice(surface, lines);
-    return written && closed ? 0 : 1;
+    return written && dem_closed && mask_closed ? 0 : 1;
 }
