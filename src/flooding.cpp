@@ -2,7 +2,6 @@
 // over dry cells lying below the neighbouring water level.
 #include "flooding.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "grid_neighbours.h"
@@ -10,9 +9,6 @@
 #include "stages.h"
 
 namespace {
-
-// What the flooding rule does with each pattern of water neighbours.
-constexpr Change kFloodChange[4] = {Change::none, Change::joins, Change::joins, Change::climbs};
 
 // One flooding pass applied to a dry cell; a raised cell that joins the water enters it (and
 // tab_mask_prov) once the pass is done with its neighbours.
@@ -26,21 +22,17 @@ struct FloodRules {
 
     Change examine(int i, int j, int& open) const {
         if (i == 0 || j == 0 || i + 1 == g.nb_lig || j + 1 == g.nb_col) return examine_by_code(i, j, open);
-        // Away from the border all four neighbours exist: the same rule, read in one go.
+        // Away from the border all four neighbours exist: the rule reads them in one go.
         int* row = level[i];
         const int set = inner_set_bits(water, i, j);
-        const Change kind = kFloodChange[static_cast<int>(kPatterns[set])];
-        if (kind == Change::none) return kind;
-        const int z = row[j];
-        const int up = level[i - 1][j], right = row[j + 1], down = level[i + 1][j], left = row[j - 1];
-        // The water neighbours above the cell (no branches: the comparisons go either way from
-        // cell to cell).
-        const int higher = set & ((up > z ? kUp : 0) | (right > z ? kRight : 0) | (down > z ? kDown : 0) |
-                                  (left > z ? kLeft : 0));
-        if (higher == 0) return Change::none;
-        row[j] = mean_of(masked_sum(higher, up, right, down, left), kBits[higher]);
-        if (kind == Change::joins) open = set ^ kAllDirections;
-        return kind;
+        if (kPatterns[set] == Pattern::none) return Change::none;  // before reading any level
+        const FloodChange change =
+            flood_by_bits(set, row[j], level[i - 1][j], row[j + 1], level[i + 1][j], row[j - 1]);
+        if (!change.raised) return Change::none;
+        row[j] = change.level;
+        if (!change.joins) return Change::climbs;
+        open = set ^ kAllDirections;
+        return Change::joins;
     }
 
     Change examine_by_code(int i, int j, int& open) const {

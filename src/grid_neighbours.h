@@ -51,12 +51,19 @@ constexpr Pattern kPatterns[16] = {
 // The number of bits set in a 4-bit pattern.
 constexpr int kBits[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
 
-// The sum of the values whose direction bits are in `bits` (no branch on the bits), and its
-// mean truncated toward zero over `count` (1 to 3) values.
+// A neighbour code (weights up 2, right 8, down 32, left 128) as direction bits.
+inline int code_bits(int code) {
+    return ((code >> 1) & 1) | ((code >> 2) & kRight) | ((code >> 3) & kDown) | ((code >> 4) & kLeft);
+}
+
+// The sum of the values whose direction bits are in `bits`, without branching on the bits:
+// the comparisons that give them go either way from cell to cell.
 inline long long masked_sum(int bits, int up, int right, int down, int left) {
     return static_cast<long long>(up & -(bits & 1)) + (right & -((bits >> 1) & 1)) +
            static_cast<long long>(down & -((bits >> 2) & 1)) + (left & -((bits >> 3) & 1));
 }
+
+// The mean of `count` (1 to 3) values of 32-bit range summing to `sum`, truncated toward zero.
 inline int mean_of(long long sum, int count) {
     return static_cast<int>(count == 1 ? sum : (count == 2 ? sum / 2 : sum / 3));
 }

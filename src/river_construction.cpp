@@ -3,37 +3,6 @@
 #include "grid_neighbours.h"
 #include "grid_passes.h"
 
-
-bool surface_rule(int jco, const int values[4], int& result) {
-    int members = 0;
-    switch (jco) {
-        case 2: case 8: case 32: case 128:
-        case 10: case 40: case 160: case 130:
-        case 42: case 168: case 162: case 138:
-            members = jco;
-            break;
-        default:
-            return false;
-    }
-    std::int64_t sum = 0;
-    int count = 0, single = kNoData, present = 0;
-    for (int n = 0; n < 4; ++n) {
-        if ((members & kOrthoWeight[n]) == 0) continue;
-        ++present;
-        single = values[n];
-        if (values[n] != kNoData) {
-            sum += values[n];
-            ++count;
-        }
-    }
-    if (present == 1) {
-        result = single;
-    } else {
-        result = count > 0 ? static_cast<int>(sum / count) : kNoData;
-    }
-    return true;
-}
-
 namespace {
 
 // One construction pass applied to an unfilled river-mask cell; a cell given a value enters
@@ -49,19 +18,10 @@ struct SurfaceRules {
 
     Change examine(int i, int j, int& open) const {
         if (i == 0 || j == 0 || i + 1 == g.nb_lig || j + 1 == g.nb_col) return examine_by_code(i, j, open);
-        // Away from the border all four neighbours exist: the same rule, read in one go.
-        const int set = inner_set_bits(soul, i, j);
-        const Pattern pattern = kPatterns[set];
-        if (pattern == Pattern::none) return Change::none;
+        // Away from the border all four neighbours exist: the rule reads them in one go.
         int* row = out[i];
-        const int up = out[i - 1][j], right = row[j + 1], down = out[i + 1][j], left = row[j - 1];
-        if (pattern == Pattern::one) {
-            row[j] = set == kUp ? up : (set == kRight ? right : (set == kDown ? down : left));
-        } else {
-            const int data = set & ((up != kNoData ? kUp : 0) | (right != kNoData ? kRight : 0) |
-                                    (down != kNoData ? kDown : 0) | (left != kNoData ? kLeft : 0));
-            row[j] = data == 0 ? kNoData : mean_of(masked_sum(data, up, right, down, left), kBits[data]);
-        }
+        const int set = inner_set_bits(soul, i, j);
+        if (!surface_by_bits(set, out[i - 1][j], row[j + 1], out[i + 1][j], row[j - 1], row[j])) return Change::none;
         open = set ^ kAllDirections;
         return Change::joins;
     }

@@ -2,17 +2,33 @@
 #ifndef TARVEX_RIVER_CONSTRUCTION_H
 #define TARVEX_RIVER_CONSTRUCTION_H
 
-#include <cstdint>
-
 #include "console.h"
+#include "grid_neighbours.h"
 #include "run_state.h"
 
-// The value a candidate takes from its filled orthogonal neighbours, given their code
-// (up 2, right 8, down 32, left 128) and the surface values up, right, down, left. One
-// neighbour passes its value on; two adjacent or three neighbours give the truncated mean of
-// those holding a real altitude, or no data when none does. Returns false when the code has no
-// rule (opposite pairs, all four, none).
-bool surface_rule(int jco, const int values[4], int& result);
+// The value a candidate takes from its filled orthogonal neighbours `set` (direction bits)
+// with the surface values up, right, down, left (those of other neighbours are not looked
+// at). One neighbour passes its value on; two adjacent or three neighbours give the truncated
+// mean of those holding a real altitude, or no data when none does. Returns false when the
+// pattern has no rule (opposite pairs, all four, none).
+inline bool surface_by_bits(int set, int up, int right, int down, int left, int& result) {
+    const Pattern pattern = kPatterns[set];
+    if (pattern == Pattern::none) return false;
+    if (pattern == Pattern::one) {
+        result = set == kUp ? up : (set == kRight ? right : (set == kDown ? down : left));
+        return true;
+    }
+    const int data = set & ((up != kNoData ? kUp : 0) | (right != kNoData ? kRight : 0) |
+                            (down != kNoData ? kDown : 0) | (left != kNoData ? kLeft : 0));
+    result = data == 0 ? kNoData : mean_of(masked_sum(data, up, right, down, left), kBits[data]);
+    return true;
+}
+
+// The same for filled neighbours given by their code (up 2, right 8, down 32, left 128) and
+// values[] (up, right, down, left).
+inline bool surface_rule(int jco, const int values[4], int& result) {
+    return surface_by_bits(code_bits(jco), values[0], values[1], values[2], values[3], result);
+}
 
 // Synchronous passes: tab_soul holds the filled set at the start of each pass, tab_soul_prov
 // the pass's additions, itab_out the surface. A river-mask cell not yet filled is examined in
