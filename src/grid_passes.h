@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "buffer.h"
@@ -292,21 +293,26 @@ private:
 };
 
 // Runs passes with a PassWindow until one changes nothing, printing the counter as
-// run_passes does, starting from the wanted neighbours of the cells set in `set`.
+// run_passes does, starting from the wanted neighbours of the cells set in `set`. The lists
+// grow with the fronts; when memory runs out for them the run stops as for its grids.
 template <typename Rules>
 void run_windows(Console& con, GridShape g, Rules& rules, unsigned char* const* set, int passes) {
-    PassWindow<Rules> window(g, rules, passes);
-    Cells cells = window.first_cells(set);
-    std::vector<long long> counts;
-    std::size_t shown = 0;
-    run_passes(con, [&]() -> long long {
-        if (shown == counts.size()) {
-            counts.clear();
-            shown = 0;
-            window.run(cells, counts);
-        }
-        return counts[shown++];
-    });
+    try {
+        PassWindow<Rules> window(g, rules, passes);
+        Cells cells = window.first_cells(set);
+        std::vector<long long> counts;
+        std::size_t shown = 0;
+        run_passes(con, [&]() -> long long {
+            if (shown == counts.size()) {
+                counts.clear();
+                shown = 0;
+                window.run(cells, counts);
+            }
+            return counts[shown++];
+        });
+    } catch (const std::bad_alloc&) {
+        con.fatal("\n Not enough memory for the cell lists of the passes \n");
+    }
 }
 
 #endif
