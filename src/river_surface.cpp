@@ -2,7 +2,6 @@
 // final altitude of every path pixel (written to the profile table), the surface spread over
 // the river mask, and the surface burnt into the DEM.
 #include <cstdint>
-#include <cstring>
 
 #include "checked_files.h"
 #include "dem_units.h"
