@@ -2,7 +2,6 @@
 // over dry cells lying below the neighbouring water level.
 #include "flooding.h"
 
-
 #include "grid_neighbours.h"
 #include "grid_passes.h"
 #include "stages.h"
