@@ -1,4 +1,5 @@
-// Opening and closing files whose failure ends the run with a message naming the file.
+// Opening, closing and committing the files of a run, where a failure ends the run with a
+// message naming the file and the cause.
 #ifndef TARVEX_CHECKED_FILES_H
 #define TARVEX_CHECKED_FILES_H
 
@@ -6,11 +7,38 @@
 #include <string>
 
 #include "console.h"
+#include "output_set.h"
 
-// Opens path in mode; a file that cannot be created is a fatal stop naming it.
-std::FILE* create_or_stop(Console& con, const std::string& path, const char* mode);
+// An input file opened for reading, or why it could not be.
+struct InputOpening {
+    std::FILE* file = nullptr;
+    bool missing = false;  // no such file (and only that)
+    std::string reason;    // why it cannot be read otherwise: "Permission denied", "not a regular file"
+};
 
-// Closes a written file; a write that failed on the way is a fatal stop naming it.
-void close_or_stop(Console& con, std::FILE*& file, const std::string& path);
+// Opens an input for reading (`mode` "r" or "rb") without ever blocking: a FIFO, a device, a
+// folder or a socket is refused as "not a regular file" before anything is read from it.
+InputOpening open_input(const std::string& path, const char* mode);
+
+// The same, where a missing file prints "No File <path>" and any other failure names its cause;
+// both are fatal stops.
+std::FILE* open_input_or_stop(Console& con, const std::string& path, const char* mode);
+
+// A fatal stop for an input that exists but cannot be read.
+[[noreturn]] void unreadable(Console& con, const std::string& path, const std::string& reason);
+
+// Creates the temporary of a result file in `results`; one that cannot be created is a fatal
+// stop naming the result.
+std::FILE* create_or_stop(Console& con, OutputSet& results, const std::string& path, const char* mode);
+
+// Closes a result written through `results`; a write that failed on the way is a fatal stop
+// naming it.
+void close_or_stop(Console& con, OutputSet& results, std::FILE*& file, const std::string& path);
+
+// Writes a new file in one piece (a created descriptor); a fatal stop naming it when it cannot.
+void write_new_or_stop(Console& con, const std::string& path, const std::string& content, Temporaries* temporaries);
+
+// "<path>: <cause>" texts for the current errno.
+std::string errno_text();
 
 #endif

@@ -105,16 +105,61 @@ void Console::say_text(const std::string& text) {
 
 void Console::flush() { out_.flush(); }
 
-std::string Console::next_word() {
+namespace {
+
+bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool has_control_byte(const std::string& word) {
+    for (unsigned char c : word) {
+        if (c < 0x20) return true;
+    }
+    return false;
+}
+
+const char* const kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+// Skips white space, then takes bytes up to the next white space or the end of the input.
+// False when the word is longer than kLongestAnswer: its bytes beyond that are read and
+// dropped. The end of the input before any word is a fatal stop.
+bool Console::read_word(std::string& word) {
+    word.clear();
+    std::streambuf* in = in_.rdbuf();
+    int c = in->sgetc();
+    while (c != EOF && is_space(c)) c = in->snextc();
+    if (c == EOF) fatal("\n\n End of input: the last question has no answer \n");
+    bool fits = true;
+    for (; c != EOF && !is_space(c); c = in->snextc()) {
+        if (word.size() < kLongestAnswer) {
+            word.push_back(static_cast<char>(c));
+        } else {
+            fits = false;
+        }
+    }
+    return fits;
+}
+
+bool Console::next_word(std::string& word) {
     flush();
-    std::string word;
-    if (!(in_ >> word)) fatal("\n\n End of input: the last question has no answer \n");
-    return word;
+    bool fits = read_word(word);
+    if (first_word_ && word.compare(0, 3, kByteOrderMark) == 0) {
+        word.erase(0, 3);  // a mark saved by an editor before the first answer
+        if (word.empty()) fits = read_word(word);
+    }
+    first_word_ = false;
+    if (!fits) say("\n An answer cannot be longer than %zu bytes: please answer again \n", kLongestAnswer);
+    return fits;
 }
 
 std::string Console::ask_name(const std::string& prompt) {
-    say_text(prompt);
-    return next_word();
+    for (;;) {
+        say_text(prompt);
+        std::string word;
+        if (!next_word(word)) continue;
+        if (!has_control_byte(word)) return word;
+        say_text("\n A name cannot hold control characters: please answer again \n");
+    }
 }
 
 template <typename T>
@@ -122,8 +167,9 @@ T Console::ask_number(const std::string& prompt, const Rule<T>& rule,
                       bool (*parse)(const std::string&, T&), const char* kind) {
     for (;;) {
         say_text(prompt);
-        std::string word = next_word();
+        std::string word;
         T value{};
+        if (!next_word(word)) continue;
         if (!parse(word, value)) {
             say("\n '%s' is not %s: please answer again \n", word.c_str(), kind);
         } else if (rule.ok && !rule.ok(value)) {
@@ -162,6 +208,5 @@ void Console::fatal(const std::string& message) {
     say_text(message);
     wait_key();
     flush();
-    if (stop_handler_) stop_handler_(1);
-    std::exit(1);
+    throw Stop(message);
 }

@@ -1,10 +1,11 @@
 // The console dialog: prompts, one-word answers, menus, warnings, fatal stops and traces.
 //
-// Every answer is the next whitespace-delimited word of the input. A word that does not
-// convert, or a value a question refuses, gets a short message and the same question again.
-// Output is flushed before every read and key wait, so each prompt and message is visible
-// before the program waits. A fatal stop prints, waits for a key and ends the process with
-// exit status 1.
+// Every answer is the next whitespace-delimited word of the input (a UTF-8 byte-order mark
+// before the first one is skipped). A word that does not convert, a value a question refuses,
+// a word longer than kLongestAnswer bytes and a name holding a control byte get a short message
+// and the same question again. Output is flushed before every read and key wait, so each prompt
+// and message is visible before the program waits. A fatal stop prints, waits for a key and
+// throws Stop, which `main` turns into exit status 1.
 #ifndef TARVEX_CONSOLE_H
 #define TARVEX_CONSOLE_H
 
@@ -12,6 +13,8 @@
 #include <istream>
 #include <ostream>
 #include <string>
+
+#include "stop.h"
 
 // Lets the compiler check printf-style arguments where it can.
 #if defined(__GNUC__) || defined(__clang__)
@@ -30,9 +33,9 @@ bool parse_real_word(const std::string& word, double& value);
 class Console {
 public:
     using KeySource = std::function<void()>;
-    // Called by a fatal stop with the exit status, in place of ending the process; it must not
-    // return (a harness that runs whole runs in one process leaves the run through it).
-    using StopHandler = std::function<void(int status)>;
+
+    // The longest answer word taken; a longer one is refused without being held whole.
+    static constexpr std::size_t kLongestAnswer = 4096;
 
     // key_source is called for each key wait (empty: waits return at once). flush_each makes
     // every print visible at once (a terminal); otherwise output is flushed before reads.
@@ -59,13 +62,15 @@ public:
 
     void wait_key();
     void warn(const std::string& message);
+    // Prints the message, waits for a key and throws Stop carrying the message.
     [[noreturn]] void fatal(const std::string& message);
 
     int key_waits() const { return key_waits_; }
-    void set_stop_handler(StopHandler handler) { stop_handler_ = std::move(handler); }
 
 private:
-    std::string next_word();
+    // The next answer word; false (after saying why) when it is too long to be taken.
+    bool next_word(std::string& word);
+    bool read_word(std::string& word);
     template <typename T>
     T ask_number(const std::string& prompt, const Rule<T>& rule,
                  bool (*parse)(const std::string&, T&), const char* kind);
@@ -76,7 +81,7 @@ private:
     KeySource key_source_;
     bool flush_each_;
     int key_waits_ = 0;
-    StopHandler stop_handler_;
+    bool first_word_ = true;
 };
 
 #endif

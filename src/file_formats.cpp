@@ -58,11 +58,31 @@ std::string file_path(const std::string& folder, const std::string& base, const 
     return folder + base + suffix;
 }
 
+// Skips a UTF-8 byte-order mark at the current place (the start of the file); anything else
+// is left to be read.
+static void skip_byte_order_mark(std::FILE* file) {
+    const long start = std::ftell(file);
+    unsigned char mark[3] = {0, 0, 0};
+    const std::size_t got = std::fread(mark, 1, 3, file);
+    if (got == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) return;
+    if (start < 0 || std::fseek(file, start, SEEK_SET) != 0) {
+        // Not seekable: give back what can be given back, the first byte.
+        for (std::size_t k = got; k > 0; --k) std::ungetc(mark[k - 1], file);
+    }
+}
+
 int read_descriptor(std::FILE* file, int* const fields[6]) {
+    skip_byte_order_mark(file);
     int count = 0;
     int value = 0;
     while (count < 6 && read_int(file, value)) *fields[count++] = value;
     return count;
+}
+
+std::string descriptor_text(const int* values, int count) {
+    std::string text;
+    for (int k = 0; k < count; ++k) text += std::to_string(values[k]) + "\n";
+    return text;
 }
 
 bool write_descriptor_lines(std::FILE* file, const int* values, int count) {

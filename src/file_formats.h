@@ -24,11 +24,14 @@ inline constexpr const char* kResultMaskDescriptor = "_tarvex.txt";
 std::string file_path(const std::string& folder, const std::string& base, const char* suffix);
 
 // Reads up to six integers into fields[0..5] in order, stopping at the first text that is not
-// an integer within 32 bits; the fields not reached keep their values. Returns how many were set.
+// an integer within 32 bits; the fields not reached keep their values. A UTF-8 byte-order mark
+// at the start of the file is skipped. Returns how many were set.
 int read_descriptor(std::FILE* file, int* const fields[6]);
 
 // "%d\n" for each value. Returns false when the write fails.
 bool write_descriptor_lines(std::FILE* file, const int* values, int count);
+// The same lines as a text.
+std::string descriptor_text(const int* values, int count);
 
 // One row of a raster. A read that reaches the end of the file leaves the cells it does not
 // complete at 0. Integer rows are converted from and to little-endian on any host.

@@ -1,12 +1,16 @@
 // The opening stage: banner, the directory and the three inputs, their descriptors (read, or
 // created from the user's answers), the size check, the result name, the five result files
 // with the heads of their descriptors, and the seven grids of the run.
+#include <cctype>
+#include <cstdint>
 #include <string>
 
 #include "checked_files.h"
 #include "file_formats.h"
 #include "nrutil.h"
 #include "platform.h"
+#include "resources.h"
+#include "run_memory.h"
 #include "stages.h"
 
 namespace {
@@ -35,21 +39,29 @@ void banner(Console& con) {
     con.say_text(box);
 }
 
-std::FILE* open_input_raster(Console& con, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) con.fatal(strf("\n No File %s \n", path.c_str()));
-    return file;
+// True when the file, read from its start, holds nothing but white space.
+bool holds_only_space(std::FILE* file) {
+    std::rewind(file);
+    int c = std::fgetc(file);
+    while (c != EOF && std::isspace(c)) c = std::fgetc(file);
+    return c == EOF;
 }
 
 // Reads lines, columns, val, min_al, max_al and the pixel size from an existing descriptor.
-bool read_descriptor_file(RunState& st, std::FILE*& fd, const std::string& path, int& lines,
-                          int& cols, int& pixel) {
-    fd = std::fopen(path.c_str(), "r");
-    if (fd == nullptr) return false;
+// False when there is no such file; any other failure to read it is a fatal stop naming why.
+bool read_descriptor_file(RunState& st, Console& con, const std::string& path, int& lines, int& cols, int& pixel) {
+    InputOpening in = open_input(path, "r");
+    if (in.missing) return false;
+    if (in.file == nullptr) unreadable(con, path, in.reason);
     int* const fields[6] = {&lines, &cols, &st.val, &st.min_al, &st.max_al, &pixel};
-    read_descriptor(fd, fields);
-    std::fclose(fd);
-    fd = nullptr;
+    const int read = read_descriptor(in.file, fields);
+    const bool failed = std::ferror(in.file) != 0;
+    const std::string cause = errno_text();
+    const bool blank = read == 0 && !failed && holds_only_space(in.file);
+    std::fclose(in.file);
+    if (failed) unreadable(con, path, cause);
+    if (blank) unreadable(con, path, "the file is empty");
+    if (read == 0) unreadable(con, path, "the file starts with a byte-order mark or text, not a number");
     return true;
 }
 
@@ -67,7 +79,6 @@ struct ByteInput {
     std::string& nomim;
     std::string& nomdescr;
     std::FILE*& raster;
-    std::FILE*& descriptor;
     int& lines;
     int& cols;
     int& pixel;
@@ -78,33 +89,30 @@ void open_byte_input(RunState& st, Console& con, const std::string& folder, cons
     std::string name = con.ask_name(in.question);
     in.nomim = file_path(folder, name, kByteRaster);
     in.nomdescr = file_path(folder, name, kByteDescriptor);
-    in.raster = open_input_raster(con, in.nomim);
-    if (read_descriptor_file(st, in.descriptor, in.nomdescr, in.lines, in.cols, in.pixel)) return;
+    in.raster = open_input_or_stop(con, in.nomim, "rb");
+    if (read_descriptor_file(st, con, in.nomdescr, in.lines, in.cols, in.pixel)) return;
     ask_sizes(con, in.nomdescr, in.lines, in.cols, in.pixel);
     st.val = 1;
     st.min_al = 0;
     st.max_al = 255;
-    in.descriptor = create_or_stop(con, in.nomdescr, "w");
     const int fields[6] = {in.lines, in.cols, 1, 0, 255, in.pixel};
-    write_descriptor_lines(in.descriptor, fields, 6);
-    close_or_stop(con, in.descriptor, in.nomdescr);
+    write_new_or_stop(con, in.nomdescr, descriptor_text(fields, 6), st.temporaries);
 }
 
-void open_dem(RunState& st, Console& con, const std::string& folder, int& lines, int& cols) {
+// The DEM: the raster must exist; a missing descriptor is created by the parameter dialog,
+// once the DEM's extremes are known, from the sizes answered here.
+void open_dem(RunState& st, Console& con, const std::string& folder) {
     std::string name = con.ask_name(
         "\n\n Name of the Digital Elevation Model (without extension _m4.raw) ? ");
     st.nomim3 = file_path(folder, name, kDemRaster);
     st.nomdescr3 = file_path(folder, name, kDemDescriptor);
-    st.f3 = open_input_raster(con, st.nomim3);
+    st.f3 = open_input_or_stop(con, st.nomim3, "rb");
     st.flag_f3d = 0;
     int pixel = 0;  // the DEM's own pixel size is neither compared nor written
-    if (read_descriptor_file(st, st.f3d, st.nomdescr3, lines, cols, pixel)) return;
-    ask_sizes(con, st.nomdescr3, lines, cols, pixel);
+    if (read_descriptor_file(st, con, st.nomdescr3, st.nb_lig3, st.nb_col3, pixel)) return;
+    ask_sizes(con, st.nomdescr3, st.nb_lig3, st.nb_col3, pixel);
     st.val = 4;
-    st.f3d = create_or_stop(con, st.nomdescr3, "w");
     st.flag_f3d = 1;
-    const int head[3] = {lines, cols, 4};
-    write_descriptor_lines(st.f3d, head, 3);  // completed by the parameter dialog
 }
 
 void check_mask_size(RunState& st, Console& con) {
@@ -123,7 +131,7 @@ std::string replaced_input(const RunState& st, const std::string& result) {
 }
 
 // Asks the result name until none of its five files would replace an input of the run.
-void ask_result_name(RunState& st, Console& con, const std::string& folder) {
+std::string ask_result_name(RunState& st, Console& con, const std::string& folder) {
     for (;;) {
         std::string name =
             con.ask_name("\n\n Name of the resulting File (without any extension) ? ");
@@ -137,19 +145,38 @@ void ask_result_name(RunState& st, Console& con, const std::string& folder) {
              {&st.nomdescr4, &st.nomim4, &st.nomxls4, &st.nomim5, &st.nomdescr5}) {
             if (clash.empty()) clash = replaced_input(st, *result);
         }
-        if (clash.empty()) return;
+        if (clash.empty()) return name;
         con.say("\n The result name %s would replace the input file %s: please choose another "
                 "name \n",
                 name.c_str(), clash.c_str());
     }
 }
 
-void create_results(RunState& st, Console& con) {
-    st.f4 = create_or_stop(con, st.nomim4, "wb");
-    st.f4d = create_or_stop(con, st.nomdescr4, "w");
-    st.f4xls = create_or_stop(con, st.nomxls4, "w");
-    st.f5 = create_or_stop(con, st.nomim5, "wb");
-    st.f5d = create_or_stop(con, st.nomdescr5, "w");
+// Takes the result name for this run alone: another run writing the same results stops.
+void lock_results(RunState& st, Console& con, const std::string& folder, const std::string& name) {
+    const std::string lock = file_path(folder, "." + name, "_tarvex.lock");
+    switch (st.results->lock(lock)) {
+    case OutputSet::Lock::taken:
+        return;
+    case OutputSet::Lock::held_by_another:
+        con.fatal(strf("\n Another run is writing the results %s in this folder: wait for it to end or "
+                       "choose another name \n",
+                       name.c_str()));
+    case OutputSet::Lock::failed:
+        break;
+    }
+    con.fatal(strf("\n Unable to create the file %s: %s \n", lock.c_str(), errno_text().c_str()));
+}
+
+void create_results(RunState& st, Console& con, const std::string& folder, const std::string& name) {
+    st.results = std::make_unique<OutputSet>(st.temporaries);
+    lock_results(st, con, folder, name);
+    OutputSet& out = *st.results;
+    st.f4 = create_or_stop(con, out, st.nomim4, "wb");
+    st.f4d = create_or_stop(con, out, st.nomdescr4, "w");
+    st.f4xls = create_or_stop(con, out, st.nomxls4, "w");
+    st.f5 = create_or_stop(con, out, st.nomim5, "wb");
+    st.f5d = create_or_stop(con, out, st.nomdescr5, "w");
 
     const int mask_fields[6] = {st.nb_lig, st.nb_col, 1, 0, 255, st.taille_pix};
     write_descriptor_lines(st.f5d, mask_fields, 6);
@@ -163,7 +190,14 @@ void create_results(RunState& st, Console& con) {
     write_descriptor_lines(st.f4d, dem_head, 3);
 }
 
+// The seven grids, once it is clear the machine has the memory they need.
 void allocate_grids(RunState& st, Console& con) {
+    const std::uint64_t needed = run_memory_need(st.nb_lig, st.nb_col), available = available_memory();
+    if (needed > available) {
+        con.fatal(strf("\n Not enough memory for the grids of %d lines and %d columns: the run needs %s and "
+                       "%s is available \n",
+                       st.nb_lig, st.nb_col, size_text(needed).c_str(), size_text(available).c_str()));
+    }
     st.tab_mask = ucmatrice(st.nb_col, st.nb_lig);
     st.tab_mask_prov = ucmatrice(st.nb_col, st.nb_lig);
     st.tab_soul = ucmatrice(st.nb_col, st.nb_lig);
@@ -187,7 +221,7 @@ void opening(RunState& st, Console& con) {
 
     open_byte_input(st, con, folder,
                     {"\n\n Name of the River Mask (without extension .raw) ? ", st.nomim1,
-                     st.nomdescr1, st.f1, st.f1d, st.nb_lig, st.nb_col, st.taille_pix});
+                     st.nomdescr1, st.f1, st.nb_lig, st.nb_col, st.taille_pix});
     check_mask_size(st, con);
     con.say("\n\n  THE FIRST FILE HAS:  \n");
     con.say("\n              %d LINES\n", st.nb_lig);
@@ -196,22 +230,21 @@ void opening(RunState& st, Console& con) {
     int nb_lig2 = 0, nb_col2 = 0, taille_pix2 = 0;
     open_byte_input(st, con, folder,
                     {"\n\n Name of the River Skeleton (without extension .raw) ? ", st.nomim2,
-                     st.nomdescr2, st.f2, st.f2d, nb_lig2, nb_col2, taille_pix2});
+                     st.nomdescr2, st.f2, nb_lig2, nb_col2, taille_pix2});
     con.say("\n\n  THE SECOND FILE HAS:  \n");
     con.say("\n               %d LINES\n", nb_lig2);
     con.say("\n           AND %d COLUMNS\n", nb_col2);
 
-    int nb_lig3 = 0, nb_col3 = 0;
-    open_dem(st, con, folder, nb_lig3, nb_col3);
+    open_dem(st, con, folder);
 
-    if (st.nb_lig == nb_lig2 && st.nb_lig == nb_lig3 && st.nb_col == nb_col2 &&
-        st.nb_col == nb_col3) {
+    if (st.nb_lig == nb_lig2 && st.nb_lig == st.nb_lig3 && st.nb_col == nb_col2 &&
+        st.nb_col == st.nb_col3) {
         con.say("\n\n ALL THE FILES HAVE THE SAME SIZE");
     } else {
         con.warn("\n\n NOT ALL THE FILES HAVE THE SAME SIZE");
     }
 
-    ask_result_name(st, con, folder);
-    create_results(st, con);
+    const std::string name = ask_result_name(st, con, folder);
+    create_results(st, con, folder, name);
     allocate_grids(st, con);
 }

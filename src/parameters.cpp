@@ -8,6 +8,7 @@
 
 #include "checked_files.h"
 #include "dem_units.h"
+#include "file_formats.h"
 #include "stages.h"
 
 namespace {
@@ -46,14 +47,17 @@ bool at_most_one_unit(double metres, int coef) {
     return product < 1.0 || (product == 1.0 && std::fma(m, coef, -product) <= 0.0);
 }
 
+// The result DEM descriptor gets its last three values, and a missing DEM descriptor is
+// created whole, now that all six of its values are known.
 void complete_dem_descriptors(RunState& st, Console& con, Range r) {
     const int tail[3] = {r.min, r.max, st.taille_pix};
     if (st.flag_f3d == 1) {
-        for (int v : tail) std::fprintf(st.f3d, "%d\n", v);
-        close_or_stop(con, st.f3d, st.nomdescr3);
+        const int fields[6] = {st.nb_lig3, st.nb_col3, 4, r.min, r.max, st.taille_pix};
+        write_new_or_stop(con, st.nomdescr3, descriptor_text(fields, 6), st.temporaries);
+        st.flag_f3d = 0;
     }
-    for (int v : tail) std::fprintf(st.f4d, "%d\n", v);
-    close_or_stop(con, st.f4d, st.nomdescr4);
+    write_descriptor_lines(st.f4d, tail, 3);
+    close_or_stop(con, *st.results, st.f4d, st.nomdescr4);
 }
 
 // The caution for a pair of end points, or an empty text when they can be used.
@@ -89,13 +93,23 @@ void ask_end_points(RunState& st, Console& con) {
     }
 }
 
+// The number of skeleton pixels (set to 1).
+std::int64_t skeleton_pixels(const RunState& st) {
+    std::int64_t n = 0;
+    for (int i = 0; i < st.nb_lig; ++i) n += std::count(st.tab_soul[i], st.tab_soul[i] + st.nb_col, 1);
+    return n;
+}
+
+// The longest half wave length: the 2 x LO + 1 samples of a wave lie on as many path pixels,
+// and the path can never be longer than the skeleton.
+int longest_half_wave(const RunState& st) {
+    return static_cast<int>(std::min<std::int64_t>((skeleton_pixels(st) - 1) / 2, (std::numeric_limits<int>::max() - 2) / 2));
+}
+
 // Why a wave cannot be used, or an empty text.
-std::string wave_refusal(const RunState& st) {
-    const std::int64_t cells = static_cast<std::int64_t>(st.nb_lig) * st.nb_col;
-    const std::int64_t longest = std::min<std::int64_t>(cells, (std::numeric_limits<int>::max() - 2) / 2);
+std::string wave_refusal(const RunState& st, int longest) {
     if (st.LO < 1 || st.LO > longest) {
-        return strf("\n The half wave length must lie between 1 and %lld pixels \n",
-                    static_cast<long long>(longest));
+        return strf("\n The half wave length must lie between 1 and %d pixels \n", longest);
     }
     if (!inside(st, st.i_AO, st.j_AO)) {
         return strf("\n The greater altitude must lie inside the grid (lines 0 to %d, columns 0 to %d) \n",
@@ -111,6 +125,13 @@ std::string wave_refusal(const RunState& st) {
 }
 
 void ask_wave(RunState& st, Console& con) {
+    const int longest = longest_half_wave(st);
+    if (longest < 1) {
+        con.warn("\n\n Caution: the river skeleton is too short for a wave of 3 pixels or more:"
+                 "\n          no wave is applied ");
+        st.gauss_treat = 1;
+        return;
+    }
     con.say("\n\n Gaussian Treatment : \n");
     con.say("\n\tNOTE : the value of the factor value A is calculated by the algorithm \n ");
     for (;;) {
@@ -120,7 +141,7 @@ void ask_wave(RunState& st, Console& con) {
         con.say("\n\tCoordinates of the greater altitude : \n");
         st.i_AO = con.ask_int("\n\t\ti = ? ");
         st.j_AO = con.ask_int("\n\t\tj = ? ");
-        const std::string refusal = wave_refusal(st);
+        const std::string refusal = wave_refusal(st, longest);
         if (!refusal.empty()) {
             con.say_text(refusal);
         } else if (gauss(st, con)) {

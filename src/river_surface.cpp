@@ -54,7 +54,7 @@ void path_surface(RunState& st, Console& con, int summit) {
         std::fprintf(st.f4xls, "%d\t%d\t%d\t%d\n", p, st.k_coord[p], p, st.k_coord2[p]);
         st.itab_out[st.i_coord[p]][st.j_coord[p]] = st.k_coord2[p];
     }
-    close_or_stop(con, st.f4xls, st.nomxls4);
+    close_or_stop(con, *st.results, st.f4xls, st.nomxls4);
 }
 
 void burn_surface(RunState& st) {

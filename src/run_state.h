@@ -5,21 +5,27 @@
 #define TARVEX_RUN_STATE_H
 
 #include <cstdio>
+#include <memory>
 #include <string>
+
+#include "output_set.h"
+#include "temporaries.h"
 
 // The surface grid's mark for a cell without a surface altitude.
 constexpr int kNoData = -99999;
 
 struct RunState {
-    // Streams. f1..f3 the three input rasters, f1d..f3d their descriptors, f4/f4d the result
-    // DEM and its descriptor, f4xls the profile table, f5/f5d the result mask and its
-    // descriptor with the run report.
+    // Where the process learns of the files to remove when it is interrupted (may be null).
+    Temporaries* temporaries = nullptr;
+    // The five result files, under temporary names until the completed run commits them; it
+    // owns the result streams below.
+    std::unique_ptr<OutputSet> results;
+
+    // Streams. f1..f3 the three input rasters, f4/f4d the result DEM and its descriptor, f4xls
+    // the profile table, f5/f5d the result mask and its descriptor with the run report.
     std::FILE* f1 = nullptr;
     std::FILE* f2 = nullptr;
     std::FILE* f3 = nullptr;
-    std::FILE* f1d = nullptr;
-    std::FILE* f2d = nullptr;
-    std::FILE* f3d = nullptr;
     std::FILE* f4 = nullptr;
     std::FILE* f4d = nullptr;
     std::FILE* f4xls = nullptr;
@@ -49,7 +55,10 @@ struct RunState {
     int val = 0;
     int min_al = 0;
     int max_al = 0;
-    int flag_f3d = 0;  // 1 while f3d holds a created DEM descriptor still to complete
+    // 1 when the DEM descriptor is missing: the parameter dialog creates it whole, with the
+    // DEM's lines and columns answered in the opening (nb_lig3, nb_col3).
+    int flag_f3d = 0;
+    int nb_lig3 = 0, nb_col3 = 0;
 
     // Parameters of the run (option codes: 0 yes, 1 no).
     int hypso_scale = 0;

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "stages.h"
 #include "test_support.h"
 
 namespace {
 
-// A 4 x 5 DEM whose range is 150000 .. 250000 (millimetres), pixel size 25 from the opening.
+// A 4 x 5 DEM whose range is 150000 .. 250000 (millimetres), pixel size 25 from the opening,
+// with a skeleton of 5 pixels along line 2 (waves of up to 2 x 2 + 1 pixels).
 struct DialogFixture : StageFixture {
     explicit DialogFixture(const std::string& answers) : StageFixture(4, 5, answers) {
         st.taille_pix = 25;
@@ -13,10 +16,11 @@ struct DialogFixture : StageFixture {
         dem[7] = 150000;
         dem[13] = 250000;
         fill(st.itab_in, dem);
+        std::vector<int> skeleton(20, 0);
+        std::fill(skeleton.begin() + 10, skeleton.begin() + 15, 1);
+        fill(st.tab_soul, skeleton);
     }
-    std::string dem_descriptor() {
-        return read_file(st.nomdescr4);
-    }
+    std::string dem_descriptor() { return committed(st.nomdescr4); }
 };
 
 const char* kScaleMenu =
@@ -53,7 +57,7 @@ TEST(ParameterDialog, NegativeDemsReportTheirTrueMaximum) {
     fx.fill(fx.st.itab_in, {-40, -7, -12, -30});
     parameters(fx.st, fx.con);
     EXPECT_NE(fx.printed().find("\n\tMin = -40 \n\tMax = -7 \n\n"), std::string::npos);
-    EXPECT_EQ(read_file(fx.st.nomdescr4), "-40\n-7\n1\n");
+    EXPECT_EQ(fx.committed(fx.st.nomdescr4), "-40\n-7\n1\n");
 }
 
 TEST(ParameterDialog, TheScaleMenuIsShownAgainForCodesOutsideItsRange) {
@@ -132,21 +136,20 @@ TEST(ParameterDialog, WavesThatCannotSettleAreRefusedAndAskedAgain) {
     EXPECT_EQ(fx.st.thick, nullptr);
 }
 
-TEST(ParameterDialog, ACreatedDemDescriptorIsCompletedAndClosed) {
+TEST(ParameterDialog, AMissingDemDescriptorIsCreatedWholeOnceItsExtremesAreKnown) {
     DialogFixture fx("0  0 1 250.5  3 4 150.0  1  0 0.5 1.0  40");
     fx.st.nomdescr3 = fx.dir / "dem_m4.txt";
-    fx.st.f3d = std::fopen(fx.st.nomdescr3.c_str(), "w");
-    std::fprintf(fx.st.f3d, "4\n5\n4\n");
     fx.st.flag_f3d = 1;
+    fx.st.nb_lig3 = 4;
+    fx.st.nb_col3 = 5;
     parameters(fx.st, fx.con);
-    EXPECT_EQ(fx.st.f3d, nullptr);
     EXPECT_EQ(read_file(fx.st.nomdescr3), "4\n5\n4\n150000\n250000\n25\n");
 }
 
-TEST(ParameterDialogDeathTest, RefusingBothOptionsIsAFatalStopWithStatus1) {
+TEST(ParameterDialog, RefusingBothOptionsIsAFatalStopThatLeavesNoResult) {
     DialogFixture fx("0  0 1 250.5  3 4 150.0  1 1");
-    EXPECT_EXIT(parameters(fx.st, fx.con), ::testing::ExitedWithCode(1), "");
-    // The stopped run's report ends with the end point line.
-    EXPECT_EQ(read_file(fx.st.nomdescr5), kPointsRecord);
-    EXPECT_EQ(read_file(fx.st.nomdescr4), "150000\n250000\n25\n");
+    EXPECT_THROW(parameters(fx.st, fx.con), Stop);
+    fx.st.results.reset();  // as the end of a stopped run does
+    EXPECT_FALSE(file_exists(fx.st.nomdescr5));
+    EXPECT_FALSE(file_exists(fx.st.nomdescr4));
 }

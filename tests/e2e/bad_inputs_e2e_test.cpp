@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "test_support.h"
 
@@ -43,12 +44,31 @@ TEST_F(BadInput, AMaskDescriptorWithSizesBelowOneStops) {
     EXPECT_EQ(run(c.opening_answers()).status, 1);
 }
 
-TEST_F(BadInput, AGarbledSkeletonDescriptorGivesTheSizeWarning) {
-    write_file(at("skel.txt"), "lines: 3, columns: 4\n");
-    RunResult r = complete_run(RiverCase::kLayerOnlyAnswers);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(has(r, "\n\n  THE SECOND FILE HAS:  \n\n               0 LINES\n"));
-    EXPECT_TRUE(has(r, "NOT ALL THE FILES HAVE THE SAME SIZE"));
+TEST_F(BadInput, ADescriptorWithoutANumberStopsNamingTheCause) {
+    const struct {
+        const char* bytes;
+        std::size_t size;
+        const char* cause;
+    } cases[] = {
+        {"lines: 3, columns: 4\n", 21, "the file starts with a byte-order mark or text, not a number"},
+        {"\xFF\xFE" "3\0\n\0", 6, "the file starts with a byte-order mark or text, not a number"},  // UTF-16
+        {"", 0, "the file is empty"},
+        {" \n\t\n", 4, "the file is empty"},
+    };
+    for (const auto& k : cases) {
+        write_file(at("skel.txt"), std::string(k.bytes, k.size));
+        RunResult r = complete_run(RiverCase::kLayerOnlyAnswers);
+        EXPECT_EQ(r.status, 1) << k.cause;
+        EXPECT_TRUE(has(r, "Unable to read the file " + at("skel.txt") + ": " + k.cause)) << r.out;
+        EXPECT_FALSE(file_exists(at("out_tarvex.raw")));
+    }
+}
+
+TEST_F(BadInput, AUtf8ByteOrderMarkBeforeADescriptorOrTheAnswersIsSkipped) {
+    write_file(at("skel.txt"), "\xEF\xBB\xBF" "3 4 1 0 255 25\n");
+    RunResult r = run("\xEF\xBB\xBF" + c.opening_answers() + RiverCase::kLayerOnlyAnswers);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(has(r, "ALL THE FILES HAVE THE SAME SIZE"));
 }
 
 TEST_F(BadInput, AGridTooLargeForMemoryStops) {
@@ -74,12 +94,17 @@ TEST_F(BadInput, AResultFileThatCannotBeCreatedStopsNamingIt) {
     EXPECT_TRUE(has(r, "Unable to create the file " + at("out_tarvex.xls")));
 }
 
-TEST_F(BadInput, AResultThatCannotBeWrittenToTheEndStopsNamingIt) {
-    if (!file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-    std::filesystem::create_symlink("/dev/full", at("out_tarvex_m4.raw"));  // every write fails: disk full
-    RunResult r = complete_run(RiverCase::kLayerOnlyAnswers);
+TEST_F(BadInput, AResultThatCannotBeWrittenToTheEndStopsAndLeavesThePreviousResults) {
+    c = c.widened(4000);  // a result DEM of 48,000 bytes, a console transcript of a few thousand
+    c.write(root);
+    ASSERT_EQ(complete_run(RiverCase::kLayerOnlyAnswers).status, 0);
+    const std::map<std::string, std::string> before = folder_contents(c.folder(root));
+    // Files may grow to 30,000 bytes, as on a disk that is full: the result DEM cannot be
+    // written to its end.
+    RunResult r = c.run(root, c.opening_answers() + RiverCase::kLayerOnlyAnswers, 30000);
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(has(r, "Unable to write the file " + at("out_tarvex_m4.raw")));
+    EXPECT_TRUE(has(r, "Unable to write the file " + at("out_tarvex_m4.raw") + ": File too large")) << r.out;
+    EXPECT_EQ(folder_contents(c.folder(root)), before);
 }
 
 TEST_F(BadInput, ADescriptorThatCannotBeCreatedStopsNamingIt) {

@@ -27,7 +27,7 @@ TEST(OpeningRun, TheOpeningDialogIsExactAndTheResultHeadsAreWritten) {
     TempDir root;
     RiverCase c = RiverCase::small();
     c.write(root);
-    RunResult r = c.run(root, c.opening_answers());
+    RunResult r = c.run(root, c.opening_answers() + RiverCase::kLayerOnlyAnswers);
     EXPECT_EQ(r.err, "");
     const std::string expected =
         opening_transcript() + "\n\n ALL THE FILES HAVE THE SAME SIZE" + kResultQuestion;
@@ -56,7 +56,7 @@ TEST(OpeningRun, AMissingDescriptorIsCreatedFromTheAnswers) {
     c.write(root);
     std::remove((c.folder(root) + "mask.txt").c_str());
     std::remove((c.folder(root) + "dem_m4.txt").c_str());
-    const std::string answers = "case mask 3 4 25 skel dem 3 4 30 out\n";
+    const std::string answers = "case mask 3 4 25 skel dem 3 4 30 out\n" + std::string(RiverCase::kLayerOnlyAnswers);
     RunResult r = c.run(root, answers);
     EXPECT_EQ(r.err, "");
     const std::string sizes = "\n No File " + c.folder(root) + "mask.txt \n\n" +
@@ -64,7 +64,7 @@ TEST(OpeningRun, AMissingDescriptorIsCreatedFromTheAnswers) {
     EXPECT_EQ(r.out.substr(0, opening_transcript(sizes).size()), opening_transcript(sizes));
     EXPECT_EQ(read_file(c.folder(root) + "mask.txt"), "3\n4\n1\n0\n255\n25\n");
     EXPECT_NE(r.out.find("\n No File " + c.folder(root) + "dem_m4.txt \n\n"), std::string::npos);
-    EXPECT_EQ(read_file(c.folder(root) + "dem_m4.txt").substr(0, 6), "3\n4\n4\n");
+    EXPECT_EQ(read_file(c.folder(root) + "dem_m4.txt"), "3\n4\n4\n-970\n1012\n25\n");
 }
 
 TEST(OpeningRun, SizeAnswersMustBePositiveNumbers) {
@@ -84,7 +84,7 @@ TEST(OpeningRun, DifferentSizesWarnAndTheRunGoesOnWithTheMaskSize) {
     RiverCase c = RiverCase::small();
     c.write(root);
     write_file(c.folder(root) + "dem_m4.txt", "3\n5\n4\n0\n0\n25\n");
-    RunResult r = c.run(root, c.opening_answers());
+    RunResult r = c.run(root, c.opening_answers() + RiverCase::kLayerOnlyAnswers);
     EXPECT_EQ(r.err, "");
     EXPECT_NE(r.out.find("\n\n NOT ALL THE FILES HAVE THE SAME SIZE" + std::string(kResultQuestion)),
               std::string::npos);
@@ -108,7 +108,7 @@ TEST(OpeningRun, AResultNameThatWouldReplaceAnInputIsRefused) {
     c.write(root);
     const std::string mask_before = read_file(c.folder(root) + "r_tarvex.raw");
     const std::string descr_before = read_file(c.folder(root) + "r_tarvex.txt");
-    RunResult r = c.run(root, "case r_tarvex skel dem r out\n");
+    RunResult r = c.run(root, "case r_tarvex skel dem r out\n" + std::string(RiverCase::kLayerOnlyAnswers));
     EXPECT_EQ(r.err, "");
     EXPECT_NE(r.out.find("The result name r would replace the input file"), std::string::npos);
     EXPECT_EQ(read_file(c.folder(root) + "r_tarvex.raw"), mask_before);

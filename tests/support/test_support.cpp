@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -33,7 +36,25 @@ std::string read_file(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
+bool file_exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+std::map<std::string, std::string> folder_contents(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : folder_files(folder)) files[name] = read_file(folder + "/" + name);
+    return files;
+}
+
+std::vector<std::string> folder_files(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 std::string int_raster(const std::vector<int>& cells) {
     std::string bytes;
@@ -55,14 +76,20 @@ ScriptedConsole::ScriptedConsole(const std::string& answers)
 
 namespace {
 
-// Runs argv in workdir with `input` as standard input and the variables `env` set.
+// Runs argv in workdir with `input` as standard input and the variables `env` set; files may
+// grow to `file_size_limit` bytes when it is above 0.
 RunResult run_process(const std::vector<std::string>& argv, const std::string& workdir, const std::string& input,
-                      const std::vector<std::pair<std::string, std::string>>& env) {
+                      const std::vector<std::pair<std::string, std::string>>& env, long file_size_limit = 0) {
     TempDir io;
     write_file(io / "in", input);
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(workdir.c_str()) != 0) _exit(126);
+        if (file_size_limit > 0) {
+            const rlimit limit{static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+            std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
+        }
         for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         if (!freopen((io / "in").c_str(), "rb", stdin)) _exit(126);
         if (!freopen((io / "out").c_str(), "wb", stdout)) _exit(126);
@@ -84,8 +111,9 @@ RunResult run_process(const std::vector<std::string>& argv, const std::string& w
 
 }  // namespace
 
-RunResult run_tarvex(const std::string& workdir, const std::string& images, const std::string& answers) {
-    return run_process({TARVEX_BIN}, workdir, answers, {{"TARVEX_IMAGES", images}});
+RunResult run_tarvex(const std::string& workdir, const std::string& images, const std::string& answers,
+                     long file_size_limit) {
+    return run_process({TARVEX_BIN}, workdir, answers, {{"TARVEX_IMAGES", images}}, file_size_limit);
 }
 
 RunResult run_command(const std::vector<std::string>& argv, const std::string& workdir) {
@@ -119,9 +147,16 @@ std::vector<std::string> RiverCase::input_paths(const TempDir& root) const {
             f + skel_name + ".txt", f + dem_name + "_m4.raw", f + dem_name + "_m4.txt"};
 }
 
-RunResult RiverCase::run(const TempDir& root, const std::string& answers) const {
+std::vector<std::string> RiverCase::input_names() const {
+    std::vector<std::string> names = {mask_name + ".raw", mask_name + ".txt", skel_name + ".raw",
+                                      skel_name + ".txt", dem_name + "_m4.raw", dem_name + "_m4.txt"};
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+RunResult RiverCase::run(const TempDir& root, const std::string& answers, long file_size_limit) const {
     FilesUnchanged inputs(input_paths(root));
-    return run_tarvex(root.path(), root.path() + "/images", answers);
+    return run_tarvex(root.path(), root.path() + "/images", answers, file_size_limit);
 }
 
 FilesUnchanged::FilesUnchanged(const std::vector<std::string>& paths) {
@@ -161,6 +196,23 @@ RiverCase RiverCase::small() {
     return c;
 }
 
+RiverCase RiverCase::widened(int wide) const {
+    RiverCase w = *this;
+    w.cols = wide;
+    w.mask.clear();
+    w.skel.clear();
+    w.dem.clear();
+    for (int i = 0; i < lines; ++i) {
+        for (int j = 0; j < wide; ++j) {
+            const std::size_t k = static_cast<std::size_t>(i) * cols + j;
+            w.mask.push_back(j < cols ? mask[k] : 0);
+            w.skel.push_back(j < cols ? skel[k] : 0);
+            w.dem.push_back(j < cols ? dem[k] : 100000);
+        }
+    }
+    return w;
+}
+
 const char* const RiverCase::kLayerOnlyAnswers = "0  0 1 10.0  2 1 9.0  1  0 0.5 0.5  25\n";
 
 std::string expected_banner() {
@@ -194,9 +246,10 @@ StageFixture::StageFixture(int lines, int cols, const std::string& answers, bool
     st.nomim5 = dir / "r_tarvex.raw";
     st.nomdescr5 = dir / "r_tarvex.txt";
     if (!open_files) return;
-    st.f4d = std::fopen(st.nomdescr4.c_str(), "w");
-    st.f4xls = std::fopen(st.nomxls4.c_str(), "w");
-    st.f5d = std::fopen(st.nomdescr5.c_str(), "w");
+    st.results = std::make_unique<OutputSet>();
+    st.f4d = st.results->create(st.nomdescr4, "w");
+    st.f4xls = st.results->create(st.nomxls4, "w");
+    st.f5d = st.results->create(st.nomdescr5, "w");
 }
 
 StageFixture::~StageFixture() {
@@ -213,13 +266,12 @@ void StageFixture::fill(int** grid, const std::vector<int>& cells) {
     for (std::size_t k = 0; k < cells.size(); ++k) grid[k / st.nb_col][k % st.nb_col] = cells[k];
 }
 
-static std::string close_and_read(std::FILE*& file, const std::string& path) {
-    if (file != nullptr) {
-        std::fclose(file);
-        file = nullptr;
-    }
+// Commits the result files written so far (closing those still open) and reads one of them.
+std::string StageFixture::committed(const std::string& path) {
+    st.f4d = st.f4xls = st.f5d = nullptr;
+    EXPECT_TRUE(st.results->commit());
     return read_file(path);
 }
 
-std::string StageFixture::report() { return close_and_read(st.f5d, st.nomdescr5); }
-std::string StageFixture::table() { return close_and_read(st.f4xls, st.nomxls4); }
+std::string StageFixture::report() { return committed(st.nomdescr5); }
+std::string StageFixture::table() { return committed(st.nomxls4); }

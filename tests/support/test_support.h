@@ -3,6 +3,7 @@
 #ifndef TARVEX_TEST_SUPPORT_H
 #define TARVEX_TEST_SUPPORT_H
 
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ private:
 void write_file(const std::string& path, const std::string& bytes);
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
+// The names of the entries of a folder, hidden ones included, in order.
+std::vector<std::string> folder_files(const std::string& folder);
+// The contents of the files of a folder by name, hidden ones included.
+std::map<std::string, std::string> folder_contents(const std::string& folder);
 
 // Little-endian 32-bit cells, as in an integer raster.
 std::string int_raster(const std::vector<int>& cells);
@@ -62,9 +67,10 @@ struct RunResult {
 RunResult run_command(const std::vector<std::string>& argv, const std::string& workdir);
 
 // Runs the built program in `workdir` with TARVEX_IMAGES pointing at `images`, the answers on
-// standard input (not a terminal, so key waits return at once).
+// standard input (not a terminal, so key waits return at once). A file size limit above 0
+// makes writes beyond that many bytes fail, as on a disk that is full.
 RunResult run_tarvex(const std::string& workdir, const std::string& images,
-                     const std::string& answers);
+                     const std::string& answers, long file_size_limit = 0);
 
 #endif
 
@@ -81,8 +87,10 @@ struct RiverCase {
     // Writes the three rasters and, when asked, their descriptors.
     void write(const TempDir& root, bool descriptors = true) const;
     // Runs the program on the case; the input files are checked unchanged afterwards.
-    RunResult run(const TempDir& root, const std::string& answers) const;
+    RunResult run(const TempDir& root, const std::string& answers, long file_size_limit = 0) const;
     std::vector<std::string> input_paths(const TempDir& root) const;
+    // The names of those six files, in order.
+    std::vector<std::string> input_names() const;
     // The answers of the opening dialog, ending with the result name.
     std::string opening_answers(const std::string& result = "out") const;
     // The six integers and the Input Data block that open the run report.
@@ -90,6 +98,8 @@ struct RiverCase {
 
     // 3 lines x 4 columns, pixel size 25, a river down column 1 inside a two-column mask.
     static RiverCase small();
+    // The same case with columns of high dry ground added on the right up to `cols` columns.
+    RiverCase widened(int cols) const;
     // Parameter answers for small(): metres, points (0,1) at 10.0 m and (2,1) at 9.0 m, no
     // wave, a water layer of 0.5 m, pixel size 25.
     static const char* const kLayerOnlyAnswers;
@@ -114,9 +124,11 @@ struct StageFixture {
     // Fills a byte grid or the DEM from row-major cells.
     void fill(unsigned char** grid, const std::vector<int>& cells);
     void fill(int** grid, const std::vector<int>& cells);
-    // Closes the open result files and returns the run report (the result mask descriptor).
+    // Commits the result files (closing those still open) and returns the run report (the
+    // result mask descriptor) or the table.
     std::string report();
     std::string table();
+    std::string committed(const std::string& path);
     std::string printed() const { return console.out.str(); }
 
     TempDir dir;
