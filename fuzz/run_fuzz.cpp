@@ -1,7 +1,8 @@
 // A whole run in this process, on a tiny images folder made from the input. The input holds
 // seven fields separated by the byte 0x1E: the mask, skeleton and DEM descriptors, the mask,
 // skeleton and DEM rasters, and the answers. A field that is exactly "-" leaves its file out.
-// The run must end with status 0 or 1 and leave every input file as it was.
+// The run must end with status 0 or 1, leave every input file as it was and no temporary
+// behind, and a stopped run no result.
 #include <unistd.h>
 
 #include <cstdint>
@@ -17,14 +18,11 @@
 #include "console.h"
 #include "file_formats.h"
 #include "stages.h"
+#include "stop.h"
 
 namespace {
 
 constexpr int kLargestSide = 32;
-
-struct RunStop {
-    int status;
-};
 
 const std::string& images() {
     static const std::string path = [] {
@@ -98,18 +96,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(f[6]);
     std::ostringstream out;
     Console con(in, out, Console::KeySource(), false);
-    con.set_stop_handler([](int status) { throw RunStop{status}; });
     RunState st;
     int status = -1;
     try {
         status = run(st, con);
-    } catch (const RunStop& stop) {
-        status = stop.status;
+    } catch (const Stop&) {
+        status = 1;
     }
     release_run(st);
     if (status != 0 && status != 1) std::abort();
     for (const auto& [path, content] : inputs) {
         if (read_all(path) != content) std::abort();  // an input was changed
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name[0] == '.') std::abort();  // a temporary or a lock left behind
+        if (status == 1 && name.find("_tarvex") != std::string::npos) std::abort();  // a stopped run's result
     }
     return 0;
 }

@@ -1,6 +1,6 @@
-// The Gaussian wave: a symmetric bell of 2*LO+1 samples whose summit is AO_Max metres high.
-// Its width follows from a shape factor A, searched from 0.5 until exactly the outermost
-// sample on each side falls below one DEM unit.
+// The Gaussian wave's shape search and the vectors of the wave it settles on.
+#include "gauss_wave.h"
+
 #include <cmath>
 
 #include "dem_units.h"
@@ -17,19 +17,10 @@ double shape_quotient(double A) {
     return (A * A - 1.0) / std::log(A);
 }
 
-// One pass: the bell for this A into gauss_curve (truncated DEM units) and z_gauss; returns
-// the number of samples that truncate to 0.
-int shape_wave(RunState& st, double A, double* half_curve) {
-    const double HG = st.LO * 0.5;
-    const double sigma2 = std::sqrt(shape_quotient(A)) * (HG / (2.0 * A));
-    const double sigma = A * sigma2;
-    const double sig2 = sigma * sigma;
-    for (int d = 1; d <= st.LO; ++d) {
-        const double fi = d;
-        const double fi2 = fi * fi;
-        const double h = std::exp(-(fi2 / (2.0 * sig2)));
-        half_curve[d] = st.AO_Max * h;
-    }
+// The bell for this A into gauss_curve (truncated DEM units) and z_gauss, samples 1 .. 2*LO+1.
+void shape_wave(RunState& st, double A, double* half_curve) {
+    const WaveShape bell(st.LO, st.AO_Max, A);
+    for (int d = 1; d <= st.LO; ++d) half_curve[d] = bell.metres(d);
     st.ref_gauss = st.LO + 1;
     int k = 0;
     auto put = [&](double AO) {
@@ -40,9 +31,6 @@ int shape_wave(RunState& st, double A, double* half_curve) {
     for (int i = 1; i <= st.LO; ++i) put(half_curve[st.LO - i + 1]);
     put(st.AO_Max);
     for (int i = 1; i <= st.LO; ++i) put(half_curve[i]);
-    int num_zero = 0;
-    for (int s = 1; s <= k; ++s) num_zero += (st.gauss_curve[s] == 0) ? 1 : 0;
-    return num_zero;
 }
 
 // The next A after a pass: up when the bell is too narrow, down when it is too wide.
@@ -97,12 +85,13 @@ bool gauss(RunState& st, Console& con) {
     con.say("\n\n Gaussian Curve Calculation \n");
     bool settled = false;
     for (int pass = 0; pass < kMaxPasses && A > 0.0 && !settled; ++pass) {
-        const int num_zero = shape_wave(st, A, half_curve);
+        const int num_zero = wave_zero_count(WaveShape(st.LO, st.AO_Max, A), st.LO, st.AO_Max, st.coef);
         con.say("\n num_zero = %d ", num_zero);
         con.wait_key();
         settled = (num_zero == 1 || num_zero == 2);
         if (!settled) A = next_factor(A, num_zero);
     }
+    if (settled) shape_wave(st, A, half_curve);  // the vectors of the last pass, at the A found
     frdvecteur(half_curve);
     if (!settled) {
         con.say("\n The wave cannot be fitted: please give other values for the wave \n");
@@ -113,4 +102,32 @@ bool gauss(RunState& st, Console& con) {
     con.say("\n Calculated factor A = %lf \n", A);
     report_wave(st, A);
     return true;
+}
+
+WaveShape::WaveShape(int LO, double AO_Max, double A) : AO_Max_(AO_Max) {
+    const double HG = LO * 0.5;
+    const double sigma2 = std::sqrt(shape_quotient(A)) * (HG / (2.0 * A));
+    const double sigma = A * sigma2;
+    sig2_ = sigma * sigma;
+}
+
+double WaveShape::metres(int d) const {
+    const double fi = d;
+    const double fi2 = fi * fi;
+    const double h = std::exp(-(fi2 / (2.0 * sig2_)));
+    return AO_Max_ * h;
+}
+
+int wave_zero_count(const WaveShape& bell, int LO, double AO_Max, int coef) {
+    int first_zero = LO + 1;  // the nearest distance whose sample truncates to 0 (LO + 1: none)
+    for (int low = 1, high = LO; low <= high;) {
+        const int d = low + (high - low) / 2;
+        if (to_dem_units(bell.metres(d), coef) == 0) {
+            first_zero = d;
+            high = d - 1;
+        } else {
+            low = d + 1;
+        }
+    }
+    return 2 * (LO + 1 - first_zero) + (to_dem_units(AO_Max, coef) == 0 ? 1 : 0);
 }

@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -74,52 +71,6 @@ std::string byte_raster(const std::vector<int>& cells) {
 ScriptedConsole::ScriptedConsole(const std::string& answers)
     : in(answers), out(), con(in, out, Console::KeySource(), false) {}
 
-namespace {
-
-// Runs argv in workdir with `input` as standard input and the variables `env` set; files may
-// grow to `file_size_limit` bytes when it is above 0.
-RunResult run_process(const std::vector<std::string>& argv, const std::string& workdir, const std::string& input,
-                      const std::vector<std::pair<std::string, std::string>>& env, long file_size_limit = 0) {
-    TempDir io;
-    write_file(io / "in", input);
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(workdir.c_str()) != 0) _exit(126);
-        if (file_size_limit > 0) {
-            const rlimit limit{static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
-            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
-            std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
-        }
-        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-        if (!freopen((io / "in").c_str(), "rb", stdin)) _exit(126);
-        if (!freopen((io / "out").c_str(), "wb", stdout)) _exit(126);
-        if (!freopen((io / "err").c_str(), "wb", stderr)) _exit(126);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    RunResult result;
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    result.out = read_file(io / "out");
-    result.err = read_file(io / "err");
-    return result;
-}
-
-}  // namespace
-
-RunResult run_tarvex(const std::string& workdir, const std::string& images, const std::string& answers,
-                     long file_size_limit) {
-    return run_process({TARVEX_BIN}, workdir, answers, {{"TARVEX_IMAGES", images}}, file_size_limit);
-}
-
-RunResult run_command(const std::vector<std::string>& argv, const std::string& workdir) {
-    return run_process(argv, workdir, "", {});
-}
-
 std::string RiverCase::folder(const TempDir& root) const {
     return root.path() + "/images/" + directory + "/";
 }
@@ -154,14 +105,15 @@ std::vector<std::string> RiverCase::input_names() const {
     return names;
 }
 
-RunResult RiverCase::run(const TempDir& root, const std::string& answers, long file_size_limit) const {
+RunResult RiverCase::run(const TempDir& root, const std::string& answers, const RunOptions& options) const {
     FilesUnchanged inputs(input_paths(root));
-    return run_tarvex(root.path(), root.path() + "/images", answers, file_size_limit);
+    return run_tarvex(root.path(), root.path() + "/images", answers, options);
 }
 
 FilesUnchanged::FilesUnchanged(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
-        if (file_exists(path)) files_.emplace_back(path, read_file(path));
+        std::error_code ec;  // FIFOs, devices and folders standing in for inputs are not read
+        if (std::filesystem::is_regular_file(path, ec)) files_.emplace_back(path, read_file(path));
     }
 }
 

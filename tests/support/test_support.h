@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "console.h"
+#include "programs.h"
 
 // A fresh temporary folder, removed with everything in it at the end of the test.
 class TempDir {
@@ -57,21 +58,6 @@ private:
     std::vector<std::pair<std::string, std::string>> files_;
 };
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs a command (argv[0] a path) in `workdir` with no input; captures both output streams.
-RunResult run_command(const std::vector<std::string>& argv, const std::string& workdir);
-
-// Runs the built program in `workdir` with TARVEX_IMAGES pointing at `images`, the answers on
-// standard input (not a terminal, so key waits return at once). A file size limit above 0
-// makes writes beyond that many bytes fail, as on a disk that is full.
-RunResult run_tarvex(const std::string& workdir, const std::string& images,
-                     const std::string& answers, long file_size_limit = 0);
-
 #endif
 
 #ifndef TARVEX_TEST_SUPPORT_CASE
@@ -87,7 +73,7 @@ struct RiverCase {
     // Writes the three rasters and, when asked, their descriptors.
     void write(const TempDir& root, bool descriptors = true) const;
     // Runs the program on the case; the input files are checked unchanged afterwards.
-    RunResult run(const TempDir& root, const std::string& answers, long file_size_limit = 0) const;
+    RunResult run(const TempDir& root, const std::string& answers, const RunOptions& options = {}) const;
     std::vector<std::string> input_paths(const TempDir& root) const;
     // The names of those six files, in order.
     std::vector<std::string> input_names() const;
