@@ -74,3 +74,30 @@ TEST(ConsoleDialog, EndOfInputIsAFatalStop) {
     EXPECT_THROW(sc.con.ask_int("?"), Stop);
     EXPECT_NE(sc.out.str().find("End of input: the last question has no answer"), std::string::npos);
 }
+
+TEST(ConsoleDialog, AnswersAreWordsOfAtMost4096Bytes) {
+    const std::string longest(Console::kLongestAnswer, 'a'), longer(Console::kLongestAnswer + 1, 'b');
+    ScriptedConsole sc(longest + "\n" + longer + " 7 " + longer + "\tname");
+    EXPECT_EQ(sc.con.ask_name("?"), longest);
+    EXPECT_EQ(sc.con.ask_int("?"), 7);  // the longer word is refused, the question asked again
+    EXPECT_EQ(sc.con.ask_name("?"), "name");
+    const std::string refusal = "\n An answer cannot be longer than 4096 bytes: please answer again \n";
+    EXPECT_EQ(sc.out.str(), "??" + refusal + "??" + refusal + "?");
+}
+
+TEST(ConsoleDialog, NamesHoldNoControlByteAndAByteOrderMarkStartsNothing) {
+    // A mark before the first answer is skipped, alone or glued to the word; a mark later is
+    // part of its word.
+    for (const char* answers : {"\xEF\xBB\xBFriver", "\xEF\xBB\xBF river"}) {
+        ScriptedConsole sc(answers);
+        EXPECT_EQ(sc.con.ask_name("?"), "river");
+    }
+    ScriptedConsole later("a \xEF\xBB\xBF" "b");
+    later.con.ask_name("?");
+    EXPECT_EQ(later.con.ask_name("?"), "\xEF\xBB\xBF" "b");
+    const char answers[] = "r\0x r\x1b[2J r\x7fok";
+    ScriptedConsole sc(std::string(answers, sizeof answers - 1));
+    EXPECT_EQ(sc.con.ask_name("?"), "r\x7fok");  // DEL is not a control byte below 0x20
+    EXPECT_EQ(sc.out.str(), "?\n A name cannot hold control characters: please answer again \n"
+                            "?\n A name cannot hold control characters: please answer again \n?");
+}

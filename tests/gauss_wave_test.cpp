@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "dem_units.h"
+#include "gauss_wave.h"
 #include "stages.h"
 #include "test_support.h"
 
@@ -97,4 +99,30 @@ TEST(GaussianWave, AnOscillatingSearchGivesUpAfterItsPassLimit) {
     EXPECT_EQ(w.passes, 10000);
     EXPECT_NE(w.printed.find("cannot be fitted"), std::string::npos);
     EXPECT_EQ(w.report, "");
+}
+
+// The zero count of a pass, found from where the flanks fall below one unit, is the count of
+// every sample that truncates to 0, whatever the wave and the shape factor.
+TEST(GaussianWave, ZeroCountsFromTheFlanksAreThoseOfEverySample) {
+    for (int LO : {1, 2, 3, 5, 10, 99, 1000}) {
+        for (double AO_Max : {0.0004, 0.3, 1.0, 2.0, 10.0, -5.0, 2000000.0}) {
+            for (int coef : {1, 10, 100, 1000}) {
+                for (double A : {0.05, 0.37, 0.5, 0.59, 0.995, 1.0, 1.01, 1.7, 40.0}) {
+                    const WaveShape bell(LO, AO_Max, A);
+                    int zeros = to_dem_units(AO_Max, coef) == 0 ? 1 : 0;
+                    for (int d = 1; d <= LO; ++d) zeros += to_dem_units(bell.metres(d), coef) == 0 ? 2 : 0;
+                    ASSERT_EQ(wave_zero_count(bell, LO, AO_Max, coef), zeros)
+                        << "LO " << LO << " AO_Max " << AO_Max << " coef " << coef << " A " << A;
+                }
+            }
+        }
+    }
+}
+
+// A wave of a million pixels on each side whose search cannot settle: each of its 10,000
+// passes counts its zeros without shaping two million samples.
+TEST(GaussianWave, AVeryLongWaveIsRefusedAfterItsPassesWithoutShapingEachOne) {
+    WaveFit w = fit(1000000, 2000000.0, 1000);
+    EXPECT_FALSE(w.settled);
+    EXPECT_EQ(w.passes, 10000);
 }

@@ -1,0 +1,118 @@
+// All-or-nothing result files: what a commit, a set that goes uncommitted and the lock leave
+// in a folder.
+#include "output_set.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "test_support.h"
+
+namespace {
+
+bool is_link(const std::string& path) { return std::filesystem::is_symlink(std::filesystem::symlink_status(path)); }
+
+void put(OutputSet& set, const std::string& path, const std::string& text) {
+    std::FILE* f = set.create(path, "w");
+    ASSERT_NE(f, nullptr) << path;
+    std::fputs(text.c_str(), f);
+    ASSERT_TRUE(set.close(f));
+}
+
+}  // namespace
+
+TEST(OutputSet, NothingAppearsUnderAFinalNameBeforeTheCommitAndEverythingAfter) {
+    TempDir dir;
+    write_file(dir / "b.txt", "old b");
+    Temporaries temporaries;
+    {
+        OutputSet set(&temporaries);
+        put(set, dir / "a.txt", "new a");
+        put(set, dir / "b.txt", "new b");
+        std::FILE* open = set.create(dir / "c.raw", "wb");  // still open at the commit
+        std::fputs("new c", open);
+        EXPECT_EQ(temporaries.size(), 3u);
+        EXPECT_EQ(read_file(dir / "b.txt"), "old b");
+        EXPECT_EQ(folder_files(dir.path()).size(), 4u);  // b and three hidden temporaries
+        EXPECT_TRUE(set.commit());
+        EXPECT_EQ(temporaries.size(), 0u);
+    }
+    EXPECT_EQ(folder_files(dir.path()), (std::vector<std::string>{"a.txt", "b.txt", "c.raw"}));
+    EXPECT_EQ(read_file(dir / "b.txt"), "new b");
+    EXPECT_EQ(read_file(dir / "c.raw"), "new c");
+}
+
+TEST(OutputSet, ASetThatGoesWithoutACommitLeavesTheFolderAsItWas) {
+    TempDir dir;
+    write_file(dir / "b.txt", "old b");
+    Temporaries temporaries;
+    {
+        OutputSet set(&temporaries);
+        put(set, dir / "a.txt", "new a");
+        std::FILE* open = set.create(dir / "b.txt", "w");
+        std::fputs("new b", open);
+        EXPECT_FALSE(set.reserve(dir / "c.tif").empty());
+    }
+    EXPECT_EQ(temporaries.size(), 0u);
+    EXPECT_EQ(folder_files(dir.path()), std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(read_file(dir / "b.txt"), "old b");
+}
+
+TEST(OutputSet, NamesAreReplacedNeverWrittenThrough) {
+    TempDir dir;
+    write_file(dir / "target", "another file");
+    std::filesystem::create_symlink(dir / "target", dir / "a.txt");
+    std::filesystem::create_symlink(dir / "missing", dir / "b.txt");
+    OutputSet set;
+    put(set, dir / "a.txt", "new a");
+    put(set, dir / "b.txt", "new b");
+    ASSERT_TRUE(set.commit());
+    EXPECT_FALSE(is_link(dir / "a.txt"));
+    EXPECT_FALSE(is_link(dir / "b.txt"));
+    EXPECT_EQ(read_file(dir / "target"), "another file");
+    EXPECT_FALSE(file_exists(dir / "missing"));
+    EXPECT_EQ(read_file(dir / "a.txt"), "new a");
+}
+
+TEST(OutputSet, AFolderAtAFinalNameOrAMissingFolderIsRefusedAtCreation) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "a.txt");
+    OutputSet set;
+    errno = 0;
+    EXPECT_EQ(set.create(dir / "a.txt", "w"), nullptr);
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_EQ(set.create(dir / "no/b.txt", "w"), nullptr);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(folder_files(dir.path()), std::vector<std::string>{"a.txt"});
+}
+
+TEST(OutputSet, OneHolderOfALockAtATimeAndTheLockFileGoesWithIt) {
+    TempDir dir;
+    const std::string lock = dir / ".r.lock";
+    {
+        OutputSet first, second;
+        EXPECT_EQ(first.lock(lock), OutputSet::Lock::taken);
+        EXPECT_EQ(second.lock(lock), OutputSet::Lock::held_by_another);
+        EXPECT_TRUE(file_exists(lock));
+    }
+    EXPECT_FALSE(file_exists(lock));
+    OutputSet third;
+    EXPECT_EQ(third.lock(lock), OutputSet::Lock::taken);
+    std::filesystem::create_symlink(dir / "elsewhere", dir / ".link.lock");
+    EXPECT_EQ(third.lock(dir / ".link.lock"), OutputSet::Lock::failed);  // never through a link
+    EXPECT_FALSE(file_exists(dir / "elsewhere"));
+}
+
+TEST(WriteNewFile, CreatesAFileWholeAndNeverReplacesOne) {
+    TempDir dir;
+    ASSERT_TRUE(write_new_file(dir / "d.txt", "3\n4\n", nullptr));
+    EXPECT_EQ(read_file(dir / "d.txt"), "3\n4\n");
+    errno = 0;
+    EXPECT_FALSE(write_new_file(dir / "d.txt", "other", nullptr));
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(read_file(dir / "d.txt"), "3\n4\n");
+    EXPECT_EQ(folder_files(dir.path()), std::vector<std::string>{"d.txt"});
+}
