@@ -32,7 +32,10 @@ sigset_t interrupting_signals() {
 }  // namespace
 
 SignalCleanup::SignalCleanup(Temporaries& temporaries) : temporaries_(temporaries) {
-    const sigset_t set = interrupting_signals();
+    sigset_t set = interrupting_signals();
+    // A console read by a program that has gone (`tarvex < answers | head`): writing to it
+    // fails instead of ending the run between two files.
+    sigaddset(&set, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
     thread_ = std::thread([this] { wait_for_signal(); });
 }

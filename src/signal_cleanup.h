@@ -1,7 +1,8 @@
 // Interrupting signals (SIGINT, SIGTERM, SIGHUP) end the process cleanly: the registered
 // temporaries and locks are removed, the terminal gets back its settings, and the process then
 // ends by the same signal, as it would have without us. The signals are taken by a thread of
-// its own, so the cleanup runs ordinary code, not a signal handler.
+// its own, so the cleanup runs ordinary code, not a signal handler. SIGPIPE is blocked: a write
+// to a console nobody reads any more fails, and the run goes on to its end.
 #ifndef TARVEX_SIGNAL_CLEANUP_H
 #define TARVEX_SIGNAL_CLEANUP_H
 

@@ -22,16 +22,23 @@ void put(OutputSet& set, const std::string& path, const std::string& text) {
     ASSERT_TRUE(set.close(f));
 }
 
-}  // namespace
-
-TEST(OutputSet, NothingAppearsUnderAFinalNameBeforeTheCommitAndEverythingAfter) {
+// A folder holding an earlier "b.txt", and a set writing a new "a.txt" and "b.txt".
+struct Folder : ::testing::Test {
     TempDir dir;
-    write_file(dir / "b.txt", "old b");
     Temporaries temporaries;
-    {
-        OutputSet set(&temporaries);
+    void SetUp() override { write_file(dir / "b.txt", "old b"); }
+    void write_a_and_b(OutputSet& set) {
         put(set, dir / "a.txt", "new a");
         put(set, dir / "b.txt", "new b");
+    }
+};
+
+}  // namespace
+
+TEST_F(Folder, NothingAppearsUnderAFinalNameBeforeTheCommitAndEverythingAfter) {
+    {
+        OutputSet set(&temporaries);
+        write_a_and_b(set);
         std::FILE* open = set.create(dir / "c.raw", "wb");  // still open at the commit
         std::fputs("new c", open);
         EXPECT_EQ(temporaries.size(), 3u);
@@ -45,15 +52,12 @@ TEST(OutputSet, NothingAppearsUnderAFinalNameBeforeTheCommitAndEverythingAfter) 
     EXPECT_EQ(read_file(dir / "c.raw"), "new c");
 }
 
-TEST(OutputSet, ASetThatGoesWithoutACommitLeavesTheFolderAsItWas) {
-    TempDir dir;
-    write_file(dir / "b.txt", "old b");
-    Temporaries temporaries;
+TEST_F(Folder, ASetThatGoesWithoutACommitLeavesTheFolderAsItWas) {
     {
         OutputSet set(&temporaries);
-        put(set, dir / "a.txt", "new a");
-        std::FILE* open = set.create(dir / "b.txt", "w");
-        std::fputs("new b", open);
+        write_a_and_b(set);
+        std::FILE* open = set.create(dir / "d.txt", "w");
+        std::fputs("new d", open);
         EXPECT_FALSE(set.reserve(dir / "c.tif").empty());
     }
     EXPECT_EQ(temporaries.size(), 0u);

@@ -112,6 +112,12 @@ TEST_F(BadInput, AWaveLongerThanTheSkeletonIsAskedAgain) {
     RunResult r = complete_run("1  0 1 10.0  2 1 9.0  0 2 1.0 1 1  1 1.0 1 1  1  25");
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(has(r, "The half wave length must lie between 1 and 1 pixels"));
+    // A skeleton of 2 pixels has room for no wave at all: the run goes on without one.
+    write_file(at("skel.raw"), byte_raster({0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
+    r = complete_run("1  0 1 10.0  1 1 9.0  0  0 0.5 0.5  25");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r, "Caution: the river skeleton is too short for a wave of 3 pixels or more"));
+    EXPECT_FALSE(has(r, "Gaussian Treatment"));
 }
 
 TEST_F(BadInput, AMissingDirectoryIsAMissingRaster) {

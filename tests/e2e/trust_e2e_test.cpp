@@ -32,16 +32,23 @@ void restore(const std::string& folder, const Contents& contents) {
     }
 }
 
-// The demo valley of 1000 x 2000 cells, with the contents of its folder after a complete run
-// of answers A and after one of answers B (another water layer): a run of B that does not end
-// must leave the folder as A's run left it, or as B's complete run would.
+// The demo valley of two million cells (a quarter of that in an instrumented build, whose runs
+// are many times slower), with the contents of its folder after a complete run of answers A
+// and after one of answers B (another water layer): a run of B that does not end must leave
+// the folder as A's run left it, or as B's complete run would.
+#ifdef TARVEX_SANITIZED
+const char* const kValleySize[2] = {"500", "1000"};
+#else
+const char* const kValleySize[2] = {"1000", "2000"};
+#endif
+
 class InterruptedRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         root_ = new TempDir;
         std::filesystem::create_directories(folder());
-        RunResult made = run_command({TARVEX_MAKE_DEMO, folder(), root_->path() + "/answers.txt", "1000", "2000"},
-                                     root_->path());
+        RunResult made = run_command(
+            {TARVEX_MAKE_DEMO, folder(), root_->path() + "/answers.txt", kValleySize[0], kValleySize[1]}, root_->path());
         ASSERT_EQ(made.status, 0) << made.err;
         answers_a_ = new std::string(read_file(root_->path() + "/answers.txt"));
         answers_b_ = new std::string(*answers_a_);
@@ -170,12 +177,16 @@ TEST_F(Trust, ResultNamesThatAreLinksAreReplacedAndTheirTargetsLeftAlone) {
     EXPECT_TRUE(folder_contents(c.folder(root)) == expected);
 }
 
-TEST_F(Trust, InputsThatAreNotRegularFilesStopWithoutBlocking) {
+TEST_F(Trust, InputsThatAreNotRegularFilesOrFailToReadStopWithoutBlocking) {
     const struct {
         const char* name;
         const char* kind;
-    } inputs[] = {{"mask.raw", "folder"}, {"dem_m4.raw", "fifo"}, {"skel.txt", "fifo"},
-                  {"mask.txt", "folder"}, {"dem_m4.raw", "device"}};
+        const char* cause;
+    } inputs[] = {{"mask.raw", "folder", "not a regular file"},  {"dem_m4.raw", "fifo", "not a regular file"},
+                  {"skel.txt", "fifo", "not a regular file"},    {"mask.txt", "folder", "not a regular file"},
+                  {"dem_m4.raw", "device", "not a regular file"},
+                  // A regular file whose reading fails: a process's memory read from address 0.
+                  {"skel.raw", "unreadable", "Input/output error"}};
     RunOptions limited;
     limited.time_limit = 30;
     for (const auto& in : inputs) {
@@ -186,9 +197,10 @@ TEST_F(Trust, InputsThatAreNotRegularFilesStopWithoutBlocking) {
             ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
         }
         if (kind == "device") std::filesystem::create_symlink("/dev/zero", path);
+        if (kind == "unreadable") std::filesystem::create_symlink("/proc/self/mem", path);
         RunResult r = complete_run(limited);
         EXPECT_EQ(r.status, 1) << in.name << " as a " << kind;
-        EXPECT_TRUE(has(r, "Unable to read the file " + path + ": not a regular file")) << r.out;
+        EXPECT_TRUE(has(r, "Unable to read the file " + path + ": " + in.cause)) << r.out;
         EXPECT_EQ(folder_files(c.folder(root)).size(), 6u) << "a result of a stopped run";
         std::filesystem::remove_all(path);
         c.write(root);
@@ -242,6 +254,20 @@ TEST_F(Trust, ASecondRunWritingTheSameResultsStopsAtOnce) {
         const std::string name = std::string("out") + suffix;
         EXPECT_EQ(read_file(at(name)), expected.at(name)) << name;
     }
+}
+
+TEST_F(Trust, ARunWhoseConsoleIsNoLongerReadGoesOnToItsResults) {
+    ASSERT_EQ(complete_run().status, 0);
+    const Contents expected = folder_contents(c.folder(root));
+    restore(c.folder(root), {});
+    c.write(root);
+    RunOptions piped;
+    piped.env = {{"TARVEX_IMAGES", root / "images"}};
+    // The console's reader takes one byte and goes.
+    RunningProgram shell({"/bin/sh", "-c", std::string(TARVEX_BIN) + " | head -c 1 > /dev/null"}, root.path(), piped);
+    shell.answer(c.opening_answers() + RiverCase::kLayerOnlyAnswers);
+    EXPECT_EQ(shell.finish().status, 0);
+    EXPECT_TRUE(folder_contents(c.folder(root)) == expected);
 }
 
 TEST_F(Trust, AFullDiskStopsTheRunAndKeepsThePreviousResults) {

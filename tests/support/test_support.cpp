@@ -112,8 +112,11 @@ RunResult RiverCase::run(const TempDir& root, const std::string& answers, const 
 
 FilesUnchanged::FilesUnchanged(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
-        std::error_code ec;  // FIFOs, devices and folders standing in for inputs are not read
-        if (std::filesystem::is_regular_file(path, ec)) files_.emplace_back(path, read_file(path));
+        // Links, FIFOs, devices and folders standing in for inputs are not read.
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) {
+            files_.emplace_back(path, read_file(path));
+        }
     }
 }
 
