@@ -14,10 +14,12 @@
 #define TARVEX_GRID_PASSES_H
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "buffer.h"
@@ -66,13 +68,28 @@ inline int open_directions(int code, int i, int j, GridShape g) {
 //                        one pass's rule applied to it (writing its value), setting `open` to
 //                        its open_directions when it joins;
 //   void commit(i, j)    its entry into the set, once the pass is done with its neighbours.
+//
+// Pass k of a window goes down the grid a block of kBlock lines at a time, at step b + k for
+// block b, so that it is always one block behind pass k - 1 (here kBlock = 4, three passes):
+//
+//            step 0   step 1   step 2   step 3   step 4
+//   lines 0-3  pass 0   pass 1   pass 2
+//   lines 4-7           pass 0   pass 1   pass 2
+//   lines 8-11                   pass 0   pass 1   pass 2
+//
+// Visiting line r, a pass examines its cells of line r, then lets the cells that joined in
+// line r - 1 into the set (their neighbours in lines r - 2 to r are all examined by now) and
+// lists for the next pass the cells of line r - 1 worth examining. So a pass reads lines up to
+// r + 1 of the set as the pass before left them, and writes only lines up to r: with blocks of
+// two lines or more, the pass before has finished every line the pass reads (it is a block
+// ahead), and has gone past every line the pass writes.
 template <typename Rules>
 class PassWindow {
 public:
     // A window runs `passes` passes (1 to kMaxPasses): the more, the longer a line stays in
     // the cache for; 64 keeps the lines of a window within the second-level cache.
     PassWindow(GridShape g, Rules& rules, int passes)
-        : g_(g), rules_(rules), lanes_(static_cast<std::size_t>(passes)),
+        : g_(g), rules_(rules), lanes_(checked_passes(passes)),
           steps_(static_cast<std::size_t>(g.nb_lig / kBlock) + static_cast<std::size_t>(passes) + 2, 0),
           stamp_(static_cast<std::size_t>(g.nb_col), 0) {}
 
@@ -82,9 +99,9 @@ public:
         Cells first;
         Lane seed;
         for (int r = 0; r <= g_.nb_lig; ++r) {
-            if (r < g_.nb_lig) set_in_line(set, r, seed.lines[seed.j0]);
+            if (r < g_.nb_lig) set_in_line(set, r, seed.joined(r));
             emit(seed, r - 1, first);
-            seed.shift();
+            seed.done_with(r);
         }
         return first;
     }
@@ -113,10 +130,15 @@ public:
 private:
     static constexpr int kNone = -1;
     static constexpr std::size_t kKeptCells = 512;
-    // Lines a pass goes down in one visit. A pass at block b, with the pass before it at block
-    // b + 1 and done with b + 1's first line (blocks of two lines or more), reads lines its
-    // predecessor has finished, and the lines it changes are behind those the predecessor reads.
+    // Lines a pass goes down in one visit; see the diagram above for why two at least.
     static constexpr int kBlock = 4;
+    static_assert(kBlock >= 2, "a pass must stay a whole block behind the lines the pass before reads");
+    static_assert(kMaxPasses <= 64, "the passes due at a step are the bits of one 64-bit word");
+
+    static std::size_t checked_passes(int passes) {
+        if (passes < 1 || passes > kMaxPasses) throw std::invalid_argument("a window runs 1 to 64 passes");
+        return static_cast<std::size_t>(passes);
+    }
 
     static int lowest_bit(std::uint64_t bits) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -140,37 +162,39 @@ private:
     using Line = Buffer<Raised>;
 
     // One pass of the window: the cells it examines, how far down it has gone, and the cells
-    // it raised in its last lines (joined: j2 two lines up, j1 one line up, j0 this line;
-    // climbed: c1, c0), whose neighbours the next pass examines. The names index `lines`,
-    // so that moving on by a line only renames them.
+    // it raised in its recent lines, whose neighbours the next pass examines: those that
+    // joined the set in the last three lines and those that climbed (raised, but not joined)
+    // in the last two, kept in rings indexed by line number.
     struct Lane {
         Cells in;
         std::size_t next = 0;
-        int row = -1;
+        int row = -1;     // the last line visited
         int due = kNone;  // the line it is scheduled for
-        Line lines[5];
-        int j2 = 0, j1 = 1, j0 = 2, c1 = 3, c0 = 4;
+        Line joined_lines[3];
+        Line climbed_lines[2];
         long long count = 0;
+
+        Line& joined(int r) { return joined_lines[static_cast<unsigned>(r + 3) % 3]; }
+        const Line& joined(int r) const { return joined_lines[static_cast<unsigned>(r + 3) % 3]; }
+        Line& climbed(int r) { return climbed_lines[static_cast<unsigned>(r + 2) % 2]; }
+        const Line& climbed(int r) const { return climbed_lines[static_cast<unsigned>(r + 2) % 2]; }
 
         void reset() {
             in.clear();
             next = 0;
             row = -1;
             due = kNone;
-            for (Line& l : lines) l.clear();
+            for (Line& l : joined_lines) l.clear();
+            for (Line& l : climbed_lines) l.clear();
             count = 0;
         }
         // Whether lines up to `row` still have cells to let in or neighbours to list.
-        bool pending() const { return !lines[j2].empty() || !lines[j1].empty() || !lines[c1].empty(); }
-        // On to the next line: the oldest lines are done with and become the new ones.
-        void shift() {
-            lines[j2].clear();
-            const int done = j2;
-            j2 = j1;
-            j1 = j0;
-            j0 = done;
-            lines[c1].clear();
-            std::swap(c1, c0);
+        bool pending() const { return !joined(row - 1).empty() || !joined(row).empty() || !climbed(row).empty(); }
+        // Line r - 1 is listed: the joins of line r - 2 and the climbs of line r - 1 are done
+        // with, and their slots take lines r + 1.
+        void done_with(int r) {
+            joined(r - 2).clear();
+            climbed(r - 1).clear();
         }
     };
 
@@ -185,11 +209,12 @@ private:
         if (r != kNone) steps_[static_cast<std::size_t>(r / kBlock + k)] |= std::uint64_t{1} << k;
     }
 
-    // Pass k in block b: goes down the lines of the block it has work in. A visit that finds
-    // the pass due elsewhere was left over by a later schedule.
+    // Pass k in block b: goes down the lines of the block it has work in. A pass is scheduled
+    // once at a time, always for a later step than its last, so the step that calls it is
+    // the step of the line it is due at.
     void visit(int k, int b, Cells& out) {
         Lane& lane = lanes_[static_cast<std::size_t>(k)];
-        if (lane.due == kNone || lane.due / kBlock != b) return;
+        assert(lane.due != kNone && lane.due / kBlock == b);
         int r = lane.due;
         while (r != kNone && r < (b + 1) * kBlock) {
             visit_line(k, lane, r, out);
@@ -203,8 +228,8 @@ private:
     // the cells of line r - 1 (line g_.nb_lig is a virtual last line that only completes the
     // one before it).
     void visit_line(int k, Lane& lane, int r, Cells& out) {
-        Line& joins = lane.lines[lane.j0];
-        Line& climbs = lane.lines[lane.c0];
+        Line& joins = lane.joined(r);
+        Line& climbs = lane.climbed(r);
         while (lane.next < lane.in.size() && lane.in[lane.next].i == r) {
             const int j = lane.in[lane.next++].j;
             int open = 0;
@@ -223,29 +248,31 @@ private:
             lane.in.drop_front(lane.next);
             lane.next = 0;
         }
-        for (const Raised& c : lane.lines[lane.j1]) rules_.commit(r - 1, c.j);
+        for (const Raised& c : lane.joined(r - 1)) rules_.commit(r - 1, c.j);
         const std::size_t listed = out.size();
         emit(lane, r - 1, out);
-        lane.shift();
+        lane.done_with(r);
         lane.row = r;
         if (r >= g_.nb_lig) {  // the lines below the grid have no cells to list
-            lane.lines[lane.j2].clear();
-            lane.lines[lane.j1].clear();
+            lane.joined(r - 1).clear();
+            lane.joined(r).clear();
         }
-        // Lines listed for the next pass: it is due there unless it is due sooner.
+        // Lines listed for the next pass: it is idle, or already due at a line above, since
+        // this pass lists lines in order and stays a block ahead of it.
         if (out.size() != listed && k + 1 < static_cast<int>(lanes_.size())) {
             const int due = lanes_[static_cast<std::size_t>(k + 1)].due;
-            if (due == kNone || due > r - 1) schedule(k + 1, r - 1);
+            assert(due == kNone || due <= r - 1);
+            if (due == kNone) schedule(k + 1, r - 1);
         }
     }
 
-    // Lists into `out` the wanted cells of line r next to the cells raised around it (j2 the
-    // line above, j1 line r, j0 the line below), each once.
+    // Lists into `out` the wanted cells of line r next to the cells raised around it (joined
+    // in lines r - 1, r and r + 1, climbed in line r), each once.
     void emit(const Lane& lane, int r, Cells& out) {
-        const Line& above = lane.lines[lane.j2];
-        const Line& same = lane.lines[lane.j1];
-        const Line& climbed = lane.lines[lane.c1];
-        const Line& below = lane.lines[lane.j0];
+        const Line& above = lane.joined(r - 1);
+        const Line& same = lane.joined(r);
+        const Line& climbed = lane.climbed(r);
+        const Line& below = lane.joined(r + 1);
         if (r < 0 || r >= g_.nb_lig || (above.empty() && same.empty() && climbed.empty() && below.empty())) return;
         ++stamp_id_;
         if (stamp_id_ == 0) {  // the stamps wrapped around: forget them all
