@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "flooding.h"
-#include "nrutil.h"
 #include "river_construction.h"
 #include "sweeps.h"
 
@@ -18,30 +17,16 @@ constexpr int kSurfaceSpread = 550;
 constexpr int kFloodSpread = 600;
 
 struct Case {
-    RunState st;
+    Grids g;
     std::vector<unsigned char> mask, soul;
     std::vector<int> out, in;
 
-    explicit Case(int n) {
-        st.nb_lig = st.nb_col = n;
-        for (unsigned char*** g : {&st.tab_mask, &st.tab_mask_prov, &st.tab_soul, &st.tab_soul_prov, &st.tab_respaldo}) {
-            *g = ucmatrice(n, n);
-        }
-        st.itab_in = imatrice(n, n);
-        st.itab_out = imatrice(n, n);
-    }
-    ~Case() {
-        for (unsigned char** g : {st.tab_mask, st.tab_mask_prov, st.tab_soul, st.tab_soul_prov, st.tab_respaldo}) {
-            frucmatrice(g, st.nb_lig);
-        }
-        frimatrice(st.itab_in, st.nb_lig);
-        frimatrice(st.itab_out, st.nb_lig);
-    }
-    std::size_t at(int i, int j) const { return static_cast<std::size_t>(i) * st.nb_col + j; }
+    explicit Case(int n) { g = Grids::around(Inputs{ByteGrid(n, n), ByteGrid(n, n), IntGrid(n, n)}); }
+    std::size_t at(int i, int j) const { return static_cast<std::size_t>(i) * g.nb_col + j; }
 
     // A skeleton down the middle column inside a mask kSurfaceSpread cells wide on each side.
     void make_surface() {
-        const int n = st.nb_lig, mid = n / 2;
+        const int n = g.nb_lig, mid = n / 2;
         mask.assign(static_cast<std::size_t>(n) * n, 0);
         soul = mask;
         out.assign(mask.size(), kNoData);
@@ -55,7 +40,7 @@ struct Case {
     // Water along the first two columns at 1000, a floodplain at 500 up to kFloodSpread
     // columns, then high ground.
     void make_flood() {
-        const int n = st.nb_lig;
+        const int n = g.nb_lig;
         mask.assign(static_cast<std::size_t>(n) * n, 0);
         in.assign(mask.size(), 5000);
         for (int i = 0; i < n; ++i) {
@@ -68,19 +53,19 @@ struct Case {
     }
 
     void load() {
-        for (int i = 0; i < st.nb_lig; ++i) {
-            for (int j = 0; j < st.nb_col; ++j) {
+        for (int i = 0; i < g.nb_lig; ++i) {
+            for (int j = 0; j < g.nb_col; ++j) {
                 const std::size_t k = at(i, j);
-                st.tab_mask[i][j] = st.tab_mask_prov[i][j] = mask[k];
-                st.tab_soul[i][j] = st.tab_soul_prov[i][j] = soul.empty() ? 0 : soul[k];
-                st.itab_out[i][j] = out.empty() ? kNoData : out[k];
-                st.itab_in[i][j] = in.empty() ? 0 : in[k];
+                g.tab_mask[i][j] = g.tab_mask_prov[i][j] = mask[k];
+                g.tab_soul[i][j] = g.tab_soul_prov[i][j] = soul.empty() ? 0 : soul[k];
+                g.itab_out[i][j] = out.empty() ? kNoData : out[k];
+                g.itab_in[i][j] = in.empty() ? 0 : in[k];
             }
         }
     }
 };
 
-template <void (*Passes)(RunState&, Console&)>
+template <void (*Passes)(Grids&, RunLog&)>
 void run(benchmark::State& state, bool flood) {
     Case c(static_cast<int>(state.range(0)));
     if (flood) {
@@ -88,21 +73,22 @@ void run(benchmark::State& state, bool flood) {
     } else {
         c.make_surface();
     }
-    std::istringstream in;
-    std::ostringstream out;
-    Console con(in, out, Console::KeySource(), false);
+    SilentTrace trace;
+    RunLog log(trace, ProgressFn());
     for (auto _ : state) {
         state.PauseTiming();
         c.load();
-        out.str("");
         state.ResumeTiming();
-        Passes(c.st, con);
+        Passes(c.g, log);
     }
 }
 
-void BM_RiverConstruction_Frontier(benchmark::State& s) { run<river_construction>(s, false); }
+void construction(Grids& g, RunLog& log) { river_construction(g, log); }
+void flood(Grids& g, RunLog& log) { flooding(g, log); }
+
+void BM_RiverConstruction_Frontier(benchmark::State& s) { run<construction>(s, false); }
 void BM_RiverConstruction_Sweep(benchmark::State& s) { run<river_construction_sweep>(s, false); }
-void BM_Flooding_Frontier(benchmark::State& s) { run<flooding>(s, true); }
+void BM_Flooding_Frontier(benchmark::State& s) { run<flood>(s, true); }
 void BM_Flooding_Sweep(benchmark::State& s) { run<flooding_sweep>(s, true); }
 
 }  // namespace

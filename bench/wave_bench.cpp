@@ -7,16 +7,14 @@
 #include <cstdio>
 #include <sstream>
 
-#include "console.h"
 #include "dem_units.h"
-#include "gauss_wave.h"
-#include "stages.h"
+#include "gauss.h"
 
 namespace {
 
 // A summit so high above one unit of the DEM that no step of A settles the search.
 constexpr double kHighSummit = 2000000.0;
-constexpr int kCoef = 1000;
+constexpr int kCoef = 1000;  // millimetres
 
 // A summit whose wave settles at the first pass: only its outermost samples fall below one unit.
 double settling_summit(int LO) {
@@ -24,25 +22,23 @@ double settling_summit(int LO) {
     return (1.0 - 1e-9) / (outermost * kCoef);
 }
 
-// The program's search through the stage itself, for a wave of half length LO that settles at
+// The program's search and the wave it settles on, for a wave of half length LO that settles at
 // once (second argument 0: the search is short, the wave's samples are shaped) or never (1).
 void BM_WaveSearch(benchmark::State& state) {
-    const int LO = static_cast<int>(state.range(0));
-    const double summit = state.range(1) != 0 ? kHighSummit : settling_summit(LO);
+    Parameters p;
+    p.LO = static_cast<int>(state.range(0));
+    p.AO_Max = state.range(1) != 0 ? kHighSummit : settling_summit(p.LO);
+    p.hypso_scale = 3;
     for (auto _ : state) {
-        std::istringstream in;
-        std::ostringstream out;
-        Console con(in, out, Console::KeySource(), false);
-        RunState st;
-        st.LO = LO;
-        st.AO_Max = summit;
-        st.coef = kCoef;
-        st.f5d = std::fopen("/dev/null", "w");
-        const bool settled = gauss(st, con);
-        if (settled != (state.range(1) == 0)) state.SkipWithError("the search did not end as planned");
-        std::fclose(st.f5d);
-        st.f5d = nullptr;
-        release_run(st);
+        SilentTrace trace;
+        RunLog log(trace, ProgressFn());
+        try {
+            const Wave w = gauss(p, log);
+            if (state.range(1) != 0) state.SkipWithError("the search settled");
+            benchmark::DoNotOptimize(w.z_gauss.data());
+        } catch (const Stop&) {
+            if (state.range(1) == 0) state.SkipWithError("the search did not settle");
+        }
     }
 }
 

@@ -17,7 +17,7 @@
 
 #include "console.h"
 #include "file_formats.h"
-#include "stages.h"
+#include "run.h"
 #include "stop.h"
 
 namespace {
@@ -96,14 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::istringstream in(f[6]);
     std::ostringstream out;
     Console con(in, out, Console::KeySource(), false);
-    RunState st;
     int status = -1;
     try {
-        status = run(st, con);
+        status = run_console(con, nullptr);
     } catch (const Stop&) {
         status = 1;
     }
-    release_run(st);
     if (status != 0 && status != 1) std::abort();
     for (const auto& [path, content] : inputs) {
         if (read_all(path) != content) std::abort();  // an input was changed

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 std::string errno_text() { return std::strerror(errno); }
 
@@ -26,7 +27,7 @@ InputOpening open_input(const std::string& path, const char* mode) {
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    in.file = ::fdopen(fd, mode);
+    in.file.reset(::fdopen(fd, mode));
     if (in.file == nullptr) {
         in.reason = errno_text();
         ::close(fd);
@@ -38,11 +39,11 @@ void unreadable(Console& con, const std::string& path, const std::string& reason
     con.fatal(strf("\n Unable to read the file %s: %s \n", path.c_str(), reason.c_str()));
 }
 
-std::FILE* open_input_or_stop(Console& con, const std::string& path, const char* mode) {
+InputFile open_input_or_stop(Console& con, const std::string& path, const char* mode) {
     InputOpening in = open_input(path, mode);
     if (in.missing) con.fatal(strf("\n No File %s \n", path.c_str()));
     if (in.file == nullptr) unreadable(con, path, in.reason);
-    return in.file;
+    return std::move(in.file);
 }
 
 std::FILE* create_or_stop(Console& con, OutputSet& results, const std::string& path, const char* mode) {

@@ -4,14 +4,21 @@
 #define TARVEX_CHECKED_FILES_H
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "console.h"
 #include "output_set.h"
 
+// A file open for reading, closed when it goes.
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
 // An input file opened for reading, or why it could not be.
 struct InputOpening {
-    std::FILE* file = nullptr;
+    InputFile file;
     bool missing = false;  // no such file (and only that)
     std::string reason;    // why it cannot be read otherwise: "Permission denied", "not a regular file"
 };
@@ -22,7 +29,7 @@ InputOpening open_input(const std::string& path, const char* mode);
 
 // The same, where a missing file prints "No File <path>" and any other failure names its cause;
 // both are fatal stops.
-std::FILE* open_input_or_stop(Console& con, const std::string& path, const char* mode);
+InputFile open_input_or_stop(Console& con, const std::string& path, const char* mode);
 
 // A fatal stop for an input that exists but cannot be read.
 [[noreturn]] void unreadable(Console& con, const std::string& path, const std::string& reason);

@@ -13,20 +13,6 @@
 
 namespace {
 
-std::string vformat(const char* fmt, va_list args) {
-    // Most texts fit a small buffer and are formatted once; longer ones a second time.
-    char small[256];
-    va_list copy;
-    va_copy(copy, args);
-    int size = std::vsnprintf(small, sizeof small, fmt, copy);
-    va_end(copy);
-    if (size <= 0) return std::string();
-    if (static_cast<std::size_t>(size) < sizeof small) return std::string(small, static_cast<std::size_t>(size));
-    std::vector<char> buffer(static_cast<std::size_t>(size) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
-    return std::string(buffer.data(), static_cast<std::size_t>(size));
-}
-
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Skips the digits at pos; returns how many there were.
@@ -41,14 +27,6 @@ void skip_sign(const std::string& word, std::size_t& pos) {
 }
 
 }  // namespace
-
-std::string strf(const char* fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    std::string text = vformat(fmt, args);
-    va_end(args);
-    return text;
-}
 
 bool parse_int_word(const std::string& word, int& value) {
     std::size_t pos = 0;
@@ -94,7 +72,7 @@ Console Console::standard() {
 void Console::say(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);
-    say_text(vformat(fmt, args));
+    say_text(vstrf(fmt, args));
     va_end(args);
 }
 

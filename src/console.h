@@ -15,22 +15,15 @@
 #include <string>
 
 #include "stop.h"
-
-// Lets the compiler check printf-style arguments where it can.
-#if defined(__GNUC__) || defined(__clang__)
-#define TARVEX_PRINTF(fmt_index, first_arg) __attribute__((format(printf, fmt_index, first_arg)))
-#else
-#define TARVEX_PRINTF(fmt_index, first_arg)
-#endif
-
-// printf-style formatting into a string.
-std::string strf(const char* fmt, ...) TARVEX_PRINTF(1, 2);
+#include "text.h"
+#include "trace.h"
 
 // Whole-word conversions: an integer within 32 bits; a finite decimal real (12, 12.5, -3., 1e2).
 bool parse_int_word(const std::string& word, int& value);
 bool parse_real_word(const std::string& word, double& value);
 
-class Console {
+// The console is also where a run's trace goes.
+class Console : public Trace {
 public:
     using KeySource = std::function<void()>;
 
@@ -45,7 +38,7 @@ public:
     static Console standard();
 
     void say(const char* fmt, ...) TARVEX_PRINTF(2, 3);
-    void say_text(const std::string& text);
+    void say_text(const std::string& text) override;
 
     // A rule a numeric answer must meet, with the message shown when it does not.
     template <typename T>
@@ -60,7 +53,7 @@ public:
     // Shows the menu text and reads a code; asked again until it lies in 0 .. highest.
     int ask_menu(const std::string& menu, int highest);
 
-    void wait_key();
+    void wait_key() override;
     void warn(const std::string& message);
     // Prints the message, waits for a key and throws Stop carrying the message.
     [[noreturn]] void fatal(const std::string& message);

@@ -1,10 +1,7 @@
-// The flooding treatment: water spreads sideways from the river surface, pass after pass,
+// The flooding passes: water spreads sideways from the river surface, pass after pass,
 // over dry cells lying below the neighbouring water level.
 #include "flooding.h"
 
-#include "grid_neighbours.h"
-#include "grid_passes.h"
-#include "stages.h"
 
 namespace {
 
@@ -53,20 +50,8 @@ struct FloodRules {
 
 }  // namespace
 
-void flooding(RunState& st, Console& con) { flooding(st, con, kMaxPasses); }
-
-void flooding(RunState& st, Console& con, int window) {
-    // Local copies: stores into the byte grids could otherwise alias the run state's members.
-    FloodRules rules{GridShape{st.nb_lig, st.nb_col}, st.tab_mask, st.tab_mask_prov, st.itab_in};
+void flooding(Grids& g, RunLog& log, int window) {
+    FloodRules rules{g.shape(), g.tab_mask.rows(), g.tab_mask_prov.rows(), g.itab_in.rows()};
     merge_set(rules.water, rules.prov, rules.g);
-    run_windows(con, rules.g, rules, rules.water, window);
-}
-
-void treatment(RunState& st, Console& con) {
-    if (st.f1 != nullptr) std::fclose(st.f1);
-    st.f1 = nullptr;
-    con.say("\n\n Last Treatment \n");
-    copy_grid(st.tab_mask_prov, st.tab_mask, GridShape{st.nb_lig, st.nb_col});
-    con.say("\n");
-    flooding(st, con);
+    run_windows(log, "flooding", rules.g, rules, rules.water, window);
 }

@@ -2,9 +2,10 @@
 #ifndef TARVEX_FLOODING_H
 #define TARVEX_FLOODING_H
 
-#include "console.h"
 #include "grid_neighbours.h"
+#include "grid_passes.h"
 #include "run_state.h"
+#include "trace.h"
 
 // What one pass does to a dry cell at level z whose water neighbours are `set` (direction
 // bits) with the levels up, right, down, left (those of other neighbours are not looked at).
@@ -38,9 +39,8 @@ inline FloodChange flood_rule(int jco, int level, const int values[4]) {
 // Synchronous passes: tab_mask is the water set at the start of each pass, tab_mask_prov with
 // the pass's additions, itab_in the levels. A dry cell is examined in a pass only when a
 // neighbour joined the water in the pass before or when it climbed itself (the three-neighbour
-// rule); in the first pass, when it touches the water. Prints the progress counter.
-void flooding(RunState& st, Console& con);
-// The same, run `window` passes at a time (1 to 64; the program runs 64).
-void flooding(RunState& st, Console& con, int window);
+// rule); in the first pass, when it touches the water. Prints the progress counter of each
+// pass; runs `window` passes at a time (1 to kMaxPasses).
+void flooding(Grids& g, RunLog& log, int window = kMaxPasses);
 
 #endif

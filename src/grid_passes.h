@@ -24,17 +24,19 @@
 
 #include "buffer.h"
 #include "byte_grids.h"
-#include "console.h"
+#include "trace.h"
 #include "grid_neighbours.h"
 
 // Runs passes until one changes nothing. Before each pass the count of the previous one is
-// shown on one console line (500 before the first); the last count, 0, is not shown.
+// shown on one console line (500 before the first); the last count, 0, is not shown. Each
+// pass done is reported as progress of `phase`.
 template <typename Pass>
-void run_passes(Console& con, Pass pass) {
+void run_passes(RunLog& log, const char* phase, Pass pass) {
     long long modif = 500;
-    while (modif > 0) {
-        con.say("\t    modif = %lld     \r    ", modif);
+    for (long long number = 1; modif > 0; ++number) {
+        log.say("\t    modif = %lld     \r    ", modif);
         modif = pass();
+        log.pass_done(phase, number, modif);
     }
 }
 
@@ -323,13 +325,13 @@ private:
 // run_passes does, starting from the wanted neighbours of the cells set in `set`. The lists
 // grow with the fronts; when memory runs out for them the run stops as for its grids.
 template <typename Rules>
-void run_windows(Console& con, GridShape g, Rules& rules, unsigned char* const* set, int passes) {
+void run_windows(RunLog& log, const char* phase, GridShape g, Rules& rules, unsigned char* const* set, int passes) {
     try {
         PassWindow<Rules> window(g, rules, passes);
         Cells cells = window.first_cells(set);
         std::vector<long long> counts;
         std::size_t shown = 0;
-        run_passes(con, [&]() -> long long {
+        run_passes(log, phase, [&]() -> long long {
             if (shown == counts.size()) {
                 counts.clear();
                 shown = 0;
@@ -338,7 +340,7 @@ void run_windows(Console& con, GridShape g, Rules& rules, unsigned char* const* 
             return counts[shown++];
         });
     } catch (const std::bad_alloc&) {
-        con.fatal("\n Not enough memory for the cell lists of the passes \n");
+        log.fatal("\n Not enough memory for the cell lists of the passes \n");
     }
 }
 

@@ -1,7 +1,5 @@
 #include "river_construction.h"
 
-#include "grid_neighbours.h"
-#include "grid_passes.h"
 
 namespace {
 
@@ -45,12 +43,8 @@ struct SurfaceRules {
 
 }  // namespace
 
-void river_construction(RunState& st, Console& con) { river_construction(st, con, kMaxPasses); }
-
-void river_construction(RunState& st, Console& con, int window) {
-    // Local copies: stores into the byte grids could otherwise alias the run state's members.
-    SurfaceRules rules{GridShape{st.nb_lig, st.nb_col}, st.tab_mask, st.tab_soul, st.tab_soul_prov,
-                       st.itab_out};
+void river_construction(Grids& g, RunLog& log, int window) {
+    SurfaceRules rules{g.shape(), g.tab_mask.rows(), g.tab_soul.rows(), g.tab_soul_prov.rows(), g.itab_out.rows()};
     merge_set(rules.soul, rules.prov, rules.g);
-    run_windows(con, rules.g, rules, rules.soul, window);
+    run_windows(log, "river construction", rules.g, rules, rules.soul, window);
 }

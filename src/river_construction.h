@@ -2,9 +2,10 @@
 #ifndef TARVEX_RIVER_CONSTRUCTION_H
 #define TARVEX_RIVER_CONSTRUCTION_H
 
-#include "console.h"
 #include "grid_neighbours.h"
+#include "grid_passes.h"
 #include "run_state.h"
+#include "trace.h"
 
 // The value a candidate takes from its filled orthogonal neighbours `set` (direction bits)
 // with the surface values up, right, down, left (those of other neighbours are not looked
@@ -34,9 +35,7 @@ inline bool surface_rule(int jco, const int values[4], int& result) {
 // the pass's additions, itab_out the surface. A river-mask cell not yet filled is examined in
 // a pass only when a neighbour was filled in the pass before (in the first pass, when it
 // touches the filled set), since otherwise its code is the one that already gave no rule.
-// Prints the progress counter of each pass.
-void river_construction(RunState& st, Console& con);
-// The same, run `window` passes at a time (1 to 64; the program runs 64).
-void river_construction(RunState& st, Console& con, int window);
+// Prints the progress counter of each pass; runs `window` passes at a time (1 to kMaxPasses).
+void river_construction(Grids& g, RunLog& log, int window = kMaxPasses);
 
 #endif

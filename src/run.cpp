@@ -1,14 +1,111 @@
-// The run driver: one start of the program is one run over one set of inputs, its stages once
-// each in this order.
-#include "stages.h"
+// The stages of a run in their order: the console program's dialog around the engine, and the
+// engine's own computing stages.
+#include "run.h"
 
-int run(RunState& st, Console& con) {
-    opening(st, con);
-    lecture(st, con);
-    parameters(st, con);
-    create_river_surface(st, con);
-    treatment(st, con);
-    save(st, con);
-    finish(st, con);
+#include <algorithm>
+#include <new>
+#include <tuple>
+#include <utility>
+
+#include "create_river_surface.h"
+#include "dem_units.h"
+#include "gauss.h"
+#include "lecture.h"
+#include "opening.h"
+#include "parameter_rules.h"
+#include "parameters.h"
+#include "report.h"
+#include "run_state.h"
+#include "save.h"
+#include "treatment.h"
+
+namespace {
+
+void check_fits(RunLog& log, double metres, int coef) {
+    if (!dem_units_fit(metres, coef)) log.fatal("\n This value is too large for the unit of the DEM \n");
+}
+
+// A scenario the dialog could not have given stops the run, with the dialog's own words.
+void check_scenario(const Scenario& s, RunLog& log) {
+    const Inputs& in = s.inputs;
+    const GridShape g{in.tab_mask.nb_lig(), in.tab_mask.nb_col()};
+    if (in.tab_mask.empty() || in.tab_soul.nb_lig() != g.nb_lig || in.tab_soul.nb_col() != g.nb_col ||
+        in.itab_in.nb_lig() != g.nb_lig || in.itab_in.nb_col() != g.nb_col) {
+        log.fatal("\n The river mask, the river skeleton and the DEM must be grids of one size \n");
+    }
+    const Parameters& p = s.parameters;
+    if (p.coef() == 0) log.fatal("\n The hypsometric scale must be 0, 1, 2 or 3 \n");
+    if ((p.gauss_treat != 0 && p.gauss_treat != 1) || (p.water_layer != 0 && p.water_layer != 1) ||
+        (p.gauss_treat == 1 && p.water_layer == 1)) {
+        log.fatal("\n\n Unable to start Flooding Treatment ");
+    }
+    for (double metres : {p.alti_deb, p.alti_fin, p.AO_Max, p.dthick_deb, p.dthick_end}) check_fits(log, metres, p.coef());
+    const std::string caution = end_point_caution(p, g);
+    if (!caution.empty()) log.fatal(caution);
+    if (p.gauss_treat == 0) {
+        const std::string refusal = wave_refusal(p, g, longest_half_wave(skeleton_pixels(in.tab_soul)));
+        if (!refusal.empty()) log.fatal(refusal);
+    }
+    if (p.taille_pix <= 0) log.fatal("\n Please answer a number greater than 0 \n");
+}
+
+}  // namespace
+
+int Parameters::coef() const {
+    const int factors[4] = {1, 10, 100, 1000};
+    return hypso_scale >= 0 && hypso_scale <= 3 ? factors[hypso_scale] : 0;
+}
+
+Grids Grids::around(Inputs inputs) {
+    Grids g;
+    g.nb_lig = inputs.tab_mask.nb_lig();
+    g.nb_col = inputs.tab_mask.nb_col();
+    g.tab_mask = std::move(inputs.tab_mask);
+    g.tab_soul = std::move(inputs.tab_soul);
+    g.itab_in = std::move(inputs.itab_in);
+    g.tab_mask_prov = ByteGrid(g.nb_lig, g.nb_col);
+    g.tab_soul_prov = ByteGrid(g.nb_lig, g.nb_col);
+    g.tab_respaldo = ByteGrid(g.nb_lig, g.nb_col);
+    g.itab_out = IntGrid(g.nb_lig, g.nb_col);
+    return g;
+}
+
+Results run(Scenario scenario, const ProgressFn& progress, Trace& trace) {
+    RunLog log(trace, progress);
+    check_scenario(scenario, log);
+    Results r;
+    std::tie(r.dem_min, r.dem_max) = value_range(scenario.inputs.itab_in);
+    const int lines = scenario.inputs.tab_mask.nb_lig(), cols = scenario.inputs.tab_mask.nb_col();
+    Grids g;
+    try {
+        g = Grids::around(std::move(scenario.inputs));
+    } catch (const std::bad_alloc&) {
+        log.fatal(strf("\n Not enough memory for the grids of %d lines and %d columns \n", lines, cols));
+    }
+    const Parameters& p = scenario.parameters;
+    Wave wave;
+    if (p.gauss_treat == 0) wave = gauss(p, log);
+    RiverPath path = create_river_surface(g, p, p.gauss_treat == 0 ? &wave : nullptr, log, r.measurements);
+    treatment(g, log);
+    r.wave_factor = wave.A;
+    r.report = run_report(scenario, wave.A, r.measurements);
+    r.itab_in = std::move(g.itab_in);
+    r.tab_mask = std::move(g.tab_mask);
+    r.k_coord = std::move(path.k_coord);
+    r.k_coord2 = std::move(path.k_coord2);
+    return r;
+}
+
+int run_console(Console& con, Temporaries* temporaries) {
+    RunFiles files = opening(con, temporaries);
+    Scenario s;
+    s.inputs = lecture(files, con);
+    s.parameters = parameters(files, s.inputs, con);
+    s.nomim1 = files.nomim1;
+    s.nomim2 = files.nomim2;
+    s.nomim3 = files.nomim3;
+    s.descriptor_pixel = files.taille_pix;
+    const Results results = run(std::move(s), ProgressFn(), con);
+    save(files, results, con);
     return 0;
 }

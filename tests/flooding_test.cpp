@@ -4,31 +4,24 @@
 
 #include <vector>
 
-#include "stages.h"
+#include "treatment.h"
 #include "test_support.h"
 
 namespace {
 
 FloodChange flood(int jco, int level, std::vector<int> values) { return flood_rule(jco, level, values.data()); }
 
-// Levels and a water set on a small grid, flooded by the sweep.
+// Levels and a water set on a small grid, flooded by the passes.
 struct Flood : StageFixture {
     Flood(int lines, int cols, const std::vector<int>& water, const std::vector<int>& levels)
         : StageFixture(lines, cols) {
-        fill(st.tab_mask, water);
-        fill(st.tab_mask_prov, water);
-        fill(st.itab_in, levels);
+        fill(g.tab_mask, water);
+        fill(g.tab_mask_prov, water);
+        fill(g.itab_in, levels);
     }
-    std::vector<int> levels() const {
-        std::vector<int> v;
-        for (int i = 0; i < st.nb_lig; ++i) v.insert(v.end(), st.itab_in[i], st.itab_in[i] + st.nb_col);
-        return v;
-    }
-    std::vector<int> water() const {
-        std::vector<int> v;
-        for (int i = 0; i < st.nb_lig; ++i) v.insert(v.end(), st.tab_mask[i], st.tab_mask[i] + st.nb_col);
-        return v;
-    }
+    std::vector<int> levels() const { return cells(g.itab_in); }
+    std::vector<int> water() const { return cells(g.tab_mask); }
+    void flood() { flooding(g, log); }
 };
 
 std::string progress(const std::vector<int>& counts) {
@@ -73,7 +66,7 @@ TEST(FloodRules, OppositeFourOrNoNeighboursNeverRaise) {
 TEST(FloodingPasses, AThreeNeighbourCellClimbsPassAfterPassAndStaysDry) {
     // The centre has water up (100), right (103) and down (80); the left cell is high ground.
     Flood f(3, 3, {0, 1, 0, 0, 0, 1, 0, 1, 0}, {500, 100, 500, 500, 90, 103, 500, 80, 500});
-    flooding(f.st, f.con);
+    f.flood();
     EXPECT_EQ(f.levels(), (std::vector<int>{500, 100, 500, 500, 103, 103, 500, 80, 500}));
     EXPECT_EQ(f.water(), (std::vector<int>{0, 1, 0, 0, 0, 1, 0, 1, 0}));
     EXPECT_EQ(f.printed(), progress({500, 1, 1}));
@@ -81,7 +74,7 @@ TEST(FloodingPasses, AThreeNeighbourCellClimbsPassAfterPassAndStaysDry) {
 
 TEST(FloodingPasses, WaterSpreadsUntilAPassRaisesNothing) {
     Flood f(1, 5, {1, 0, 0, 0, 0}, {10, 5, 7, 9, 12});
-    flooding(f.st, f.con);
+    f.flood();
     EXPECT_EQ(f.levels(), (std::vector<int>{10, 10, 10, 10, 12}));
     EXPECT_EQ(f.water(), (std::vector<int>{1, 1, 1, 1, 0}));
     EXPECT_EQ(f.printed(), progress({500, 1, 1, 1}));
@@ -89,19 +82,15 @@ TEST(FloodingPasses, WaterSpreadsUntilAPassRaisesNothing) {
 
 TEST(FloodingPasses, NoDryCellBelowTheWaterEndsAfterOnePass) {
     Flood f(2, 2, {1, 0, 0, 0}, {10, 10, 11, 3});
-    flooding(f.st, f.con);
+    f.flood();
     EXPECT_EQ(f.levels(), (std::vector<int>{10, 10, 11, 3}));
     EXPECT_EQ(f.water(), (std::vector<int>{1, 0, 0, 0}));
     EXPECT_EQ(f.printed(), progress({500}));
 }
 
-TEST(FloodingTreatment, ClosesTheMaskFileAndKeepsOtherMaskValues) {
+TEST(FloodingTreatment, KeepsOtherMaskValuesUntilTheirCellsJoinTheWater) {
     Flood f(1, 3, {1, 7, 0}, {10, 5, 20});
-    const std::string mask = f.dir / "mask.raw";
-    write_file(mask, "abc");
-    f.st.f1 = std::fopen(mask.c_str(), "rb");
-    treatment(f.st, f.con);
-    EXPECT_EQ(f.st.f1, nullptr);
+    treatment(f.g, f.log);
     EXPECT_EQ(f.water(), (std::vector<int>{1, 1, 0}));  // the 7 joined the water
     EXPECT_EQ(f.printed(), "\n\n Last Treatment \n\n" + progress({500, 1}));
 }

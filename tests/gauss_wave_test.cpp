@@ -3,46 +3,36 @@
 #include <vector>
 
 #include "dem_units.h"
-#include "gauss_wave.h"
-#include "stages.h"
+#include "gauss.h"
 #include "test_support.h"
 
 namespace {
 
 struct WaveFit {
     bool settled = false;
+    double A = 0.0;
+    std::vector<int> zero_counts;
     std::vector<int> curve;
     std::vector<double> z;
-    std::string printed;
-    std::string report;
-    int passes = 0;
 };
 
 WaveFit fit(int LO, double AO_Max, int coef) {
-    StageFixture fx(8, 8);
-    fx.st.LO = LO;
-    fx.st.AO_Max = AO_Max;
-    fx.st.coef = coef;
-    fx.st.i_AO = 3;
-    fx.st.j_AO = 4;
-    WaveFit w;
-    w.settled = gauss(fx.st, fx.con);
-    if (w.settled) {
-        w.curve.assign(fx.st.gauss_curve + 1, fx.st.gauss_curve + 2 * LO + 2);
-        w.z.assign(fx.st.z_gauss + 1, fx.st.z_gauss + 2 * LO + 2);
-        EXPECT_EQ(fx.st.ref_gauss, LO + 1);
-        EXPECT_EQ(fx.st.i_gauss[2 * LO + 1], 0);  // placed later, on the river path
-    }
-    w.passes = fx.con.key_waits();
-    w.printed = fx.printed();
-    w.report = fx.report();
+    Parameters p;
+    p.LO = LO;
+    p.AO_Max = AO_Max;
+    p.hypso_scale = coef == 1 ? 0 : (coef == 10 ? 1 : (coef == 100 ? 2 : 3));
+    const WaveSearch search = search_wave(LO, AO_Max, coef);
+    WaveFit w{search.settled, search.A, search.zero_counts, {}, {}};
+    if (!w.settled) return w;
+    RecordingTrace trace;
+    RunLog log(trace, ProgressFn());
+    const Wave wave = gauss(p, log);
+    w.curve.assign(wave.gauss_curve.begin() + 1, wave.gauss_curve.end());
+    w.z.assign(wave.z_gauss.begin() + 1, wave.z_gauss.end());
+    EXPECT_EQ(wave.ref_gauss, LO + 1);
+    EXPECT_EQ(wave.A, search.A);
+    EXPECT_EQ(trace.text, "");  // the dialog shows the search; the engine says nothing
     return w;
-}
-
-std::string zero_counts(const std::vector<int>& counts) {
-    std::string text;
-    for (int n : counts) text += "\n num_zero = " + std::to_string(n) + " ";
-    return text;
 }
 
 }  // namespace
@@ -50,27 +40,19 @@ std::string zero_counts(const std::vector<int>& counts) {
 TEST(GaussianWave, ANarrowEnoughBellSettlesAtTheFirstPass) {
     WaveFit w = fit(5, 0.3, 1000);
     ASSERT_TRUE(w.settled);
-    EXPECT_EQ(w.passes, 1);
+    EXPECT_EQ(w.zero_counts, std::vector<int>{2});
     // 0.3 m is stored just below 0.3, so the summit truncates to 299 units.
     EXPECT_EQ(w.curve, (std::vector<int>{0, 2, 20, 91, 223, 299, 223, 91, 20, 2, 0}));
     const double z[] = {0.1846, 2.643, 20.949, 91.910, 223.194, 300.0};
     for (int k = 0; k < 6; ++k) EXPECT_NEAR(w.z[k], z[k], 0.001) << k;
-    EXPECT_EQ(w.printed, "\n\n Gaussian Curve Calculation \n" + zero_counts({2}) +
-                             "\n Calculated factor A = 0.500000 \n");
-    EXPECT_EQ(w.report,
-              "\n\n Gaussian parameters : \n\n\tCalculated factor A = 0.500000 "
-              "\n\tHalf wave lenght (in pixels) = 5 "
-              "\n\tGreater altitude of the wave (in meter with decimal value) = 0.300000 "
-              "\n\tCoordinates of this point \ti = 3 \tj = 4 ");
+    EXPECT_EQ(w.A, 0.5);
 }
 
 TEST(GaussianWave, ATooNarrowBellWidensByHundredths) {
     WaveFit w = fit(10, 2.0, 100);
     ASSERT_TRUE(w.settled);
-    EXPECT_EQ(w.passes, 10);
-    EXPECT_NE(w.printed.find(zero_counts({4, 4, 4, 4, 4, 4, 4, 4, 4, 2}) +
-                             "\n Calculated factor A = 0.590000 \n"),
-              std::string::npos);
+    EXPECT_EQ(w.zero_counts, (std::vector<int>{4, 4, 4, 4, 4, 4, 4, 4, 4, 2}));
+    EXPECT_EQ(strf("%lf", w.A), "0.590000");
     EXPECT_EQ(w.curve, (std::vector<int>{0, 1, 3, 8, 19, 39, 70, 111, 154, 187, 200, 187, 154,
                                          111, 70, 39, 19, 8, 3, 1, 0}));
 }
@@ -78,27 +60,31 @@ TEST(GaussianWave, ATooNarrowBellWidensByHundredths) {
 TEST(GaussianWave, ATooWideBellNarrowsByHalfHundredths) {
     WaveFit w = fit(3, 10.0, 1000);
     ASSERT_TRUE(w.settled);
-    EXPECT_EQ(w.passes, 27);
-    EXPECT_EQ(w.printed.find("\n num_zero = 0 "), w.printed.find("\n num_zero"));
-    EXPECT_NE(w.printed.find("\n Calculated factor A = 0.370000 \n"), std::string::npos);
+    EXPECT_EQ(w.zero_counts.size(), 27u);
+    EXPECT_EQ(w.zero_counts[0], 0);
+    EXPECT_EQ(strf("%lf", w.A), "0.370000");
     EXPECT_EQ(w.curve, (std::vector<int>{0, 166, 3591, 10000, 3591, 166, 0}));
 }
 
 TEST(GaussianWave, AOnePixelWaveOfOneUnit) {
     WaveFit w = fit(1, 1.0, 1);
     ASSERT_TRUE(w.settled);
-    EXPECT_EQ(w.passes, 1);
+    EXPECT_EQ(w.zero_counts, std::vector<int>{2});
     EXPECT_EQ(w.curve, (std::vector<int>{0, 1, 0}));
-    EXPECT_NE(w.printed.find("A = 0.500000"), std::string::npos);
+    EXPECT_EQ(w.A, 0.5);
 }
 
 TEST(GaussianWave, AnOscillatingSearchGivesUpAfterItsPassLimit) {
     // Outer samples so close in height that no step of A falls between them.
     WaveFit w = fit(1000, 2000000.0, 1000);
     EXPECT_FALSE(w.settled);
-    EXPECT_EQ(w.passes, 10000);
-    EXPECT_NE(w.printed.find("cannot be fitted"), std::string::npos);
-    EXPECT_EQ(w.report, "");
+    EXPECT_EQ(w.zero_counts.size(), 10000u);
+    Parameters p;
+    p.LO = 1000, p.AO_Max = 2000000.0, p.hypso_scale = 3;
+    RecordingTrace trace;
+    RunLog log(trace, ProgressFn());
+    EXPECT_THROW(gauss(p, log), Stop);
+    EXPECT_NE(trace.text.find("cannot be fitted"), std::string::npos);
 }
 
 // The zero count of a pass, found from where the flanks fall below one unit, is the count of
@@ -124,5 +110,5 @@ TEST(GaussianWave, ZeroCountsFromTheFlanksAreThoseOfEverySample) {
 TEST(GaussianWave, AVeryLongWaveIsRefusedAfterItsPassesWithoutShapingEachOne) {
     WaveFit w = fit(1000000, 2000000.0, 1000);
     EXPECT_FALSE(w.settled);
-    EXPECT_EQ(w.passes, 10000);
+    EXPECT_EQ(w.zero_counts.size(), 10000u);
 }

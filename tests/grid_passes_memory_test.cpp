@@ -43,17 +43,17 @@ namespace {
 // A river cell in the middle of a lower plain, also a filled skeleton pixel inside a mask, so
 // that both pass loops have cells to list.
 struct Plain : StageFixture {
-    Plain() : StageFixture(7, 7, "", false) {
+    Plain() : StageFixture(7, 7) {
         std::vector<int> centre(49, 0), everywhere(49, 1), levels(49, 10), surface(49, kNoData);
         centre[24] = 1;
         levels[24] = 50;
         surface[24] = 50;
-        fill(st.tab_mask, centre);
-        fill(st.tab_mask_prov, centre);
-        fill(st.itab_in, levels);
-        fill(st.tab_soul, centre);
-        fill(st.tab_soul_prov, centre);
-        fill(st.itab_out, surface);
+        fill(g.tab_mask, centre);
+        fill(g.tab_mask_prov, centre);
+        fill(g.itab_in, levels);
+        fill(g.tab_soul, centre);
+        fill(g.tab_soul_prov, centre);
+        fill(g.itab_out, surface);
     }
 };
 
@@ -64,7 +64,7 @@ int status_when_allocation_fails(Plain& p, long n, Passes passes) {
     allocations_before_failure.store(n);
     int status = -1;
     try {
-        passes(p.st, p.con);
+        passes(p.g, p.log);
     } catch (const Stop&) {
         status = 1;
     }
@@ -79,15 +79,15 @@ int status_when_allocation_fails(Plain& p, long n, Passes passes) {
 TEST(PassLists, MemoryRunningOutForThemIsAFatalStop) {
     for (long n = 0; n < 4; ++n) {
         Plain flood, surface;
-        EXPECT_EQ(status_when_allocation_fails(flood, n, [](RunState& st, Console& con) { flooding(st, con); }), 1)
+        EXPECT_EQ(status_when_allocation_fails(flood, n, [](Grids& g, RunLog& log) { flooding(g, log); }), 1)
             << "allocation " << n;
         EXPECT_NE(flood.printed().find("Not enough memory for the cell lists of the passes"), std::string::npos);
         EXPECT_EQ(status_when_allocation_fails(surface, n,
-                                               [](RunState& st, Console& con) { river_construction(st, con); }),
+                                               [](Grids& g, RunLog& log) { river_construction(g, log); }),
                   1)
             << "allocation " << n;
     }
     Plain unhindered;
-    EXPECT_EQ(status_when_allocation_fails(unhindered, 1000000, [](RunState& st, Console& con) { flooding(st, con); }), -1);
-    EXPECT_EQ(unhindered.st.tab_mask[0][0], 1);  // the plain flooded to its corners
+    EXPECT_EQ(status_when_allocation_fails(unhindered, 1000000, [](Grids& g, RunLog& log) { flooding(g, log); }), -1);
+    EXPECT_EQ(unhindered.g.tab_mask[0][0], 1);  // the plain flooded to its corners
 }

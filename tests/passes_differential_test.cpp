@@ -23,7 +23,7 @@ constexpr int kWindows[4] = {64, 1, 2, 3};
 int pick(Rng& rng, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
 bool chance(Rng& rng, double p) { return std::bernoulli_distribution(p)(rng); }
 
-struct Grids {
+struct Planes {
     int lines, cols;
     std::vector<int> mask, mask_prov, soul, soul_prov, out, in;
 };
@@ -40,9 +40,9 @@ int level(Rng& rng, bool wide) {
     return wide ? pick(rng, -100000, 100000) : pick(rng, -12, 12);
 }
 
-Grids random_grids(Rng& rng, int lines, int cols) {
+Planes random_grids(Rng& rng, int lines, int cols) {
     const int n = lines * cols;
-    Grids g{lines, cols, {}, {}, {}, {}, std::vector<int>(n), std::vector<int>(n)};
+    Planes g{lines, cols, {}, {}, {}, {}, std::vector<int>(n), std::vector<int>(n)};
     g.mask = bytes(rng, n, 0.3 + 0.65 * std::uniform_real_distribution<double>()(rng));
     g.mask_prov = g.mask;
     if (chance(rng, 0.2)) {
@@ -62,37 +62,30 @@ Grids random_grids(Rng& rng, int lines, int cols) {
 }
 
 struct Loaded : StageFixture {
-    explicit Loaded(const Grids& g) : StageFixture(g.lines, g.cols, "", false) {
-        fill(st.tab_mask, g.mask);
-        fill(st.tab_mask_prov, g.mask_prov);
-        fill(st.tab_soul, g.soul);
-        fill(st.tab_soul_prov, g.soul_prov);
-        fill(st.itab_out, g.out);
-        fill(st.itab_in, g.in);
+    explicit Loaded(const Planes& v) : StageFixture(v.lines, v.cols) {
+        fill(g.tab_mask, v.mask);
+        fill(g.tab_mask_prov, v.mask_prov);
+        fill(g.tab_soul, v.soul);
+        fill(g.tab_soul_prov, v.soul_prov);
+        fill(g.itab_out, v.out);
+        fill(g.itab_in, v.in);
     }
-    template <typename T>
-    static std::vector<int> cells(T** grid, int lines, int cols) {
-        std::vector<int> v;
-        for (int i = 0; i < lines; ++i) v.insert(v.end(), grid[i], grid[i] + cols);
-        return v;
-    }
-    Grids grids() const {
-        const int l = st.nb_lig, c = st.nb_col;
-        return {l, c, cells(st.tab_mask, l, c), cells(st.tab_mask_prov, l, c), cells(st.tab_soul, l, c),
-                cells(st.tab_soul_prov, l, c), cells(st.itab_out, l, c), cells(st.itab_in, l, c)};
+    Planes planes() const {
+        return {g.nb_lig,          g.nb_col,           cells(g.tab_mask), cells(g.tab_mask_prov),
+                cells(g.tab_soul), cells(g.tab_soul_prov), cells(g.itab_out), cells(g.itab_in)};
     }
 };
 
 // Runs one pass loop both ways on the same grids; true when grids and progress agree.
 template <typename Fast, typename Reference>
-::testing::AssertionResult same_outcome(const Grids& start, Fast fast, Reference reference,
+::testing::AssertionResult same_outcome(const Planes& start, Fast fast, Reference reference,
                                         int* passes = nullptr) {
     Loaded a(start), b(start);
-    fast(a.st, a.con);
-    reference(b.st, b.con);
+    fast(a.g, a.log);
+    reference(b.g, b.log);
     const std::string progress = a.printed();
     if (passes != nullptr) *passes = static_cast<int>(std::count(progress.begin(), progress.end(), '\r'));
-    const Grids ga = a.grids(), gb = b.grids();
+    const Planes ga = a.planes(), gb = b.planes();
     if (a.printed() != b.printed()) return ::testing::AssertionFailure() << "progress differs: " << a.printed() << " vs " << b.printed();
     if (ga.mask != gb.mask || ga.mask_prov != gb.mask_prov) return ::testing::AssertionFailure() << "water sets differ";
     if (ga.soul != gb.soul || ga.soul_prov != gb.soul_prov) return ::testing::AssertionFailure() << "filled sets differ";
@@ -102,8 +95,8 @@ template <typename Fast, typename Reference>
 
 // A large grid: a winding seed line, a wide mask around it, and smooth levels falling away
 // from it, so that both pass loops run for many passes.
-Grids large_grids(Rng& rng, int lines, int cols) {
-    Grids g = random_grids(rng, lines, cols);
+Planes large_grids(Rng& rng, int lines, int cols) {
+    Planes g = random_grids(rng, lines, cols);
     int i = lines / 2;
     for (int j = 0; j < cols; ++j) {
         i = std::min(lines - 1, std::max(0, i + pick(rng, -1, 1)));
@@ -124,11 +117,11 @@ TEST(FrontierPasses, MatchTheSweepsOnTenThousandRandomSmallGrids) {
     Rng rng(20261207);
     int long_surfaces = 0, long_floods = 0;
     for (int round = 0; round < 10000; ++round) {
-        const Grids g = random_grids(rng, pick(rng, 1, 12), pick(rng, 1, 12));
+        const Planes g = random_grids(rng, pick(rng, 1, 12), pick(rng, 1, 12));
         // Short windows make most grids cross from one window of passes to the next.
         const int window = kWindows[round % 4];
-        auto construction = [window](RunState& st, Console& con) { river_construction(st, con, window); };
-        auto flood = [window](RunState& st, Console& con) { flooding(st, con, window); };
+        auto construction = [window](Grids& g, RunLog& log) { river_construction(g, log, window); };
+        auto flood = [window](Grids& g, RunLog& log) { flooding(g, log, window); };
         int passes = 0;
         ASSERT_TRUE(same_outcome(g, construction, river_construction_sweep, &passes)) << "round " << round;
         long_surfaces += passes >= 4 ? 1 : 0;
@@ -144,10 +137,10 @@ TEST(FrontierPasses, MatchTheSweepsOnLargeGrids) {
     Rng rng(7);
     for (int round = 0; round < 5; ++round) {
         // The last grid is wide, so that the lists of a pass run to thousands of cells a line.
-        const Grids g = round < 4 ? large_grids(rng, 120 + 40 * round, 150) : large_grids(rng, 90, 3000);
+        const Planes g = round < 4 ? large_grids(rng, 120 + 40 * round, 150) : large_grids(rng, 90, 3000);
         const int window = kWindows[round % 4];
-        auto construction = [window](RunState& st, Console& con) { river_construction(st, con, window); };
-        auto flood = [window](RunState& st, Console& con) { flooding(st, con, window); };
+        auto construction = [window](Grids& g, RunLog& log) { river_construction(g, log, window); };
+        auto flood = [window](Grids& g, RunLog& log) { flooding(g, log, window); };
         ASSERT_TRUE(same_outcome(g, construction, river_construction_sweep)) << "round " << round;
         ASSERT_TRUE(same_outcome(g, flood, flooding_sweep)) << "round " << round;
     }

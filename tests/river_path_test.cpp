@@ -3,34 +3,42 @@
 #include <utility>
 #include <vector>
 
-#include "stages.h"
+#include "suiv_cont.h"
 #include "test_support.h"
 
 namespace {
 
 using Pixels = std::vector<std::pair<int, int>>;
 
+int scale_of(int coef) { return coef == 1 ? 0 : (coef == 10 ? 1 : (coef == 100 ? 2 : 3)); }
+
 // A skeleton on an empty grid, traced from `from` to `to` between two altitudes.
-struct Trace : StageFixture {
-    Trace(int lines, int cols, const Pixels& skeleton, std::pair<int, int> from,
-          std::pair<int, int> to, double alti_deb, double alti_fin, int coef)
+struct Traced : StageFixture {
+    Traced(int lines, int cols, const Pixels& skeleton, std::pair<int, int> from, std::pair<int, int> to,
+           double alti_deb, double alti_fin, int coef)
         : StageFixture(lines, cols) {
-        for (const auto& [i, j] : skeleton) st.tab_soul[i][j] = 1;
-        st.ideb = from.first;
-        st.jdeb = from.second;
-        st.ifin = to.first;
-        st.jfin = to.second;
-        st.alti_deb = alti_deb;
-        st.alti_fin = alti_fin;
-        st.coef = coef;
-        st.water_layer = 1;
+        for (const auto& [i, j] : skeleton) g.tab_soul[i][j] = 1;
+        p.ideb = from.first;
+        p.jdeb = from.second;
+        p.ifin = to.first;
+        p.jfin = to.second;
+        p.alti_deb = alti_deb;
+        p.alti_fin = alti_fin;
+        p.hypso_scale = scale_of(coef);
+        p.water_layer = 1;
     }
-    Pixels path() const {
-        Pixels p;
-        for (int k = 1; k <= st.pix_soul; ++k) p.emplace_back(st.i_coord[k], st.j_coord[k]);
-        return p;
+    void run() { path = suiv_cont(g, p, log, m); }
+    Pixels pixels() const {
+        Pixels v;
+        for (int k = 1; k <= path.pix_soul; ++k) v.emplace_back(path.i_coord[k], path.j_coord[k]);
+        return v;
     }
-    std::vector<int> profile() const { return std::vector<int>(st.k_coord + 1, st.k_coord + st.pix_soul + 1); }
+    std::vector<int> profile() const { return std::vector<int>(path.k_coord.begin() + 1, path.k_coord.end()); }
+    // The measurements as the run report prints them.
+    std::string measured() const { return strf("%lf %lf %lf", m.length_tot, m.hypo, m.ratio); }
+
+    RiverPath path;
+    Measurements m;
 };
 
 Pixels row(int i, int from, int to) {
@@ -42,30 +50,26 @@ Pixels row(int i, int from, int to) {
 }  // namespace
 
 TEST(SkeletonTracing, ARightAngleTurnIsThinnedTracedAndMeasured) {
-    Trace t(10, 6, {{5, 1}, {5, 2}, {5, 3}, {6, 3}, {7, 3}}, {5, 1}, {7, 3}, 100.0, 97.0, 10);
-    t.st.taille_pix = 5;
-    suiv_cont(t.st, t.con);
-    EXPECT_EQ(t.st.tab_soul[5][3], 255);     // the elbow's corner
-    EXPECT_EQ(t.st.tab_respaldo[5][3], 255);
+    Traced t(10, 6, {{5, 1}, {5, 2}, {5, 3}, {6, 3}, {7, 3}}, {5, 1}, {7, 3}, 100.0, 97.0, 10);
+    t.p.taille_pix = 5;
+    t.run();
+    EXPECT_EQ(t.g.tab_soul[5][3], 255);     // the elbow's corner
+    EXPECT_EQ(t.g.tab_respaldo[5][3], 255);
     EXPECT_NE(t.printed().find("\n first pix_soul estimation 4 "), std::string::npos);
-    EXPECT_EQ(t.path(), (Pixels{{5, 1}, {5, 2}, {6, 3}, {7, 3}}));
+    EXPECT_EQ(t.pixels(), (Pixels{{5, 1}, {5, 2}, {6, 3}, {7, 3}}));
     EXPECT_EQ(t.profile(), (std::vector<int>{1000, 990, 980, 970}));
-    EXPECT_EQ(t.st.itab_out[6][3], 980);
-    EXPECT_EQ(t.st.itab_out[5][3], kNoData);
+    EXPECT_EQ(t.g.itab_out[6][3], 980);
+    EXPECT_EQ(t.g.itab_out[5][3], kNoData);
     EXPECT_NE(t.printed().find("\n hypo = 2.828427 "), std::string::npos);
     EXPECT_NE(t.printed().find("\n taille_pix 5 length_tot 17.071068 hypo 14.142136 "), std::string::npos);
-    EXPECT_EQ(t.con.key_waits(), 7);
-    EXPECT_EQ(t.report(),
-              "\n Length parameter\n"
-              "\n\tRiver segment length (in meters) = 17.071068 "
-              "\n\tDistance between the segment extremities (in meters) = 14.142136 "
-              "\n\tDegree of meander tortuosity = 1.207107 ");
+    EXPECT_EQ(t.key_waits(), 7);
+    EXPECT_EQ(t.measured(), "17.071068 14.142136 1.207107");
 }
 
 TEST(SkeletonTracing, TheConsoleTraceFollowsEveryStep) {
-    Trace t(10, 6, {{5, 1}, {5, 2}, {5, 3}, {6, 3}, {7, 3}}, {5, 1}, {7, 3}, 100.0, 97.0, 10);
-    t.st.taille_pix = 5;
-    suiv_cont(t.st, t.con);
+    Traced t(10, 6, {{5, 1}, {5, 2}, {5, 3}, {6, 3}, {7, 3}}, {5, 1}, {7, 3}, 100.0, 97.0, 10);
+    t.p.taille_pix = 5;
+    t.run();
     const std::string primer = "\n\n primer punto i[1] = 5 j[1] = 1 alti = 100.000000 ";
     EXPECT_EQ(t.printed(),
               "\n river skeleton calculation \n\n first pix_soul estimation 4 "
@@ -85,86 +89,83 @@ TEST(SkeletonTracing, TheConsoleTraceFollowsEveryStep) {
 }
 
 TEST(SkeletonTracing, StraightAndDiagonalRiversHaveNoTortuosity) {
-    Trace straight(5, 12, row(2, 0, 10), {2, 0}, {2, 10}, 10.0, 9.0, 100);
-    straight.st.water_layer = 0;
-    straight.st.dthick_deb = 0.5;
-    straight.st.dthick_end = 1.0;
-    suiv_cont(straight.st, straight.con);
-    EXPECT_EQ(straight.st.pix_soul, 11);
-    EXPECT_DOUBLE_EQ(straight.st.length_tot, 10.0);
-    EXPECT_NE(straight.report().find("tortuosity = 1.000000 "), std::string::npos);
-    EXPECT_EQ(std::vector<int>(straight.st.thick + 1, straight.st.thick + 12),
+    Traced straight(5, 12, row(2, 0, 10), {2, 0}, {2, 10}, 10.0, 9.0, 100);
+    straight.p.water_layer = 0;
+    straight.p.dthick_deb = 0.5;
+    straight.p.dthick_end = 1.0;
+    straight.run();
+    EXPECT_EQ(straight.path.pix_soul, 11);
+    EXPECT_DOUBLE_EQ(straight.m.length_tot, 10.0);
+    EXPECT_EQ(straight.measured(), "10.000000 10.000000 1.000000");
+    EXPECT_EQ(std::vector<int>(straight.path.thick.begin() + 1, straight.path.thick.end()),
               (std::vector<int>{50, 55, 60, 65, 70, 75, 80, 85, 90, 95, 100}));
 
     Pixels diagonal;
     for (int k = 0; k <= 10; ++k) diagonal.emplace_back(k, k);
-    Trace diag(12, 12, diagonal, {0, 0}, {10, 10}, 10.0, 9.0, 100);
-    suiv_cont(diag.st, diag.con);
-    const std::string report = diag.report();
-    EXPECT_NE(report.find("length (in meters) = 14.142136 "), std::string::npos);
-    EXPECT_NE(report.find("extremities (in meters) = 14.142136 "), std::string::npos);
-    EXPECT_NE(report.find("tortuosity = 1.000000 "), std::string::npos);
-    EXPECT_EQ(diag.st.thick, nullptr);
+    Traced diag(12, 12, diagonal, {0, 0}, {10, 10}, 10.0, 9.0, 100);
+    diag.run();
+    EXPECT_EQ(diag.measured(), "14.142136 14.142136 1.000000");
+    EXPECT_TRUE(diag.path.thick.empty());
 }
 
 TEST(SkeletonTracing, TheLastMatchInVisitingOrderWins) {
     // From (2,2) both the right and the down-right neighbours are skeleton pixels.
-    Trace t(6, 6, {{2, 2}, {2, 3}, {3, 3}, {1, 4}}, {2, 2}, {3, 3}, 5.0, 4.0, 1);
-    suiv_cont(t.st, t.con);
-    EXPECT_EQ(t.path(), (Pixels{{2, 2}, {3, 3}}));
+    Traced t(6, 6, {{2, 2}, {2, 3}, {3, 3}, {1, 4}}, {2, 2}, {3, 3}, 5.0, 4.0, 1);
+    t.run();
+    EXPECT_EQ(t.pixels(), (Pixels{{2, 2}, {3, 3}}));
     EXPECT_NE(t.printed().find("num_pix = 2 "), std::string::npos);
 }
 
 TEST(SkeletonTracing, SideBranchesDoNotLengthenThePath) {
     Pixels skeleton = row(3, 1, 10);
     skeleton.insert(skeleton.end(), {{2, 4}, {1, 4}});
-    Trace t(6, 12, skeleton, {3, 1}, {3, 7}, 10.0, 9.0, 100);
-    suiv_cont(t.st, t.con);
-    EXPECT_EQ(t.st.pix_soul, 7);
-    EXPECT_EQ(t.path(), row(3, 1, 7));
+    Traced t(6, 12, skeleton, {3, 1}, {3, 7}, 10.0, 9.0, 100);
+    t.run();
+    EXPECT_EQ(t.path.pix_soul, 7);
+    EXPECT_EQ(t.pixels(), row(3, 1, 7));
     EXPECT_EQ(t.profile(), (std::vector<int>{1000, 983, 966, 950, 933, 916, 900}));
-    EXPECT_EQ(t.st.tab_soul[3][8], 1);  // beyond the lower point, untouched
-    EXPECT_EQ(t.st.itab_out[3][8], kNoData);
+    EXPECT_EQ(t.g.tab_soul[3][8], 1);  // beyond the lower point, untouched
+    EXPECT_EQ(t.g.itab_out[3][8], kNoData);
 }
 
 TEST(SkeletonTracing, ATurnOnTheBorderIsNotThinnedAndCountsItsPositions) {
-    Trace t(5, 5, {{0, 1}, {0, 2}, {0, 3}, {1, 3}, {2, 3}}, {0, 1}, {2, 3}, 4.0, 1.0, 1);
-    suiv_cont(t.st, t.con);
+    Traced t(5, 5, {{0, 1}, {0, 2}, {0, 3}, {1, 3}, {2, 3}}, {0, 1}, {2, 3}, 4.0, 1.0, 1);
+    t.run();
     EXPECT_NE(t.printed().find("\n first pix_soul estimation 5 "), std::string::npos);
-    EXPECT_EQ(t.st.pix_soul, 4);
-    EXPECT_EQ(t.path(), (Pixels{{0, 1}, {0, 2}, {1, 3}, {2, 3}}));
+    EXPECT_EQ(t.path.pix_soul, 4);
+    EXPECT_EQ(t.pixels(), (Pixels{{0, 1}, {0, 2}, {1, 3}, {2, 3}}));
     EXPECT_EQ(t.profile(), (std::vector<int>{4, 3, 2, 1}));
 }
 
 TEST(SkeletonTracing, AltitudesBecomeDemUnitsByExactTruncation) {
-    Trace equal(3, 6, row(1, 0, 4), {1, 0}, {1, 4}, 100.3, 100.3, 10);
-    suiv_cont(equal.st, equal.con);
+    Traced equal(3, 6, row(1, 0, 4), {1, 0}, {1, 4}, 100.3, 100.3, 10);
+    equal.run();
     EXPECT_EQ(equal.profile(), (std::vector<int>{1002, 1002, 1002, 1002, 1002}));
-    EXPECT_EQ(equal.st.k_coord2[1], 1002);
-    EXPECT_EQ(equal.st.itab_out[1][0], 1002);
-    EXPECT_DOUBLE_EQ(equal.st.z_coord[1], 1003.0);
+    EXPECT_EQ(equal.path.k_coord2[1], 1002);
+    EXPECT_EQ(equal.g.itab_out[1][0], 1002);
+    EXPECT_DOUBLE_EQ(equal.path.z_coord[1], 1003.0);
 
-    Trace truncated(3, 6, row(1, 0, 1), {1, 0}, {1, 1}, 124.9, 123.9, 1);
-    suiv_cont(truncated.st, truncated.con);
-    EXPECT_EQ(truncated.st.k_coord[2], 123);
-    EXPECT_NEAR(truncated.st.z_coord[2], 123.9, 1e-9);
+    Traced truncated(3, 6, row(1, 0, 1), {1, 0}, {1, 1}, 124.9, 123.9, 1);
+    truncated.run();
+    EXPECT_EQ(truncated.path.k_coord[2], 123);
+    EXPECT_NEAR(truncated.path.z_coord[2], 123.9, 1e-9);
 }
 
 TEST(SkeletonTracing, ASkeletonEndingBeforeTheLowerPointWarnsAndKeepsThePathFound) {
-    Trace t(5, 8, row(2, 1, 4), {2, 1}, {2, 6}, 3.0, 0.0, 1);
-    suiv_cont(t.st, t.con);
-    EXPECT_EQ(t.st.pix_soul, 4);
-    EXPECT_EQ(t.path(), row(2, 1, 4));
+    Traced t(5, 8, row(2, 1, 4), {2, 1}, {2, 6}, 3.0, 0.0, 1);
+    t.run();
+    EXPECT_EQ(t.path.pix_soul, 4);
+    EXPECT_EQ(t.pixels(), row(2, 1, 4));
     EXPECT_EQ(t.profile(), (std::vector<int>{3, 2, 1, 0}));
     EXPECT_NE(t.printed().find("Caution: the skeleton ends before the lower point (2 , 6)"),
               std::string::npos);
-    EXPECT_EQ(t.st.tab_soul[0][0], 0);  // never marked or burnt
-    EXPECT_EQ(t.st.itab_out[0][0], kNoData);
+    EXPECT_EQ(t.g.tab_soul[0][0], 0);  // never marked or burnt
+    EXPECT_EQ(t.g.itab_out[0][0], kNoData);
 }
 
 TEST(SkeletonTracing, PathsThatCannotBeTracedAreFatalStops) {
-    Trace lonely(5, 5, {{2, 2}}, {2, 2}, {3, 3}, 2.0, 1.0, 1);
-    EXPECT_THROW(suiv_cont(lonely.st, lonely.con), Stop);
-    Trace apart(5, 8, {{0, 0}, {0, 1}, {4, 6}}, {4, 6}, {0, 0}, 2.0, 1.0, 1);
-    EXPECT_THROW(suiv_cont(apart.st, apart.con), Stop);
+    Traced lonely(5, 5, {{2, 2}}, {2, 2}, {3, 3}, 2.0, 1.0, 1);
+    EXPECT_THROW(lonely.run(), Stop);
+    Traced apart(5, 8, {{0, 0}, {0, 1}, {4, 6}}, {4, 6}, {0, 0}, 2.0, 1.0, 1);
+    EXPECT_THROW(apart.run(), Stop);
 }

@@ -1,12 +1,14 @@
-// The straightforward passes: every pass sweeps the whole grid. They are the reference the
-// frontier-driven passes of the program must match, grid for grid and count for count.
+// The growth passes written the plain way, from the rule tables: every pass sweeps the whole
+// grid and applies the rule of each cell's neighbour code. They share no code with the
+// program's passes and rules, and are the reference those must match, grid for grid and count
+// for count.
 #ifndef TARVEX_REFERENCE_SWEEPS_H
 #define TARVEX_REFERENCE_SWEEPS_H
 
-#include "console.h"
 #include "run_state.h"
+#include "trace.h"
 
-void river_construction_sweep(RunState& st, Console& con);
-void flooding_sweep(RunState& st, Console& con);
+void river_construction_sweep(Grids& g, RunLog& log);
+void flooding_sweep(Grids& g, RunLog& log);
 
 #endif

@@ -181,52 +181,17 @@ std::string expected_banner() {
            "\n\t" + edge;
 }
 
-#include "nrutil.h"
-#include "stages.h"
-
-StageFixture::StageFixture(int lines, int cols, const std::string& answers, bool open_files)
-    : console(answers), con(console.con) {
-    st.nb_lig = lines;
-    st.nb_col = cols;
-    st.taille_pix = 1;
-    st.tab_mask = ucmatrice(cols, lines);
-    st.tab_mask_prov = ucmatrice(cols, lines);
-    st.tab_soul = ucmatrice(cols, lines);
-    st.tab_soul_prov = ucmatrice(cols, lines);
-    st.tab_respaldo = ucmatrice(cols, lines);
-    st.itab_in = imatrice(cols, lines);
-    st.itab_out = imatrice(cols, lines);
-    st.nomdescr4 = dir / "r_tarvex_m4.txt";
-    st.nomxls4 = dir / "r_tarvex.xls";
-    st.nomim5 = dir / "r_tarvex.raw";
-    st.nomdescr5 = dir / "r_tarvex.txt";
-    if (!open_files) return;
-    st.results = std::make_unique<OutputSet>();
-    st.f4d = st.results->create(st.nomdescr4, "w");
-    st.f4xls = st.results->create(st.nomxls4, "w");
-    st.f5d = st.results->create(st.nomdescr5, "w");
+StageFixture::StageFixture(int lines, int cols) : log(trace, ProgressFn()) {
+    Inputs zero{ByteGrid(lines, cols), ByteGrid(lines, cols), IntGrid(lines, cols)};
+    g = Grids::around(std::move(zero));
+    p.hypso_scale = 0;
+    p.taille_pix = 1;
 }
 
-StageFixture::~StageFixture() {
-    release_run(st);
+void StageFixture::fill(ByteGrid& grid, const std::vector<int>& cells) {
+    for (std::size_t k = 0; k < cells.size(); ++k) grid.data()[k] = static_cast<unsigned char>(cells[k]);
 }
 
-void StageFixture::fill(unsigned char** grid, const std::vector<int>& cells) {
-    for (std::size_t k = 0; k < cells.size(); ++k) {
-        grid[k / st.nb_col][k % st.nb_col] = static_cast<unsigned char>(cells[k]);
-    }
+void StageFixture::fill(IntGrid& grid, const std::vector<int>& cells) {
+    for (std::size_t k = 0; k < cells.size(); ++k) grid.data()[k] = cells[k];
 }
-
-void StageFixture::fill(int** grid, const std::vector<int>& cells) {
-    for (std::size_t k = 0; k < cells.size(); ++k) grid[k / st.nb_col][k % st.nb_col] = cells[k];
-}
-
-// Commits the result files written so far (closing those still open) and reads one of them.
-std::string StageFixture::committed(const std::string& path) {
-    st.f4d = st.f4xls = st.f5d = nullptr;
-    EXPECT_TRUE(st.results->commit());
-    return read_file(path);
-}
-
-std::string StageFixture::report() { return committed(st.nomdescr5); }
-std::string StageFixture::table() { return committed(st.nomxls4); }

@@ -98,28 +98,36 @@ std::string expected_banner();
 #ifndef TARVEX_TEST_SUPPORT_STAGE
 #define TARVEX_TEST_SUPPORT_STAGE
 #include "run_state.h"
+#include "trace.h"
 
-// A run state with its seven grids allocated and its result descriptors and table open on
-// files of a temporary folder, for running one stage with scripted answers.
+// A trace that keeps what a run says and counts its pauses.
+struct RecordingTrace : Trace {
+    std::string text;
+    int key_waits = 0;
+    void say_text(const std::string& t) override { text += t; }
+    void wait_key() override { ++key_waits; }
+};
+
+// The seven grids of a run (all zero), its parameters (metres, no option) and a log over a
+// recording trace, for running one engine stage.
 struct StageFixture {
-    StageFixture(int lines, int cols, const std::string& answers = "", bool open_files = true);
-    ~StageFixture();
+    StageFixture(int lines, int cols);
     StageFixture(const StageFixture&) = delete;
     StageFixture& operator=(const StageFixture&) = delete;
 
-    // Fills a byte grid or the DEM from row-major cells.
-    void fill(unsigned char** grid, const std::vector<int>& cells);
-    void fill(int** grid, const std::vector<int>& cells);
-    // Commits the result files (closing those still open) and returns the run report (the
-    // result mask descriptor) or the table.
-    std::string report();
-    std::string table();
-    std::string committed(const std::string& path);
-    std::string printed() const { return console.out.str(); }
+    // Fills a grid from row-major cells; a grid's cells, row-major.
+    static void fill(ByteGrid& grid, const std::vector<int>& cells);
+    static void fill(IntGrid& grid, const std::vector<int>& cells);
+    template <typename T>
+    static std::vector<int> cells(const Grid<T>& grid) {
+        return std::vector<int>(grid.data(), grid.data() + grid.cells());
+    }
+    const std::string& printed() const { return trace.text; }
+    int key_waits() const { return trace.key_waits; }
 
-    TempDir dir;
-    RunState st;
-    ScriptedConsole console;
-    Console& con;
+    Grids g;
+    Parameters p;
+    RecordingTrace trace;
+    RunLog log;
 };
 #endif

@@ -1,0 +1,64 @@
+#include "create_river_surface.h"
+
+#include <cstdint>
+
+#include "byte_grids.h"
+#include "dem_units.h"
+#include "river_construction.h"
+#include "suiv_cont.h"
+
+namespace {
+
+// The path position of the wave's summit, or 0 when the summit is not on the path. Samples
+// k = 1 .. 2*LO+1 lie on positions summit - LO - 1 + k; those beyond the path are dropped.
+int place_wave(const RiverPath& path, const Parameters& p, RunLog& log) {
+    for (int k = 1; k <= path.pix_soul; ++k) {
+        if (path.i_coord[k] == p.i_AO && path.j_coord[k] == p.j_AO) return k;
+    }
+    log.warn(strf("\n Caution: the summit of the wave (%d , %d) is not on the river path:"
+                  "\n          no wave is applied ",
+                  p.i_AO, p.j_AO));
+    return 0;
+}
+
+// The wave's height at path position k, truncated toward zero, or 0 off the wave.
+std::int64_t wave_at(const Wave& wave, int LO, int summit, int k) {
+    if (summit == 0) return 0;
+    const std::int64_t sample = static_cast<std::int64_t>(k) - summit + LO + 1;
+    if (sample < 1 || sample > 2 * static_cast<std::int64_t>(LO) + 1) return 0;
+    return static_cast<std::int64_t>(wave.z_gauss[static_cast<std::size_t>(sample)]);
+}
+
+// Every path pixel's final altitude: the linear profile, the layer, the wave.
+void path_surface(Grids& g, const Parameters& p, const Wave* wave, int summit, RiverPath& path, RunLog& log) {
+    log.say("\n\n river surface generation \n");
+    for (int k = 1; k <= path.pix_soul; ++k) {
+        std::int64_t z = path.k_coord2[k];
+        if (p.water_layer == 0) z += path.thick[k];
+        if (wave != nullptr) z += wave_at(*wave, p.LO, summit, k);
+        path.k_coord2[k] = clamp_dem(z);
+        g.itab_out[path.i_coord[k]][path.j_coord[k]] = path.k_coord2[k];
+    }
+}
+
+void burn_surface(Grids& g) {
+    const int cols = g.nb_col;  // a local bound: stores into a row cannot change it
+    for (int i = 0; i < g.nb_lig; ++i) {
+        int* in = g.itab_in[i];
+        const int* out = g.itab_out[i];
+        for (int j = 0; j < cols; ++j) in[j] = (out[j] != kNoData) ? out[j] : in[j];
+    }
+}
+
+}  // namespace
+
+RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, RunLog& log, Measurements& m) {
+    RiverPath path = suiv_cont(g, p, log, m);
+    const int summit = wave != nullptr ? place_wave(path, p, log) : 0;
+    copy_grid(g.tab_soul_prov.rows(), g.tab_respaldo.rows(), g.shape());
+    path_surface(g, p, wave, summit, path, log);
+    log.say("\n\n river construction \n\n");
+    river_construction(g, log);
+    burn_surface(g);
+    return path;
+}

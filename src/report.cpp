@@ -1,0 +1,46 @@
+#include "report.h"
+
+#include "text.h"
+
+namespace {
+
+std::string input_record(const Scenario& s) {
+    return "\n\n Input Data : " + strf("\n\tRiver mask                : %s ", s.nomim1.c_str()) +
+           strf("\n\tRiver skeleton           : %s ", s.nomim2.c_str()) +
+           strf("\n\tDigital Elevation Model : %s ", s.nomim3.c_str());
+}
+
+std::string points_record(const Parameters& p) {
+    return "\n\n Parameters values : " +
+           strf("\n\n\tStarting point : i = %d \tj = %d \t    DEM altitude = %lf ", p.ideb, p.jdeb, p.alti_deb) +
+           strf("\n\tEnd point :       i = %d \tj = %d \t    DEM altitude = %lf ", p.ifin, p.jfin, p.alti_fin);
+}
+
+std::string wave_record(const Parameters& p, double A) {
+    return "\n\n Gaussian parameters : " + strf("\n\n\tCalculated factor A = %lf ", A) +
+           strf("\n\tHalf wave lenght (in pixels) = %d ", p.LO) +
+           strf("\n\tGreater altitude of the wave (in meter with decimal value) = %lf ", p.AO_Max) +
+           strf("\n\tCoordinates of this point \ti = %d \tj = %d ", p.i_AO, p.j_AO);
+}
+
+std::string layer_record(const Parameters& p) {
+    return "\n\n Water layer above the river surface : " +
+           strf("\n\n\tThickness above the starting point = %lf ", p.dthick_deb) +
+           strf("\n\tThickness above the end point = %lf ", p.dthick_end);
+}
+
+std::string length_record(const Measurements& m) {
+    return "\n Length parameter\n" + strf("\n\tRiver segment length (in meters) = %lf ", m.length_tot) +
+           strf("\n\tDistance between the segment extremities (in meters) = %lf ", m.hypo) +
+           strf("\n\tDegree of meander tortuosity = %lf ", m.ratio);
+}
+
+}  // namespace
+
+std::string run_report(const Scenario& s, double wave_factor, const Measurements& m) {
+    const Parameters& p = s.parameters;
+    std::string report = input_record(s) + points_record(p);
+    if (p.gauss_treat == 0) report += wave_record(p, wave_factor);
+    if (p.water_layer == 0) report += layer_record(p);
+    return report + length_record(m);
+}

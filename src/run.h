@@ -1,0 +1,15 @@
+// The drivers of a run. The engine's run() (engine.h) calls its computing stages in their
+// order; the console program's run_console() goes through the dialog's stages around it.
+#ifndef TARVEX_RUN_H
+#define TARVEX_RUN_H
+
+#include "console.h"
+#include "engine.h"
+#include "temporaries.h"
+
+// One console run: opening, lecture, parameters, the engine, save. Returns the exit status of
+// a completed run, 0; a run that cannot go on throws Stop. The run's temporaries are made
+// known to `temporaries` (may be null).
+int run_console(Console& con, Temporaries* temporaries);
+
+#endif

@@ -1,0 +1,19 @@
+// The skeleton tracing: the skeleton's right-angle elbows thinned, the skeleton followed from
+// the upper to the lower point into a river path with a linear water profile, the river
+// measured (length, straight distance, tortuosity) and the water layer's thickness spread
+// along the path. The tracing is computed first; its console trace is then told from what it
+// found.
+#ifndef TARVEX_SUIV_CONT_H
+#define TARVEX_SUIV_CONT_H
+
+#include "run_state.h"
+#include "trace.h"
+
+// Traces the path on the grids: tab_soul is thinned and its path pixels marked 255,
+// tab_respaldo holds the thinned skeleton, itab_out the path's linear profile (kNoData
+// elsewhere). A skeleton of fewer than 2 pixels, or an upper point without a skeleton
+// neighbour, is a fatal stop; a skeleton that ends before the lower point gives a warning and
+// the path found.
+RiverPath suiv_cont(Grids& g, const Parameters& p, RunLog& log, Measurements& m);
+
+#endif

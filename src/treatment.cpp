@@ -1,0 +1,11 @@
+#include "treatment.h"
+
+#include "byte_grids.h"
+#include "flooding.h"
+
+void treatment(Grids& g, RunLog& log) {
+    log.say("\n\n Last Treatment \n");
+    copy_grid(g.tab_mask_prov.rows(), g.tab_mask.rows(), g.shape());
+    log.say("\n");
+    flooding(g, log);
+}
