@@ -15,19 +15,6 @@ bool host_is_little_endian() {
     return first == 1;
 }
 
-std::uint32_t swap_bytes(std::uint32_t v) {
-    return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
-}
-
-void swap_cells(int* cells, std::size_t count) {
-    for (std::size_t j = 0; j < count; ++j) {
-        std::uint32_t v = 0;
-        std::memcpy(&v, &cells[j], 4);
-        v = swap_bytes(v);
-        std::memcpy(&cells[j], &v, 4);
-    }
-}
-
 // Reads one decimal integer the way a "%d" conversion does: white space, an optional sign,
 // digits. Fails on anything else, at the end of the file and beyond 32 bits.
 bool read_int(std::FILE* file, int& value) {
@@ -53,6 +40,19 @@ bool read_int(std::FILE* file, int& value) {
 }
 
 }  // namespace
+
+std::uint32_t swap_bytes(std::uint32_t v) {
+    return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
+}
+
+void swap_cells(int* cells, std::size_t count) {
+    for (std::size_t j = 0; j < count; ++j) {
+        std::uint32_t v = 0;
+        std::memcpy(&v, &cells[j], 4);
+        v = swap_bytes(v);
+        std::memcpy(&cells[j], &v, 4);
+    }
+}
 
 std::string file_path(const std::string& folder, const std::string& base, const char* suffix) {
     return folder + base + suffix;

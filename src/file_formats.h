@@ -7,6 +7,8 @@
 #ifndef TARVEX_FILE_FORMATS_H
 #define TARVEX_FILE_FORMATS_H
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -19,6 +21,11 @@ inline constexpr const char* kResultDemDescriptor = "_tarvex_m4.txt";
 inline constexpr const char* kResultTable = "_tarvex.xls";
 inline constexpr const char* kResultMaskRaster = "_tarvex.raw";
 inline constexpr const char* kResultMaskDescriptor = "_tarvex.txt";
+
+// A 32-bit value with its bytes in the other order, and cells turned so: a big-endian host
+// turns integer cells to and from the little-endian order of the files with them.
+std::uint32_t swap_bytes(std::uint32_t v);
+void swap_cells(int* cells, std::size_t count);
 
 // folder + base name + suffix, exactly as given.
 std::string file_path(const std::string& folder, const std::string& base, const char* suffix);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <streambuf>
+
 #include "test_support.h"
 
 TEST(AnswerWords, IntegersMustBeWholeWordsWithin32Bits) {
@@ -100,4 +102,65 @@ TEST(ConsoleDialog, NamesHoldNoControlByteAndAByteOrderMarkStartsNothing) {
     EXPECT_EQ(sc.con.ask_name("?"), "r\x7fok");  // DEL is not a control byte below 0x20
     EXPECT_EQ(sc.out.str(), "?\n A name cannot hold control characters: please answer again \n"
                             "?\n A name cannot hold control characters: please answer again \n?");
+}
+
+namespace {
+
+// An output buffer that keeps what was written, and what of it had been flushed.
+class RecordingOut : public std::streambuf {
+public:
+    bool all_flushed() const { return written_ == flushed_; }
+
+private:
+    int overflow(int c) override {
+        written_.push_back(static_cast<char>(c));
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        written_.append(s, static_cast<std::size_t>(n));
+        return n;
+    }
+    int sync() override {
+        flushed_ = written_;
+        return 0;
+    }
+    std::string written_, flushed_;
+};
+
+// An input buffer that gives one byte at a time and counts the bytes read while some output
+// was not flushed yet.
+class CheckingIn : public std::streambuf {
+public:
+    CheckingIn(const std::string& text, const RecordingOut& out) : text_(text), out_(out) {}
+    int unflushed_reads = 0;
+
+private:
+    int underflow() override {
+        if (at_ >= text_.size()) return traits_type::eof();
+        if (!out_.all_flushed()) ++unflushed_reads;
+        char* c = &text_[at_++];
+        setg(c, c, c + 1);
+        return traits_type::to_int_type(*c);
+    }
+    std::string text_;
+    std::size_t at_ = 0;
+    const RecordingOut& out_;
+};
+
+}  // namespace
+
+TEST(ConsoleDialog, EveryPromptAndMessageIsFlushedBeforeAReadOrAKeyWait) {
+    RecordingOut out_buffer;
+    CheckingIn in_buffer("river x 7 5 1", out_buffer);
+    std::ostream out(&out_buffer);
+    std::istream in(&in_buffer);
+    int unflushed_waits = 0;
+    Console con(in, out, [&] { unflushed_waits += out_buffer.all_flushed() ? 0 : 1; }, false);
+    con.ask_name("name ? ");
+    con.ask_int("number ? ");  // 'x' is refused with a message, then 7
+    con.warn("careful");
+    con.ask_menu("menu", 1);   // 5 is outside the menu, 1 is taken
+    EXPECT_EQ(in_buffer.unflushed_reads, 0);
+    EXPECT_EQ(unflushed_waits, 0);
+    EXPECT_EQ(con.key_waits(), 1);
 }

@@ -79,6 +79,17 @@ TEST(RasterRows, IntegersAreLittleEndianOnDisk) {
     EXPECT_EQ(back[2], 0x01020304);
 }
 
+TEST(RasterRows, ABigEndianHostTurnsEachCellsBytes) {
+    EXPECT_EQ(swap_bytes(0x01020304u), 0x04030201u);
+    EXPECT_EQ(swap_bytes(0xE8030000u), 1000u);
+    int cells[4] = {1000, -1, 0x01020304, -2};
+    swap_cells(cells, 3);  // the fourth is left alone
+    EXPECT_EQ(static_cast<std::uint32_t>(cells[0]), 0xE8030000u);
+    EXPECT_EQ(cells[1], -1);
+    EXPECT_EQ(cells[2], 0x04030201);
+    EXPECT_EQ(cells[3], -2);
+}
+
 TEST(RasterRows, AShortFileLeavesIncompleteCellsAtZero) {
     TempDir dir;
     write_file(dir / "r", int_raster({7, 8}) + std::string("\x05\x06", 2));

@@ -33,7 +33,14 @@ std::string progress(const std::vector<int>& counts) {
 }  // namespace
 
 TEST(FloodRules, OnlyAStrictlyHigherNeighbourRaisesACell) {
-    EXPECT_FALSE(flood(8, 100, {0, 100, 0, 0}).raised);
+    // A neighbour at the cell's level, on each side in turn, alone or beside others.
+    for (int jco : {2, 8, 32, 128, 10, 40, 160, 130, 42, 168, 162, 138}) {
+        EXPECT_FALSE(flood(jco, 100, {100, 100, 100, 100}).raised) << jco;
+    }
+    EXPECT_EQ(flood(10, 100, {100, 101, 0, 0}).level, 101);
+    EXPECT_EQ(flood(40, 100, {0, 101, 100, 0}).level, 101);
+    EXPECT_EQ(flood(160, 100, {0, 0, 100, 101}).level, 101);
+    EXPECT_EQ(flood(130, 100, {100, 0, 0, 101}).level, 101);
     FloodChange up = flood(2, 99, {100, 0, 0, 0});
     EXPECT_TRUE(up.raised && up.joins);
     EXPECT_EQ(up.level, 100);

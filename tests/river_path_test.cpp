@@ -137,6 +137,34 @@ TEST(SkeletonTracing, ATurnOnTheBorderIsNotThinnedAndCountsItsPositions) {
     EXPECT_EQ(t.profile(), (std::vector<int>{4, 3, 2, 1}));
 }
 
+// Each of the four elbows (a corner whose only skeleton neighbours are two orthogonal ones:
+// up and right, right and down, down and left, left and up) is thinned inside the grid and
+// kept on any of its borders.
+TEST(SkeletonTracing, EveryElbowIsThinnedExceptOnTheBorder) {
+    using Pixel = std::pair<int, int>;
+    const struct {
+        Pixel corner, arm1, arm2;
+        bool thinned;
+    } elbows[] = {
+        {{2, 2}, {1, 2}, {2, 3}, true},   // code 10
+        {{2, 2}, {2, 3}, {3, 2}, true},   // code 40
+        {{2, 2}, {3, 2}, {2, 1}, true},   // code 160
+        {{2, 2}, {2, 1}, {1, 2}, true},   // code 130
+        {{0, 2}, {0, 1}, {1, 2}, false},  // on the top border
+        {{2, 0}, {1, 0}, {2, 1}, false},  // on the left border
+        {{2, 4}, {2, 3}, {1, 4}, false},  // on the right border
+        {{4, 2}, {3, 2}, {4, 3}, false},  // on the bottom border
+    };
+    for (const auto& e : elbows) {
+        Traced t(5, 5, {e.corner, e.arm1, e.arm2}, e.arm1, e.arm2, 2.0, 1.0, 1);
+        t.run();
+        const int kept = t.g.tab_respaldo[e.corner.first][e.corner.second];
+        EXPECT_EQ(kept, e.thinned ? 255 : 1) << e.corner.first << "," << e.corner.second;
+        const std::string estimate = e.thinned ? "estimation 2 " : "estimation 3 ";
+        EXPECT_NE(t.printed().find(estimate), std::string::npos) << e.corner.first << "," << e.corner.second;
+    }
+}
+
 TEST(SkeletonTracing, AltitudesBecomeDemUnitsByExactTruncation) {
     Traced equal(3, 6, row(1, 0, 4), {1, 0}, {1, 4}, 100.3, 100.3, 10);
     equal.run();

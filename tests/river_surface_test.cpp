@@ -40,8 +40,15 @@ TEST(SurfaceRules, OneNeighbourPassesItsValueAndMeansTruncateTowardZero) {
 }
 
 TEST(SurfaceRules, MeansUseOnlyNeighboursHoldingARealAltitude) {
+    // No data on each side in turn, beside real altitudes.
+    EXPECT_EQ(rule(10, {N, 100, 0, 0}), 100);
     EXPECT_EQ(rule(10, {100, N, 0, 0}), 100);
+    EXPECT_EQ(rule(40, {0, 101, N, 0}), 101);
+    EXPECT_EQ(rule(160, {0, 0, 102, N}), 102);
     EXPECT_EQ(rule(168, {0, N, 90, 80}), 85);
+    EXPECT_EQ(rule(162, {70, 0, N, 80}), 75);
+    EXPECT_EQ(rule(42, {70, 81, N, 0}), 75);
+    EXPECT_EQ(rule(138, {N, 70, 0, 81}), 75);
     EXPECT_EQ(rule(130, {N, 0, 0, N}), N);
 }
 

@@ -1,6 +1,8 @@
 // The opening dialog and the files of a run, driven through the built program.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "test_support.h"
 
 namespace {
@@ -114,4 +116,20 @@ TEST(OpeningRun, AResultNameThatWouldReplaceAnInputIsRefused) {
     EXPECT_EQ(read_file(c.folder(root) + "r_tarvex.raw"), mask_before);
     EXPECT_EQ(read_file(c.folder(root) + "r_tarvex.txt"), descr_before);
     EXPECT_TRUE(file_exists(c.folder(root) + "out_tarvex.raw"));
+}
+
+TEST(OpeningRun, AResultNameLinkedToAnyOneInputIsRefused) {
+    RiverCase c = RiverCase::small();
+    for (const std::string& input : c.input_names()) {
+        TempDir root;
+        c.write(root);
+        // Only the table's name of the result "out" leads to the input.
+        std::filesystem::create_symlink(c.folder(root) + input, c.folder(root) + "out_tarvex.xls");
+        RunResult r = c.run(root, c.opening_answers() + "other " + RiverCase::kLayerOnlyAnswers);
+        EXPECT_EQ(r.status, 0) << input;
+        EXPECT_NE(r.out.find("The result name out would replace the input file " + c.folder(root) + input),
+                  std::string::npos)
+            << input;
+        EXPECT_TRUE(file_exists(c.folder(root) + "other_tarvex.xls"));
+    }
 }
