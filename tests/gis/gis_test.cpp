@@ -1,126 +1,12 @@
 // tarvex-gis on rasters and vectors made here with GDAL's API: imports, a tarvex run, exports,
 // statistics and pictures, checked value by value, and every error with its exit status.
-#include <cpl_conv.h>
-#include <gdal.h>
-#include <ogr_api.h>
-#include <ogr_srs_api.h>
 #include <png.h>
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 #include <regex>
 
-#include "test_support.h"
-
-namespace {
-
-// A 4 x 5 grid of 10 m pixels in UTM zone 31 north.
-const double kTransform[6] = {500000, 10, 0, 4800000, 0, -10};
-constexpr int kLines = 4, kCols = 5;
-
-std::string utm_wkt() {
-    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-    OSRImportFromEPSG(srs, 32631);
-    char* wkt = nullptr;
-    OSRExportToWkt(srs, &wkt);
-    std::string text = wkt;
-    CPLFree(wkt);
-    OSRDestroySpatialReference(srs);
-    return text;
-}
-
-void make_geotiff(const std::string& path, GDALDataType type, const std::vector<double>& cells, const double* nodata,
-                  int lines = kLines, int cols = kCols) {
-    GDALAllRegister();
-    GDALDatasetH ds = GDALCreate(GDALGetDriverByName("GTiff"), path.c_str(), cols, lines, 1, type, nullptr);
-    GDALSetGeoTransform(ds, const_cast<double*>(kTransform));
-    GDALSetProjection(ds, utm_wkt().c_str());
-    GDALRasterBandH band = GDALGetRasterBand(ds, 1);
-    if (nodata != nullptr) GDALSetRasterNoDataValue(band, *nodata);
-    EXPECT_EQ(GDALRasterIO(band, GF_Write, 0, 0, cols, lines, const_cast<double*>(cells.data()), cols, lines, GDT_Float64,
-                           0, 0),
-              CE_None);
-    GDALClose(ds);
-}
-
-struct Opened {
-    int lines = 0, cols = 0;
-    std::vector<double> cells;
-    double transform[6] = {};
-    std::string wkt, compression;
-};
-
-Opened open_with_gdal(const std::string& path) {
-    Opened o;
-    GDALDatasetH ds = GDALOpen(path.c_str(), GA_ReadOnly);
-    if (ds == nullptr) {
-        ADD_FAILURE() << "GDAL cannot open " << path;
-        return o;
-    }
-    o.cols = GDALGetRasterXSize(ds);
-    o.lines = GDALGetRasterYSize(ds);
-    GDALGetGeoTransform(ds, o.transform);
-    o.wkt = GDALGetProjectionRef(ds);
-    const char* c = GDALGetMetadataItem(ds, "COMPRESSION", "IMAGE_STRUCTURE");
-    o.compression = c != nullptr ? c : "";
-    o.cells.resize(static_cast<std::size_t>(o.lines) * o.cols);
-    EXPECT_EQ(GDALRasterIO(GDALGetRasterBand(ds, 1), GF_Read, 0, 0, o.cols, o.lines, o.cells.data(), o.cols, o.lines,
-                           GDT_Float64, 0, 0),
-              CE_None);
-    GDALClose(ds);
-    return o;
-}
-
-bool same_srs(const std::string& a, const std::string& b) {
-    OGRSpatialReferenceH x = OSRNewSpatialReference(a.c_str()), y = OSRNewSpatialReference(b.c_str());
-    const bool same = x != nullptr && y != nullptr && OSRIsSame(x, y);
-    OSRDestroySpatialReference(x);
-    OSRDestroySpatialReference(y);
-    return same;
-}
-
-void expect_georeferenced(const Opened& o) {
-    EXPECT_EQ(o.lines, kLines);
-    EXPECT_EQ(o.cols, kCols);
-    for (int k = 0; k < 6; ++k) EXPECT_DOUBLE_EQ(o.transform[k], kTransform[k]) << k;
-    EXPECT_TRUE(same_srs(o.wkt, utm_wkt())) << o.wkt;
-}
-
-// A vector file of one layer (in the grid's coordinate system) holding the given WKT shapes.
-void make_vector(const std::string& path, OGRwkbGeometryType type, const std::vector<std::string>& shapes) {
-    GDALAllRegister();
-    GDALDatasetH ds = GDALCreate(GDALGetDriverByName("GeoJSON"), path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
-    OGRSpatialReferenceH srs = OSRNewSpatialReference(utm_wkt().c_str());
-    OGRLayerH layer = GDALDatasetCreateLayer(ds, "shapes", srs, type, nullptr);
-    for (const std::string& wkt : shapes) {
-        OGRFeatureH f = OGR_F_Create(OGR_L_GetLayerDefn(layer));
-        OGRGeometryH g = nullptr;
-        char* text = const_cast<char*>(wkt.c_str());
-        OGR_G_CreateFromWkt(&text, srs, &g);
-        OGR_F_SetGeometryDirectly(f, g);
-        EXPECT_EQ(OGR_L_CreateFeature(layer, f), OGRERR_NONE);
-        OGR_F_Destroy(f);
-    }
-    OSRDestroySpatialReference(srs);
-    GDALClose(ds);
-}
-
-RunResult gis(const std::vector<std::string>& args, const TempDir& dir) {
-    std::vector<std::string> argv{TARVEX_GIS_BIN};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return run_command(argv, dir.path());
-}
-
-// The flooding case of the end-to-end tests, in metres, with a no-data cell of high ground.
-const std::vector<double> kDemMetres = {20.0, 10.0, 5.0, 9.9, 20.0,  //
-                                        20.0, 9.6,  5.0, 9.4, 20.0,  //
-                                        20.0, 20.0, 5.0, 8.4, 8.0,   //
-                                        20.0, 7.0,  5.0, 7.4, -9999};
-const std::vector<double> kRiver = {0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0};
-
-}  // namespace
+#include "gis_support.h"
 
 TEST(GisImport, AGeoTiffDemRoundTripsWithItsValuesAndGeoreferencing) {
     TempDir dir;
@@ -166,30 +52,6 @@ TEST(GisImport, VectorLayersAreBurntOnTheDemGrid) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_file(dir / "skel.raw"), byte_raster({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1}));
 }
-
-namespace {
-
-// GeoTIFFs of the flooding case imported into an images folder and run through tarvex with a
-// 0.5 m water layer; the results are those derived by hand in the flooding end-to-end tests.
-struct FloodedCase : ::testing::Test {
-    TempDir dir;
-    std::string folder() const { return dir.path() + "/images/case/"; }
-    void SetUp() override {
-        std::filesystem::create_directories(folder());
-        const double nodata = -9999;  // imported as high ground
-        make_geotiff(dir / "dem.tif", GDT_Float32, kDemMetres, &nodata);
-        make_geotiff(dir / "river.tif", GDT_Byte, kRiver, nullptr);
-        ASSERT_EQ(gis({"import-dem", "dem.tif", folder() + "dem", "--unit", "dm"}, dir).status, 0);
-        ASSERT_EQ(gis({"import-mask", "river.tif", folder() + "mask"}, dir).status, 0);
-        ASSERT_EQ(gis({"import-skeleton", "river.tif", folder() + "skel"}, dir).status, 0);
-        RunResult run = run_tarvex(dir.path(), dir.path() + "/images",
-                                   "case mask skel dem out  1  0 2 10.0  3 2 7.0  1  0 0.5 0.5  10");
-        ASSERT_EQ(run.status, 0) << run.out;
-    }
-    std::string base() const { return folder() + "out"; }
-};
-
-}  // namespace
 
 TEST_F(FloodedCase, TheDepthExportHoldsMetresWhereWetAndNoDataWhereDry) {
     RunResult r = gis({"export", base() + "_tarvex_m4.raw", "depth.tif", "--like", folder() + "dem_m4.raw", "--depth",
