@@ -1,6 +1,7 @@
 // tarvex-gis on rasters and vectors made here with GDAL's API: imports, a tarvex run, exports,
 // statistics and pictures, checked value by value, and every error with its exit status.
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -111,12 +112,28 @@ TEST_F(FloodedCase, TheProfilePlotHasOnePointPerTableLine) {
     EXPECT_NE(svg.find("path position"), std::string::npos);
 }
 
+// Every failure leaves the folder as it was: no output, no temporary, no input changed.
 TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
     TempDir dir;
     make_geotiff(dir / "dem.tif", GDT_Float32, kDemMetres, nullptr);
     make_geotiff(dir / "small.tif", GDT_Byte, {0, 1, 1, 0}, nullptr, 2, 2);
     ASSERT_EQ(gis({"import-dem", "dem.tif", "valley", "--unit", "m"}, dir).status, 0);
     make_vector(dir / "lines.geojson", wkbLineString, {"LINESTRING (500005 4799965,500045 4799965)"});
+    const double nodata = -9999;
+    make_geotiff(dir / "empty.tif", GDT_Float32, std::vector<double>(kLines * kCols, nodata), &nodata);
+    make_geotiff(dir / "zeros.tif", GDT_Byte, std::vector<double>(kLines * kCols, 0), nullptr);
+    make_vector(dir / "none.geojson", wkbPolygon, {});
+    make_vector(dir / "far.geojson", wkbPolygon, {"POLYGON ((0 0,10 0,10 10,0 10,0 0))"});
+    make_vrt(dir / "rotated.vrt", kCols, kLines, "EPSG:32631", "500000, 10, 1, 4800000, 0, -10");
+    // Two million lines and columns declared in a few bytes: 14.6 TiB of altitudes.
+    make_vrt(dir / "huge.vrt", 2000000, 2000000, "EPSG:32631", "500000, 10, 0, 4800000, 0, -10");
+    make_vrt(dir / "huge_mask.vrt", 2000000, 2000000, "EPSG:32631", "500000, 10, 0, 4800000, 0, -10", "Byte");
+    std::filesystem::create_directories(dir / "folder_m4.raw");
+    std::filesystem::create_directories(dir / "special");
+    for (const char* fifo : {"special/fifo.tif", "special/fifo_m4.raw", "special/side.tif.aux.xml"}) {
+        ASSERT_EQ(mkfifo((dir / fifo).c_str(), 0600), 0);
+    }
+    std::filesystem::copy_file(dir / "dem.tif", dir / "special/side.tif");
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -136,11 +153,44 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
         {{"import-dem", "dem.tif", "x"}, 2, "--unit is required"},
         {{"render", "a", "b.png", "--colour", "red"}, 2, "unknown option --colour"},
         {{"flood", "everything"}, 2, "unknown command flood"},
+        {{"import-dem", "empty.tif", "empty", "--unit", "m"},
+         1,
+         "empty.tif holds no valid altitude: every cell is no data"},
+        {{"import-mask", "zeros.tif", "zeros"}, 1, "zeros.tif sets no cell: every cell is 0 or no data"},
+        {{"import-mask", "none.geojson", "none", "--like", "valley_m4.raw"}, 1, "layer shapes has no features"},
+        {{"import-mask", "far.geojson", "far", "--like", "valley_m4.raw"},
+         1,
+         "the features of far.geojson set no cell of the grid of valley_m4.raw: they lie outside it"},
+        {{"import-dem", "dem.tif", "nodata1", "--unit", "m", "--nodata", "1e300"}, 1, "--nodata needs a whole number"},
+        {{"import-dem", "dem.tif", "nodata2", "--unit", "m", "--nodata", "nan"}, 1, "--nodata needs a whole number"},
+        {{"import-dem", "rotated.vrt", "rotated", "--unit", "m"}, 1, "rotated grids are not supported"},
+        {{"import-dem", "huge.vrt", "huge1", "--unit", "m"},
+         1,
+         "not enough disk space: huge1_m4.raw and the files beside it need 14.6 TiB"},
+        {{"import-mask", "huge_mask.vrt", "huge2"},
+         1,
+         "not enough disk space: huge2.raw and the files beside it need 3.6 TiB"},
+        {{"import-skeleton", "lines.geojson", "huge3", "--like", "huge.vrt"}, 1, "not enough disk space: huge3.raw"},
+        {{"export", "folder_m4.raw", "out.tif", "--like", "valley_m4.raw"},
+         1,
+         "folder_m4.raw is a folder, not a raster file"},
+        {{"import-dem", "special/fifo.tif", "fifo1", "--unit", "m"},
+         1,
+         "special/fifo.tif is not a regular file (it is a FIFO)"},
+        {{"import-mask", "special/fifo.tif", "fifo2"}, 1, "special/fifo.tif is not a regular file (it is a FIFO)"},
+        {{"export", "special/fifo_m4.raw", "out.tif", "--like", "valley_m4.raw"},
+         1,
+         "is not a regular file (it is a FIFO)"},
+        {{"import-dem", "special/side.tif", "side", "--unit", "m"},
+         1,
+         "side.tif.aux.xml is not a regular file (it is a FIFO)"},
     };
     for (const Case& c : cases) {
+        const Snapshot before(dir.path());
         RunResult r = gis(c.args, dir);
         EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.message;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_TRUE(before.unchanged()) << c.message << ": the folder changed";
     }
     EXPECT_EQ(gis({"import-dem", "dem.tif", "valley", "--unit", "m", "--overwrite"}, dir).status, 0);
     RunResult help = gis({"render", "--help"}, dir);
