@@ -121,8 +121,10 @@ Snapshot::Snapshot(const std::string& folder) : folder_(folder) {
     }
 }
 
-GisProcess::GisProcess(const std::vector<std::string>& args, const std::string& workdir, long file_size_limit) {
-    std::vector<std::string> argv{TARVEX_GIS_BIN};
+GisProcess::GisProcess(const std::vector<std::string>& args, const std::string& workdir, long file_size_limit,
+                       const std::vector<std::string>& prefix) {
+    std::vector<std::string> argv = prefix;
+    argv.push_back(TARVEX_GIS_BIN);
     argv.insert(argv.end(), args.begin(), args.end());
     const std::string out = io_ / "out", err = io_ / "err";
     std::vector<char*> pointers;

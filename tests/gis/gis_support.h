@@ -61,7 +61,9 @@ private:
 // that many bytes fail, as on a disk that is full.
 class GisProcess {
 public:
-    GisProcess(const std::vector<std::string>& args, const std::string& workdir, long file_size_limit = 0);
+    // `prefix` runs it through another program ("setpriv", ...).
+    GisProcess(const std::vector<std::string>& args, const std::string& workdir, long file_size_limit = 0,
+               const std::vector<std::string>& prefix = {});
     pid_t pid() const { return pid_; }
     // Its end; one that has not ended after `seconds` is killed and fails the test.
     RunResult wait(int seconds = 60);

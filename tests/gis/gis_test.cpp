@@ -2,6 +2,7 @@
 // statistics and pictures, checked value by value, and every error with its exit status.
 #include <png.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -99,6 +100,14 @@ TEST_F(FloodedCase, TheMapShowsDryGroundWaterRiverAndPath) {
     EXPECT_TRUE(dry[0] == dry[1] && dry[1] == dry[2]) << "dry ground is grey";
     EXPECT_TRUE(water[2] > water[0] + 60 && water[2] > water[1]) << "flooded ground is blue";
     EXPECT_EQ(path, (std::vector<int>{255, 200, 0})) << "the river skeleton is yellow";
+    // Every pixel as drawn when the map was made from whole grids: drawing it line by line
+    // shades the edges (the first and the last line) the same way.
+    const std::vector<std::vector<int>> drawn = {
+        {140, 140, 140}, {85, 129, 203},  {255, 200, 0}, {121, 165, 240}, {226, 226, 226},  //
+        {140, 140, 140}, {97, 141, 215},  {255, 200, 0}, {120, 164, 238}, {163, 163, 163},  //
+        {196, 196, 196}, {114, 114, 114}, {255, 200, 0}, {106, 150, 224}, {92, 136, 210},   //
+        {122, 122, 122}, {52, 96, 171},   {255, 200, 0}, {92, 136, 210},  {196, 196, 196}};
+    for (int k = 0; k < 20; ++k) EXPECT_EQ(pixel(k / 5, k % 5), drawn[k]) << k;
 }
 
 TEST_F(FloodedCase, TheProfilePlotHasOnePointPerTableLine) {
@@ -196,4 +205,21 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
     RunResult help = gis({"render", "--help"}, dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: tarvex-gis render RESULT_BASE OUT.png"), std::string::npos);
+}
+
+// A file that exists but cannot be read is named with the reason, not as missing or as no
+// raster. Root reads any file: the command then runs as nobody, through setpriv.
+TEST(GisErrors, AnUnreadableInputSaysWhy) {
+    TempDir dir;
+    std::vector<std::string> prefix;
+    if (geteuid() == 0) {
+        if (!file_exists("/usr/bin/setpriv")) GTEST_SKIP() << "running as root without setpriv";
+        prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
+    }
+    make_geotiff(dir / "dem.tif", GDT_Float32, kDemMetres, nullptr);
+    std::filesystem::permissions(dir / "dem.tif", std::filesystem::perms::none);
+    const RunResult r = GisProcess({"import-dem", "dem.tif", "x", "--unit", "m"}, dir.path(), 0, prefix).wait();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot open dem.tif: Permission denied"), std::string::npos) << r.err;
 }

@@ -1,6 +1,8 @@
 #include "gis_io.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -39,7 +41,15 @@ void check_input(const std::string& path, bool folder_allowed) {
         if (errno == ENOENT) fail("no such file: " + path);
         fail("cannot open " + path + ": " + std::strerror(errno));
     }
-    if (S_ISREG(s.st_mode) || (folder_allowed && S_ISDIR(s.st_mode))) return;
+    if (S_ISREG(s.st_mode)) {
+        // Opening a regular file does not wait; a file that cannot be read says why now,
+        // rather than as a raster GDAL cannot read.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) fail("cannot open " + path + ": " + std::strerror(errno));
+        ::close(fd);
+        return;
+    }
+    if (folder_allowed && S_ISDIR(s.st_mode)) return;
     if (S_ISDIR(s.st_mode)) fail(path + " is a folder, not a raster file");
     fail(path + " is not a regular file (it is " + special_kind(s.st_mode) + "): it cannot be read as a raster");
 }
