@@ -127,6 +127,8 @@ TEST(GisPixelSizes, AreMetresOrRefusedWithAWayOut) {
          "in units of US survey foot (0.3048006096 m): its pixels of "
          "10 are 3.048006096 m"},
         {"EPSG:2222", "600000, 10, 0, 900000, 0, -10", 3, "its pixels of 10 are 3.048 m"},
+        {"", "500000, 10, 0, 4800000, 0, -10", 10,
+         "gives no coordinate system GDAL reads: its pixel size is taken in metres"},
         {utm, "500000, 3e9, 0, 4800000, 0, -3e9", 0, "pixels of 3000000000 m: not a plausible pixel size"},
         {utm, "500000, nan, 0, 4800000, 0, -10", 0, "has a georeferencing that is not made of numbers"},
         {utm, "500000, 0, 0, 4800000, 0, -10", 0, "a pixel size must be a positive number"},

@@ -143,6 +143,7 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
         ASSERT_EQ(mkfifo((dir / fifo).c_str(), 0600), 0);
     }
     std::filesystem::copy_file(dir / "dem.tif", dir / "special/side.tif");
+    write_file(dir / "wide_tarvex.txt", "1\n1000001\n1\n0\n255\n1\n");  // a run one line wide
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -193,6 +194,7 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
         {{"import-dem", "special/side.tif", "side", "--unit", "m"},
          1,
          "side.tif.aux.xml is not a regular file (it is a FIFO)"},
+        {{"render", "wide", "wide.png"}, 1, "a picture of 1000001 x 1 pixels is too large: a PNG map is at most"},
     };
     for (const Case& c : cases) {
         const Snapshot before(dir.path());
