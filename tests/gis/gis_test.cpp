@@ -1,126 +1,14 @@
 // tarvex-gis on rasters and vectors made here with GDAL's API: imports, a tarvex run, exports,
 // statistics and pictures, checked value by value, and every error with its exit status.
-#include <cpl_conv.h>
-#include <gdal.h>
-#include <ogr_api.h>
-#include <ogr_srs_api.h>
 #include <png.h>
-
-#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 #include <regex>
 
-#include "test_support.h"
-
-namespace {
-
-// A 4 x 5 grid of 10 m pixels in UTM zone 31 north.
-const double kTransform[6] = {500000, 10, 0, 4800000, 0, -10};
-constexpr int kLines = 4, kCols = 5;
-
-std::string utm_wkt() {
-    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-    OSRImportFromEPSG(srs, 32631);
-    char* wkt = nullptr;
-    OSRExportToWkt(srs, &wkt);
-    std::string text = wkt;
-    CPLFree(wkt);
-    OSRDestroySpatialReference(srs);
-    return text;
-}
-
-void make_geotiff(const std::string& path, GDALDataType type, const std::vector<double>& cells, const double* nodata,
-                  int lines = kLines, int cols = kCols) {
-    GDALAllRegister();
-    GDALDatasetH ds = GDALCreate(GDALGetDriverByName("GTiff"), path.c_str(), cols, lines, 1, type, nullptr);
-    GDALSetGeoTransform(ds, const_cast<double*>(kTransform));
-    GDALSetProjection(ds, utm_wkt().c_str());
-    GDALRasterBandH band = GDALGetRasterBand(ds, 1);
-    if (nodata != nullptr) GDALSetRasterNoDataValue(band, *nodata);
-    EXPECT_EQ(GDALRasterIO(band, GF_Write, 0, 0, cols, lines, const_cast<double*>(cells.data()), cols, lines, GDT_Float64,
-                           0, 0),
-              CE_None);
-    GDALClose(ds);
-}
-
-struct Opened {
-    int lines = 0, cols = 0;
-    std::vector<double> cells;
-    double transform[6] = {};
-    std::string wkt, compression;
-};
-
-Opened open_with_gdal(const std::string& path) {
-    Opened o;
-    GDALDatasetH ds = GDALOpen(path.c_str(), GA_ReadOnly);
-    if (ds == nullptr) {
-        ADD_FAILURE() << "GDAL cannot open " << path;
-        return o;
-    }
-    o.cols = GDALGetRasterXSize(ds);
-    o.lines = GDALGetRasterYSize(ds);
-    GDALGetGeoTransform(ds, o.transform);
-    o.wkt = GDALGetProjectionRef(ds);
-    const char* c = GDALGetMetadataItem(ds, "COMPRESSION", "IMAGE_STRUCTURE");
-    o.compression = c != nullptr ? c : "";
-    o.cells.resize(static_cast<std::size_t>(o.lines) * o.cols);
-    EXPECT_EQ(GDALRasterIO(GDALGetRasterBand(ds, 1), GF_Read, 0, 0, o.cols, o.lines, o.cells.data(), o.cols, o.lines,
-                           GDT_Float64, 0, 0),
-              CE_None);
-    GDALClose(ds);
-    return o;
-}
-
-bool same_srs(const std::string& a, const std::string& b) {
-    OGRSpatialReferenceH x = OSRNewSpatialReference(a.c_str()), y = OSRNewSpatialReference(b.c_str());
-    const bool same = x != nullptr && y != nullptr && OSRIsSame(x, y);
-    OSRDestroySpatialReference(x);
-    OSRDestroySpatialReference(y);
-    return same;
-}
-
-void expect_georeferenced(const Opened& o) {
-    EXPECT_EQ(o.lines, kLines);
-    EXPECT_EQ(o.cols, kCols);
-    for (int k = 0; k < 6; ++k) EXPECT_DOUBLE_EQ(o.transform[k], kTransform[k]) << k;
-    EXPECT_TRUE(same_srs(o.wkt, utm_wkt())) << o.wkt;
-}
-
-// A vector file of one layer (in the grid's coordinate system) holding the given WKT shapes.
-void make_vector(const std::string& path, OGRwkbGeometryType type, const std::vector<std::string>& shapes) {
-    GDALAllRegister();
-    GDALDatasetH ds = GDALCreate(GDALGetDriverByName("GeoJSON"), path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
-    OGRSpatialReferenceH srs = OSRNewSpatialReference(utm_wkt().c_str());
-    OGRLayerH layer = GDALDatasetCreateLayer(ds, "shapes", srs, type, nullptr);
-    for (const std::string& wkt : shapes) {
-        OGRFeatureH f = OGR_F_Create(OGR_L_GetLayerDefn(layer));
-        OGRGeometryH g = nullptr;
-        char* text = const_cast<char*>(wkt.c_str());
-        OGR_G_CreateFromWkt(&text, srs, &g);
-        OGR_F_SetGeometryDirectly(f, g);
-        EXPECT_EQ(OGR_L_CreateFeature(layer, f), OGRERR_NONE);
-        OGR_F_Destroy(f);
-    }
-    OSRDestroySpatialReference(srs);
-    GDALClose(ds);
-}
-
-RunResult gis(const std::vector<std::string>& args, const TempDir& dir) {
-    std::vector<std::string> argv{TARVEX_GIS_BIN};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return run_command(argv, dir.path());
-}
-
-// The flooding case of the end-to-end tests, in metres, with a no-data cell of high ground.
-const std::vector<double> kDemMetres = {20.0, 10.0, 5.0, 9.9, 20.0,  //
-                                        20.0, 9.6,  5.0, 9.4, 20.0,  //
-                                        20.0, 20.0, 5.0, 8.4, 8.0,   //
-                                        20.0, 7.0,  5.0, 7.4, -9999};
-const std::vector<double> kRiver = {0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0};
-
-}  // namespace
+#include "gis_support.h"
 
 TEST(GisImport, AGeoTiffDemRoundTripsWithItsValuesAndGeoreferencing) {
     TempDir dir;
@@ -167,30 +55,6 @@ TEST(GisImport, VectorLayersAreBurntOnTheDemGrid) {
     EXPECT_EQ(read_file(dir / "skel.raw"), byte_raster({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1}));
 }
 
-namespace {
-
-// GeoTIFFs of the flooding case imported into an images folder and run through tarvex with a
-// 0.5 m water layer; the results are those derived by hand in the flooding end-to-end tests.
-struct FloodedCase : ::testing::Test {
-    TempDir dir;
-    std::string folder() const { return dir.path() + "/images/case/"; }
-    void SetUp() override {
-        std::filesystem::create_directories(folder());
-        const double nodata = -9999;  // imported as high ground
-        make_geotiff(dir / "dem.tif", GDT_Float32, kDemMetres, &nodata);
-        make_geotiff(dir / "river.tif", GDT_Byte, kRiver, nullptr);
-        ASSERT_EQ(gis({"import-dem", "dem.tif", folder() + "dem", "--unit", "dm"}, dir).status, 0);
-        ASSERT_EQ(gis({"import-mask", "river.tif", folder() + "mask"}, dir).status, 0);
-        ASSERT_EQ(gis({"import-skeleton", "river.tif", folder() + "skel"}, dir).status, 0);
-        RunResult run = run_tarvex(dir.path(), dir.path() + "/images",
-                                   "case mask skel dem out  1  0 2 10.0  3 2 7.0  1  0 0.5 0.5  10");
-        ASSERT_EQ(run.status, 0) << run.out;
-    }
-    std::string base() const { return folder() + "out"; }
-};
-
-}  // namespace
-
 TEST_F(FloodedCase, TheDepthExportHoldsMetresWhereWetAndNoDataWhereDry) {
     RunResult r = gis({"export", base() + "_tarvex_m4.raw", "depth.tif", "--like", folder() + "dem_m4.raw", "--depth",
                        folder() + "dem_m4.raw", "--unit", "dm"},
@@ -236,6 +100,14 @@ TEST_F(FloodedCase, TheMapShowsDryGroundWaterRiverAndPath) {
     EXPECT_TRUE(dry[0] == dry[1] && dry[1] == dry[2]) << "dry ground is grey";
     EXPECT_TRUE(water[2] > water[0] + 60 && water[2] > water[1]) << "flooded ground is blue";
     EXPECT_EQ(path, (std::vector<int>{255, 200, 0})) << "the river skeleton is yellow";
+    // Every pixel as drawn when the map was made from whole grids: drawing it line by line
+    // shades the edges (the first and the last line) the same way.
+    const std::vector<std::vector<int>> drawn = {
+        {140, 140, 140}, {85, 129, 203},  {255, 200, 0}, {121, 165, 240}, {226, 226, 226},  //
+        {140, 140, 140}, {97, 141, 215},  {255, 200, 0}, {120, 164, 238}, {163, 163, 163},  //
+        {196, 196, 196}, {114, 114, 114}, {255, 200, 0}, {106, 150, 224}, {92, 136, 210},   //
+        {122, 122, 122}, {52, 96, 171},   {255, 200, 0}, {92, 136, 210},  {196, 196, 196}};
+    for (int k = 0; k < 20; ++k) EXPECT_EQ(pixel(k / 5, k % 5), drawn[k]) << k;
 }
 
 TEST_F(FloodedCase, TheProfilePlotHasOnePointPerTableLine) {
@@ -249,12 +121,29 @@ TEST_F(FloodedCase, TheProfilePlotHasOnePointPerTableLine) {
     EXPECT_NE(svg.find("path position"), std::string::npos);
 }
 
+// Every failure leaves the folder as it was: no output, no temporary, no input changed.
 TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
     TempDir dir;
     make_geotiff(dir / "dem.tif", GDT_Float32, kDemMetres, nullptr);
     make_geotiff(dir / "small.tif", GDT_Byte, {0, 1, 1, 0}, nullptr, 2, 2);
     ASSERT_EQ(gis({"import-dem", "dem.tif", "valley", "--unit", "m"}, dir).status, 0);
     make_vector(dir / "lines.geojson", wkbLineString, {"LINESTRING (500005 4799965,500045 4799965)"});
+    const double nodata = -9999;
+    make_geotiff(dir / "empty.tif", GDT_Float32, std::vector<double>(kLines * kCols, nodata), &nodata);
+    make_geotiff(dir / "zeros.tif", GDT_Byte, std::vector<double>(kLines * kCols, 0), nullptr);
+    make_vector(dir / "none.geojson", wkbPolygon, {});
+    make_vector(dir / "far.geojson", wkbPolygon, {"POLYGON ((0 0,10 0,10 10,0 10,0 0))"});
+    make_vrt(dir / "rotated.vrt", kCols, kLines, "EPSG:32631", "500000, 10, 1, 4800000, 0, -10");
+    // Two million lines and columns declared in a few bytes: 14.6 TiB of altitudes.
+    make_vrt(dir / "huge.vrt", 2000000, 2000000, "EPSG:32631", "500000, 10, 0, 4800000, 0, -10");
+    make_vrt(dir / "huge_mask.vrt", 2000000, 2000000, "EPSG:32631", "500000, 10, 0, 4800000, 0, -10", "Byte");
+    std::filesystem::create_directories(dir / "folder_m4.raw");
+    std::filesystem::create_directories(dir / "special");
+    for (const char* fifo : {"special/fifo.tif", "special/fifo_m4.raw", "special/side.tif.aux.xml"}) {
+        ASSERT_EQ(mkfifo((dir / fifo).c_str(), 0600), 0);
+    }
+    std::filesystem::copy_file(dir / "dem.tif", dir / "special/side.tif");
+    write_file(dir / "wide_tarvex.txt", "1\n1000001\n1\n0\n255\n1\n");  // a run one line wide
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -274,14 +163,65 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
         {{"import-dem", "dem.tif", "x"}, 2, "--unit is required"},
         {{"render", "a", "b.png", "--colour", "red"}, 2, "unknown option --colour"},
         {{"flood", "everything"}, 2, "unknown command flood"},
+        {{"import-dem", "empty.tif", "empty", "--unit", "m"},
+         1,
+         "empty.tif holds no valid altitude: every cell is no data"},
+        {{"import-mask", "zeros.tif", "zeros"}, 1, "zeros.tif sets no cell: every cell is 0 or no data"},
+        {{"import-mask", "none.geojson", "none", "--like", "valley_m4.raw"}, 1, "layer shapes has no features"},
+        {{"import-mask", "far.geojson", "far", "--like", "valley_m4.raw"},
+         1,
+         "the features of far.geojson set no cell of the grid of valley_m4.raw: they lie outside it"},
+        {{"import-dem", "dem.tif", "nodata1", "--unit", "m", "--nodata", "1e300"}, 1, "--nodata needs a whole number"},
+        {{"import-dem", "dem.tif", "nodata2", "--unit", "m", "--nodata", "nan"}, 1, "--nodata needs a whole number"},
+        {{"import-dem", "rotated.vrt", "rotated", "--unit", "m"}, 1, "rotated grids are not supported"},
+        {{"import-dem", "huge.vrt", "huge1", "--unit", "m"},
+         1,
+         "not enough disk space: huge1_m4.raw and the files beside it need 14.6 TiB"},
+        {{"import-mask", "huge_mask.vrt", "huge2"},
+         1,
+         "not enough disk space: huge2.raw and the files beside it need 3.6 TiB"},
+        {{"import-skeleton", "lines.geojson", "huge3", "--like", "huge.vrt"}, 1, "not enough disk space: huge3.raw"},
+        {{"export", "folder_m4.raw", "out.tif", "--like", "valley_m4.raw"},
+         1,
+         "folder_m4.raw is a folder, not a raster file"},
+        {{"import-dem", "special/fifo.tif", "fifo1", "--unit", "m"},
+         1,
+         "special/fifo.tif is not a regular file (it is a FIFO)"},
+        {{"import-mask", "special/fifo.tif", "fifo2"}, 1, "special/fifo.tif is not a regular file (it is a FIFO)"},
+        {{"export", "special/fifo_m4.raw", "out.tif", "--like", "valley_m4.raw"},
+         1,
+         "is not a regular file (it is a FIFO)"},
+        {{"import-dem", "special/side.tif", "side", "--unit", "m"},
+         1,
+         "side.tif.aux.xml is not a regular file (it is a FIFO)"},
+        {{"render", "wide", "wide.png"}, 1, "a picture of 1000001 x 1 pixels is too large: a PNG map is at most"},
     };
     for (const Case& c : cases) {
+        const Snapshot before(dir.path());
         RunResult r = gis(c.args, dir);
         EXPECT_EQ(r.status, c.status) << c.args[0] << " " << c.message;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_TRUE(before.unchanged()) << c.message << ": the folder changed";
     }
     EXPECT_EQ(gis({"import-dem", "dem.tif", "valley", "--unit", "m", "--overwrite"}, dir).status, 0);
     RunResult help = gis({"render", "--help"}, dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: tarvex-gis render RESULT_BASE OUT.png"), std::string::npos);
+}
+
+// A file that exists but cannot be read is named with the reason, not as missing or as no
+// raster. Root reads any file: the command then runs as nobody, through setpriv.
+TEST(GisErrors, AnUnreadableInputSaysWhy) {
+    TempDir dir;
+    std::vector<std::string> prefix;
+    if (geteuid() == 0) {
+        if (!file_exists("/usr/bin/setpriv")) GTEST_SKIP() << "running as root without setpriv";
+        prefix = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
+    }
+    make_geotiff(dir / "dem.tif", GDT_Float32, kDemMetres, nullptr);
+    std::filesystem::permissions(dir / "dem.tif", std::filesystem::perms::none);
+    const RunResult r = GisProcess({"import-dem", "dem.tif", "x", "--unit", "m"}, dir.path(), 0, prefix).wait();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot open dem.tif: Permission denied"), std::string::npos) << r.err;
 }

@@ -1,24 +1,54 @@
-// Bringing rasters in: a DEM of any format GDAL reads becomes NAME_m4.raw and its descriptor;
-// a mask or a skeleton (a raster, or a vector layer burnt on the DEM's grid) becomes NAME.raw.
-// Each gets an ENVI header, so GDAL and QGIS open the raw file with its georeferencing.
-#include <gdal.h>
-#include <gdal_alg.h>
-#include <ogr_api.h>
+#include "imports.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
+#include <memory>
 
-#include "gis_commands.h"
+#include "burn.h"
+#include "file_formats.h"
+#include "gdal_raster.h"
 #include "gis_io.h"
+#include "input_guard.h"
+#include "outputs.h"
+#include "raw_files.h"
+#include "resources.h"
 
 namespace {
 
-void check_outputs(const std::string& raw, const std::string& descriptor, bool overwrite) {
-    check_new(raw, overwrite);
-    check_new(descriptor, overwrite);
-    check_new(std::filesystem::path(raw).replace_extension(".hdr").string(), overwrite);
+// The three files of an imported raster: the raw cells, the descriptor and the ENVI header.
+struct ImportFiles {
+    explicit ImportFiles(const std::string& stem)
+        : raw(stem + ".raw"), descriptor(stem + ".txt"), header(stem + ".hdr") {}
+    std::vector<std::string> all() const { return {raw, descriptor, header}; }
+    std::string raw, descriptor, header;
+};
+
+// No output replaces an input; without --overwrite, none replaces anything.
+void check_outputs(const ImportFiles& out, const InputGuard& guard, bool overwrite) {
+    guard.check(out.all());
+    for (const std::string& path : out.all()) check_new(path, overwrite);
+}
+
+// Writes the raw raster piece by piece, fill(piece, cells) giving the cells of each piece.
+template <typename T, typename Fill>
+void write_pieces(GisOutputs& outputs, const std::string& raw, int lines, int cols, Fill fill) {
+    std::FILE* file = outputs.create(raw);
+    std::vector<T> cells(std::min(kPieceCells, static_cast<std::size_t>(lines) * static_cast<std::size_t>(cols)));
+    for_each_piece(lines, cols, [&](const Piece& p) {
+        fill(p, cells.data());
+        write_cells(file, cells.data(), p.cells(), raw);
+    });
+    outputs.close(file, raw);
+}
+
+// Adds the descriptor and the ENVI header to the raw raster written, and moves the three into
+// place together.
+void finish(GisOutputs& outputs, const ImportFiles& out, const int fields[6], const std::string& header) {
+    outputs.write_text(out.descriptor, descriptor_text(fields, 6));
+    outputs.write_text(out.header, header);
+    outputs.commit();
 }
 
 std::int32_t to_dem_value(double metres, int factor, const std::string& src) {
@@ -29,45 +59,59 @@ std::int32_t to_dem_value(double metres, int factor, const std::string& src) {
     return static_cast<std::int32_t>(v);
 }
 
-bool is_polygon(OGRwkbGeometryType t) { return t == wkbPolygon || t == wkbMultiPolygon; }
-bool is_line(OGRwkbGeometryType t) { return t == wkbLineString || t == wkbMultiLineString; }
+struct Altitudes {
+    std::int32_t min = std::numeric_limits<std::int32_t>::max(), max = std::numeric_limits<std::int32_t>::min();
+    std::uint64_t valid = 0;
+};
 
-// Burns every feature of every layer of a vector dataset as 1 on the grid of the DEM `like`.
-std::vector<std::uint8_t> burn_layers(GDALDatasetH vectors, const std::string& src, const std::string& like,
-                                      bool polygons, Georef& georef, int& lines, int& cols) {
-    georef = read_georef(like, lines, cols);
-    GDALDatasetH grid = GDALCreate(GDALGetDriverByName("MEM"), "", cols, lines, 1, GDT_Byte, nullptr);
-    GDALSetGeoTransform(grid, georef.transform);
-    GDALSetProjection(grid, georef.wkt.c_str());
-    std::vector<OGRLayerH> layers;
-    for (int k = 0; k < GDALDatasetGetLayerCount(vectors); ++k) {
-        OGRLayerH layer = GDALDatasetGetLayer(vectors, k);
-        const OGRwkbGeometryType type = wkbFlatten(OGR_L_GetGeomType(layer));
-        if (polygons ? !is_polygon(type) : !is_line(type)) {
-            fail(src + ": wrong geometry type " + OGRGeometryTypeToName(type) + " (a mask needs polygons, a skeleton lines)");
-        }
-        layers.push_back(layer);
-    }
-    int band = 1;
-    double burn = 1.0;
-    std::vector<double> burns(layers.size(), burn);
-    if (GDALRasterizeLayers(grid, 1, &band, static_cast<int>(layers.size()), layers.data(), nullptr, nullptr,
-                            burns.data(), nullptr, nullptr, nullptr) != CE_None) {
-        fail("cannot burn the layers of " + src);
-    }
-    std::vector<std::uint8_t> cells(static_cast<std::size_t>(lines) * cols);
-    const CPLErr read = GDALRasterIO(GDALGetRasterBand(grid, 1), GF_Read, 0, 0, cols, lines, cells.data(), cols,
-                                     lines, GDT_Byte, 0, 0);
-    GDALClose(grid);
-    if (read != CE_None) fail("cannot burn the layers of " + src);
-    return cells;
+// The mask or skeleton import once its grid is known: `lines` x `cols` cells placed by
+// `georef` (that of `placed_by`), each piece's cells given by fill(piece, cells).
+template <typename Fill>
+int import_bytes(const ImportFiles& out, const Georef& georef, const std::string& placed_by, int lines, int cols,
+                 const std::string& when_empty, Fill fill) {
+    const PixelSize pixel = pixel_size(georef, lines, cols, placed_by);
+    const std::string header = envi_header(lines, cols, false, georef, nullptr);
+    check_disk_room(out.all(), saturated_product(static_cast<std::uint64_t>(lines), static_cast<std::uint64_t>(cols)));
+    GisOutputs outputs;
+    std::uint64_t set = 0;
+    write_pieces<std::uint8_t>(outputs, out.raw, lines, cols, [&](const Piece& p, std::uint8_t* cells) {
+        fill(p, cells);
+        set += static_cast<std::uint64_t>(std::count(cells, cells + p.cells(), 1));
+    });
+    if (set == 0) fail(when_empty);
+    const int fields[6] = {lines, cols, 1, 0, 255, pixel.whole};
+    finish(outputs, out, fields, header);
+    std::printf("%s: %d lines x %d columns, %llu cells set, pixel size %.10g m\n", out.raw.c_str(), lines, cols,
+                static_cast<unsigned long long>(set), pixel.metres);
+    if (!pixel.note.empty()) note(pixel.note);
+    return 0;
 }
 
-std::vector<std::uint8_t> set_cells(const Raster& r, const std::string& src) {
-    if (!r.integer_band) fail(src + ": wrong band type (a mask or a skeleton needs whole numbers)");
-    std::vector<std::uint8_t> cells(r.size());
-    for (std::size_t k = 0; k < r.size(); ++k) cells[k] = (!r.is_nodata(k) && r.cells[k] != 0) ? 1 : 0;
-    return cells;
+int import_layers(GdalDataset& vectors, const GdalRaster* grid, const ImportFiles& out, bool mask) {
+    const std::string& src = vectors.path();
+    if (grid == nullptr) fail("burning the vector layers of " + src + " needs --like DEM_m4.raw");
+    LayerBurner burner(vectors.get(), src, *grid, mask);
+    return import_bytes(
+        out, grid->georef(), grid->path(), grid->lines(), grid->cols(),
+        "the features of " + src + " set no cell of the grid of " + grid->path() + ": they lie outside it",
+        [&](const Piece& p, std::uint8_t* cells) { burner.burn(p, cells); });
+}
+
+int import_cells(const GdalRaster& r, const GdalRaster* grid, const ImportFiles& out) {
+    const std::string& src = r.path();
+    if (!r.integer_band()) fail(src + ": wrong band type (a mask or a skeleton needs whole numbers)");
+    if (grid != nullptr && (grid->lines() != r.lines() || grid->cols() != r.cols())) {
+        fail("the sizes differ: " + src + " has " + std::to_string(r.lines()) + " x " + std::to_string(r.cols()) +
+             " cells, " + grid->path() + " " + std::to_string(grid->lines()) + " x " + std::to_string(grid->cols()));
+    }
+    std::vector<double> values(std::min(kPieceCells, r.cells()));
+    return import_bytes(out, r.georef(), src, r.lines(), r.cols(), src + " sets no cell: every cell is 0 or no data",
+                        [&](const Piece& p, std::uint8_t* cells) {
+                            r.read(p, values.data());
+                            for (std::size_t k = 0; k < p.cells(); ++k) {
+                                cells[k] = (!r.is_nodata(values[k]) && values[k] != 0) ? 1 : 0;
+                            }
+                        });
 }
 
 }  // namespace
@@ -75,67 +119,54 @@ std::vector<std::uint8_t> set_cells(const Raster& r, const std::string& src) {
 int import_dem(const std::string& src, const std::string& name, const std::string& unit, double nodata_out,
                bool overwrite) {
     const int factor = unit_factor(unit);
-    const std::string raw = name + "_m4.raw", descriptor = name + "_m4.txt";
-    check_outputs(raw, descriptor, overwrite);
-    const Raster r = read_raster(src);
-    if (r.complex_band) fail(src + ": wrong band type (complex values are not altitudes)");
+    const ImportFiles out(name + "_m4");
+    const GdalRaster r(src);
+    InputGuard guard;
+    guard.add(src, r.files());
+    check_outputs(out, guard, overwrite);
+    if (r.complex_band()) fail(src + ": wrong band type (complex values are not altitudes)");
+    const PixelSize pixel = pixel_size(r.georef(), r.lines(), r.cols(), src);
     const auto out_nodata = static_cast<std::int32_t>(nodata_out);
-    std::vector<std::int32_t> cells(r.size());
-    std::int32_t min = std::numeric_limits<std::int32_t>::max(), max = std::numeric_limits<std::int32_t>::min();
-    for (std::size_t k = 0; k < r.size(); ++k) {
-        cells[k] = r.is_nodata(k) ? out_nodata : to_dem_value(r.cells[k], factor, src);
-        if (r.is_nodata(k)) continue;
-        min = std::min(min, cells[k]);
-        max = std::max(max, cells[k]);
-    }
-    if (min > max) min = max = out_nodata;  // no cell holds data
-    const int pixel = whole_metre_pixel(r.georef);
-    write_raw_int32(raw, cells);
-    write_descriptor(descriptor, r.lines, r.cols, 4, min, max, pixel);
-    const double ignore = out_nodata;
-    write_envi_header(raw, r.lines, r.cols, true, r.georef, &ignore);
-    std::printf("%s: %d lines x %d columns, altitudes %d to %d %s, pixel size %d m\n", raw.c_str(), r.lines, r.cols,
-                min, max, unit.c_str(), pixel);
+    const std::string header = envi_header(r.lines(), r.cols(), true, r.georef(), &nodata_out);
+    check_disk_room(out.all(), saturated_product(r.cells(), 4));
+    GisOutputs outputs;
+    Altitudes a;
+    std::vector<double> metres(std::min(kPieceCells, r.cells()));
+    write_pieces<std::int32_t>(outputs, out.raw, r.lines(), r.cols(), [&](const Piece& p, std::int32_t* cells) {
+        r.read(p, metres.data());
+        for (std::size_t k = 0; k < p.cells(); ++k) {
+            if (r.is_nodata(metres[k])) {
+                cells[k] = out_nodata;
+                continue;
+            }
+            cells[k] = to_dem_value(metres[k], factor, src);
+            a.min = std::min(a.min, cells[k]);
+            a.max = std::max(a.max, cells[k]);
+            ++a.valid;
+        }
+    });
+    if (a.valid == 0) fail(src + " holds no valid altitude: every cell is no data");
+    const int fields[6] = {r.lines(), r.cols(), 4, a.min, a.max, pixel.whole};
+    finish(outputs, out, fields, header);
+    std::printf("%s: %d lines x %d columns, altitudes %d to %d %s, pixel size %.10g m\n", out.raw.c_str(), r.lines(),
+                r.cols(), a.min, a.max, unit.c_str(), pixel.metres);
+    if (!pixel.note.empty()) note(pixel.note);
     return 0;
 }
 
 int import_byte_raster(const std::string& src, const std::string& name, const std::string& like, bool mask,
                        bool overwrite) {
-    const std::string raw = name + ".raw", descriptor = name + ".txt";
-    check_outputs(raw, descriptor, overwrite);
-    if (!std::filesystem::exists(src)) fail("no such file: " + src);
-    GDALDatasetH ds = GDALOpenEx(src.c_str(), GDAL_OF_RASTER | GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
-    if (ds == nullptr) fail("not a raster or vector file GDAL can read: " + src);
-    const bool vector = GDALDatasetGetLayerCount(ds) > 0 && GDALGetRasterCount(ds) == 0;
-    Georef georef;
-    int lines = 0, cols = 0;
-    std::vector<std::uint8_t> cells;
-    if (vector) {
-        if (like.empty()) fail("burning the vector layers of " + src + " needs --like DEM_m4.raw");
-        cells = burn_layers(ds, src, like, mask, georef, lines, cols);
-        GDALClose(ds);
-    } else {
-        GDALClose(ds);
-        const Raster r = read_raster(src);
-        if (!like.empty()) {
-            int like_lines = 0, like_cols = 0;
-            read_georef(like, like_lines, like_cols);
-            if (like_lines != r.lines || like_cols != r.cols) {
-                fail("the sizes differ: " + src + " has " + std::to_string(r.lines) + " x " + std::to_string(r.cols) +
-                     " cells, " + like + " " + std::to_string(like_lines) + " x " + std::to_string(like_cols));
-            }
-        }
-        cells = set_cells(r, src);
-        georef = r.georef;
-        lines = r.lines;
-        cols = r.cols;
+    const ImportFiles out(name);
+    GdalDataset dataset(src, GDAL_OF_RASTER | GDAL_OF_VECTOR);
+    InputGuard guard;
+    guard.add(src, dataset.files());
+    std::unique_ptr<GdalRaster> grid;
+    if (!like.empty()) {
+        grid = std::make_unique<GdalRaster>(like);
+        guard.add(like, grid->files());
     }
-    const int pixel = whole_metre_pixel(georef);
-    write_raw_bytes(raw, cells);
-    write_descriptor(descriptor, lines, cols, 1, 0, 255, pixel);
-    write_envi_header(raw, lines, cols, false, georef, nullptr);
-    std::size_t set = 0;
-    for (std::uint8_t c : cells) set += c;
-    std::printf("%s: %d lines x %d columns, %zu cells set, pixel size %d m\n", raw.c_str(), lines, cols, set, pixel);
-    return 0;
+    check_outputs(out, guard, overwrite);
+    const bool vector = GDALDatasetGetLayerCount(dataset.get()) > 0 && GDALGetRasterCount(dataset.get()) == 0;
+    if (vector) return import_layers(dataset, grid.get(), out, mask);
+    return import_cells(GdalRaster(std::move(dataset)), grid.get(), out);
 }

@@ -1,18 +1,27 @@
 // tarvex-gis: the GIS companion of tarvex. It brings GeoTIFF (or any GDAL raster or vector)
 // DEMs, masks and skeletons in as tarvex's raw rasters, takes results out as GeoTIFFs, and
 // draws a run as a map and a profile.
-#include <gdal.h>
 #include <cpl_error.h>
+#include <gdal.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "gis_commands.h"
+#include "exports.h"
 #include "gis_io.h"
+#include "imports.h"
+#include "outputs.h"
+#include "profile.h"
+#include "render.h"
+#include "signal_cleanup.h"
+#include "stats.h"
+#include "stop.h"
 
 namespace {
 
@@ -62,7 +71,8 @@ const std::map<std::string, Command>& commands() {
         {"profile",
          {"profile RESULT_BASE OUT.svg [--unit m|dm|cm|mm] [--overwrite]\n"
           "  The river profile table drawn as a plot: linear and final altitude along the path\n"
-          "  (in metres with --unit, else in DEM units).",
+          "  (in metres with --unit, else in DEM units), the path position in metres when the run\n"
+          "  report names a georeferenced DEM, else in pixels.",
           2, {"--unit"}, {"--overwrite"}, {}}},
     };
     return table;
@@ -117,10 +127,9 @@ double nodata_option(const Args& a) {
     const std::string text = a.get("--nodata", "2147483647");
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0' || v != static_cast<double>(static_cast<long long>(v)) ||
-        v < -2147483648.0 || v > 2147483647.0) {
-        fail("--nodata needs a whole number within 32 bits, not " + text);
-    }
+    // The range first: converting a number beyond it (or not a number) would be undefined.
+    const bool within = end != text.c_str() && *end == '\0' && v >= -2147483648.0 && v <= 2147483647.0;
+    if (!within || v != std::trunc(v)) fail("--nodata needs a whole number within 32 bits, not " + text);
     return v;
 }
 
@@ -150,7 +159,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarvex-gis: unknown command %s (tarvex-gis --help lists them)\n", argv[1]);
         return 2;
     }
+    const Args args = parse(found->second, argc, argv);
+    // Before GDAL starts any thread: Ctrl-C, SIGTERM and SIGHUP remove the outputs' temporaries.
+    SignalCleanup signals(gis_temporaries());
     CPLSetErrorHandler(CPLQuietErrorHandler);  // failures are reported in our own words
     GDALAllRegister();
-    return dispatch(found->first, parse(found->second, argc, argv));
+    try {
+        return dispatch(found->first, args);
+    } catch (const Stop& stop) {
+        std::fprintf(stderr, "tarvex-gis: %s\n", stop.what());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tarvex-gis: not enough memory\n");
+    }
+    return 1;  // the outputs not committed went with the stack
 }

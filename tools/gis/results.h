@@ -1,23 +1,38 @@
 // The results of a tarvex run, found from their base name: the flooded DEM, the flood extent,
-// and the run report, which names the run's input rasters.
+// the profile table and the run report, which names the run's input rasters.
 #ifndef TARVEX_GIS_RESULTS_H
 #define TARVEX_GIS_RESULTS_H
 
-#include <cstdint>
+#include <cstddef>
 #include <string>
-#include <vector>
+
+#include "input_guard.h"
+
+// The labels under which the run report names its inputs.
+inline constexpr const char* kRiverMask = "River mask";
+inline constexpr const char* kRiverSkeleton = "River skeleton";
+inline constexpr const char* kRunDem = "Digital Elevation Model";
 
 struct RunResults {
-    int lines = 0, cols = 0, pixel = 0;
-    std::vector<std::int32_t> dem;     // BASE_tarvex_m4.raw
-    std::vector<std::uint8_t> extent;  // BASE_tarvex.raw
-    std::string report;                // BASE_tarvex.txt
+    std::string base;
+    int lines = 0, cols = 0, pixel = 0;  // from the run report's six integers
+    std::string report;                  // the text of BASE_tarvex.txt
 
-    std::size_t cells() const { return dem.size(); }
-    // The path the report gives for an input ("River mask", "River skeleton", ...).
+    std::size_t cells() const { return static_cast<std::size_t>(lines) * static_cast<std::size_t>(cols); }
+    // BASE followed by one of the result suffixes of file_formats.h.
+    std::string file(const char* suffix) const { return base + suffix; }
+    // The path the report gives for an input (kRiverMask...); fails when it names none.
     std::string input(const std::string& label) const;
+    // The side of a pixel in metres: from the georeferencing of `dem` (through its ENVI header)
+    // when GDAL reads it, else the report's whole metres, with a note.
+    double pixel_metres(const std::string& dem) const;
 };
 
+// Reads the run report BASE_tarvex.txt; fails when it is missing or not a report.
 RunResults load_results(const std::string& base);
+
+// Guards the five result files of the run `base` and, when its report can be read, the inputs
+// the report names.
+void guard_run(InputGuard& guard, const std::string& base);
 
 #endif

@@ -1,0 +1,45 @@
+#include "burn.h"
+
+#include <cpl_error.h>
+#include <gdal_alg.h>
+
+#include <cstring>
+
+#include "gis_io.h"
+
+namespace {
+
+bool is_polygon(OGRwkbGeometryType t) { return t == wkbPolygon || t == wkbMultiPolygon; }
+bool is_line(OGRwkbGeometryType t) { return t == wkbLineString || t == wkbMultiLineString; }
+
+}  // namespace
+
+LayerBurner::LayerBurner(GDALDatasetH vectors, const std::string& src, const GdalRaster& grid, bool polygons)
+    : src_(src), georef_(grid.georef()) {
+    for (int k = 0; k < GDALDatasetGetLayerCount(vectors); ++k) {
+        OGRLayerH layer = GDALDatasetGetLayer(vectors, k);
+        if (OGR_L_GetFeatureCount(layer, TRUE) == 0) {
+            fail(src + ": layer " + OGR_L_GetName(layer) + " has no features");
+        }
+        const OGRwkbGeometryType type = wkbFlatten(OGR_L_GetGeomType(layer));
+        if (polygons ? !is_polygon(type) : !is_line(type)) {
+            fail(src + ": wrong geometry type " + OGRGeometryTypeToName(type) +
+                 " (a mask needs polygons, a skeleton lines)");
+        }
+        layers_.push_back(layer);
+    }
+}
+
+void LayerBurner::burn(const Piece& p, std::uint8_t* cells) {
+    std::memset(cells, 0, p.cells());
+    // The geotransform of the piece: the grid's, moved to the piece's first cell.
+    double t[6];
+    std::memcpy(t, georef_.transform, sizeof t);
+    t[0] += p.col * t[1] + p.line * t[2];
+    t[3] += p.col * t[4] + p.line * t[5];
+    CPLErrorReset();
+    const CPLErr burnt = GDALRasterizeLayersBuf(
+        cells, p.cols, p.lines, GDT_Byte, 0, 0, static_cast<int>(layers_.size()), layers_.data(),
+        georef_.wkt.empty() ? nullptr : georef_.wkt.c_str(), t, nullptr, nullptr, 1.0, nullptr, nullptr, nullptr);
+    if (burnt != CE_None) fail("cannot burn the layers of " + src_ + ": " + gdal_message());
+}

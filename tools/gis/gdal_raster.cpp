@@ -1,0 +1,83 @@
+#include "gdal_raster.h"
+
+#include <cpl_error.h>
+#include <cpl_string.h>
+
+#include <filesystem>
+
+#include "gis_io.h"
+
+GDALDatasetH open_dataset(const std::string& path, unsigned flags) {
+    check_input(path, true);
+    for (const std::string& sidecar : {with_extension(path, ".hdr"), path + ".aux.xml"}) {
+        std::error_code ec;
+        if (std::filesystem::exists(sidecar, ec)) check_input(sidecar, false);
+    }
+    return GDALOpenEx(path.c_str(), flags | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+}
+
+GdalDataset::GdalDataset(const std::string& path, unsigned flags) : path_(path), handle_(open_dataset(path, flags)) {
+    if (handle_ != nullptr) return;
+    fail(std::string((flags & GDAL_OF_VECTOR) != 0 ? "not a raster or vector file" : "not a raster") +
+         " GDAL can read: " + path);
+}
+
+GdalDataset::~GdalDataset() {
+    if (handle_ != nullptr) GDALClose(handle_);
+}
+
+GdalDataset::GdalDataset(GdalDataset&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+    other.handle_ = nullptr;
+}
+
+std::vector<std::string> GdalDataset::files() const {
+    std::vector<std::string> list;
+    char** files = GDALGetFileList(handle_);
+    for (char** f = files; f != nullptr && *f != nullptr; ++f) list.emplace_back(*f);
+    CSLDestroy(files);
+    return list;
+}
+
+GdalRaster::GdalRaster(const std::string& path) : GdalRaster(GdalDataset(path, GDAL_OF_RASTER)) {}
+
+GdalRaster::GdalRaster(GdalDataset&& dataset) : dataset_(std::move(dataset)) {
+    GDALDatasetH ds = dataset_.get();
+    if (GDALGetRasterCount(ds) < 1) fail("not a raster GDAL can read: " + path());
+    cols_ = GDALGetRasterXSize(ds);
+    lines_ = GDALGetRasterYSize(ds);
+    georef_.has_transform = GDALGetGeoTransform(ds, georef_.transform) == CE_None;
+    const char* wkt = GDALGetProjectionRef(ds);
+    georef_.wkt = wkt != nullptr ? wkt : "";
+    band_ = GDALGetRasterBand(ds, 1);
+    const GDALDataType type = GDALGetRasterDataType(band_);
+    complex_band_ = GDALDataTypeIsComplex(type) != 0;
+    integer_band_ = GDALDataTypeIsInteger(type) != 0 && !complex_band_;
+    int has = 0;
+    nodata_ = GDALGetRasterNoDataValue(band_, &has);
+    has_nodata_ = has != 0;
+}
+
+std::unique_ptr<GdalRaster> GdalRaster::if_readable(const std::string& path) {
+    GDALDatasetH opened = open_dataset(path, GDAL_OF_RASTER);
+    if (opened == nullptr) return nullptr;
+    return std::make_unique<GdalRaster>(GdalDataset(path, opened));
+}
+
+void GdalRaster::read(const Piece& p, double* cells) const {
+    CPLErrorReset();
+    if (GDALRasterIO(band_, GF_Read, p.col, p.line, p.cols, p.lines, cells, p.cols, p.lines, GDT_Float64, 0, 0) !=
+        CE_None) {
+        const std::string why = gdal_message();
+        fail("cannot read the cells of " + path() + (why.empty() ? "" : ": " + why));
+    }
+}
+
+std::string gdal_message(const std::string& temporary, const std::string& final_path) {
+    std::string message = CPLGetLastErrorMsg();
+    if (temporary.empty()) return message;
+    for (std::size_t at = message.find(temporary); at != std::string::npos; at = message.find(temporary, at)) {
+        message.replace(at, temporary.size(), final_path);
+        at += final_path.size();
+    }
+    return message;
+}

@@ -1,0 +1,77 @@
+// Rasters and vector files read through GDAL: opened only after their kind is checked (GDAL
+// would wait forever on a FIFO), closed when they go, read in pieces.
+#ifndef TARVEX_GIS_GDAL_RASTER_H
+#define TARVEX_GIS_GDAL_RASTER_H
+
+#include <gdal.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "georef.h"
+#include "pieces.h"
+
+class GdalDataset {
+public:
+    // Opens `path` read-only with GDALOpenEx `flags` (GDAL_OF_RASTER, GDAL_OF_VECTOR); fails
+    // when it is missing, not readable without waiting, or not something GDAL opens so.
+    GdalDataset(const std::string& path, unsigned flags);
+    // Takes over a dataset opened by open_dataset().
+    GdalDataset(const std::string& path, GDALDatasetH opened) : path_(path), handle_(opened) {}
+    ~GdalDataset();
+    GdalDataset(GdalDataset&& other) noexcept;
+    GdalDataset(const GdalDataset&) = delete;
+    GdalDataset& operator=(const GdalDataset&) = delete;
+    GdalDataset& operator=(GdalDataset&&) = delete;
+
+    GDALDatasetH get() const { return handle_; }
+    const std::string& path() const { return path_; }
+    // The files GDAL reads for it: the file itself and its sidecars (.hdr, .aux.xml, .shx...).
+    std::vector<std::string> files() const;
+
+private:
+    std::string path_;
+    GDALDatasetH handle_ = nullptr;
+};
+
+// Opens `path` as GDALOpenEx does with `flags` once it and the sidecars beside it that GDAL
+// reads first (NAME.hdr, the .aux.xml) are known to be readable without waiting; null when
+// GDAL cannot open it.
+GDALDatasetH open_dataset(const std::string& path, unsigned flags);
+
+// Band 1 of a raster, read as doubles.
+class GdalRaster {
+public:
+    explicit GdalRaster(const std::string& path);
+    explicit GdalRaster(GdalDataset&& dataset);
+    // The raster at `path` when GDAL opens it (a raw file with its ENVI header), else null.
+    static std::unique_ptr<GdalRaster> if_readable(const std::string& path);
+
+    int lines() const { return lines_; }
+    int cols() const { return cols_; }
+    std::size_t cells() const { return static_cast<std::size_t>(lines_) * static_cast<std::size_t>(cols_); }
+    const Georef& georef() const { return georef_; }
+    const std::string& path() const { return dataset_.path(); }
+    std::vector<std::string> files() const { return dataset_.files(); }
+    bool integer_band() const { return integer_band_; }  // whole numbers (not reals, not complex)
+    bool complex_band() const { return complex_band_; }
+    bool is_nodata(double v) const { return (has_nodata_ && v == nodata_) || !std::isfinite(v); }
+
+    // The cells of `piece`, line after line; fails when GDAL cannot read them.
+    void read(const Piece& piece, double* cells) const;
+
+private:
+    GdalDataset dataset_;
+    GDALRasterBandH band_ = nullptr;
+    int lines_ = 0, cols_ = 0;
+    Georef georef_;
+    bool integer_band_ = false, complex_band_ = false, has_nodata_ = false;
+    double nodata_ = 0;
+};
+
+// GDAL's last error message ("" when none), with `temporary` named as `final_path`.
+std::string gdal_message(const std::string& temporary = "", const std::string& final_path = "");
+
+#endif
