@@ -1,6 +1,8 @@
 #include "dem_units.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 std::int64_t dem_units_wide(double metres, int coef) {
@@ -32,4 +34,12 @@ int clamp_dem(std::int64_t value) {
     if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
     if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
     return static_cast<int>(value);
+}
+
+double decimal_of(float value) {
+    if (!std::isfinite(value)) return value;
+    char text[64];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text - 1, value);
+    *written.ptr = '\0';
+    return std::strtod(text, nullptr);
 }

@@ -20,4 +20,9 @@ int to_dem_units(double metres, int coef);
 // A wide sum or mean of DEM values brought back to 32 bits, saturated at the limits.
 int clamp_dem(std::int64_t value);
 
+// A single-precision value as the decimal number it stands for, the shortest that reads back
+// as it (9.9f, stored as 9.8999996185..., is 9.9), as a double: converted to DEM units, it
+// gives what the dialog gives for that number typed.
+double decimal_of(float value);
+
 #endif

@@ -54,6 +54,15 @@ void swap_cells(int* cells, std::size_t count) {
     }
 }
 
+std::string descriptor_path(const std::string& raster) {
+    auto ends_with = [&raster](const std::string& tail) {
+        return raster.size() >= tail.size() && raster.compare(raster.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    if (ends_with(kDemRaster)) return raster.substr(0, raster.size() - std::strlen(kDemRaster)) + kDemDescriptor;
+    if (ends_with(kByteRaster)) return raster.substr(0, raster.size() - std::strlen(kByteRaster)) + kByteDescriptor;
+    return std::string();
+}
+
 std::string file_path(const std::string& folder, const std::string& base, const char* suffix) {
     return folder + base + suffix;
 }

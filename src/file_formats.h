@@ -27,6 +27,10 @@ inline constexpr const char* kResultMaskDescriptor = "_tarvex.txt";
 std::uint32_t swap_bytes(std::uint32_t v);
 void swap_cells(int* cells, std::size_t count);
 
+// The descriptor beside a raster: NAME_m4.txt for NAME_m4.raw, NAME.txt for NAME.raw; empty
+// for a path that is neither.
+std::string descriptor_path(const std::string& raster);
+
 // folder + base name + suffix, exactly as given.
 std::string file_path(const std::string& folder, const std::string& base, const char* suffix);
 

@@ -4,10 +4,13 @@
 
 namespace {
 
+// The lines that name the inputs, up to the path; each path is followed by a space.
+const char* const kInputLines[3] = {"\n\tRiver mask                : ", "\n\tRiver skeleton           : ",
+                                    "\n\tDigital Elevation Model : "};
+
 std::string input_record(const Scenario& s) {
-    return "\n\n Input Data : " + strf("\n\tRiver mask                : %s ", s.nomim1.c_str()) +
-           strf("\n\tRiver skeleton           : %s ", s.nomim2.c_str()) +
-           strf("\n\tDigital Elevation Model : %s ", s.nomim3.c_str());
+    return "\n\n Input Data : " + std::string(kInputLines[0]) + s.nomim1 + " " + kInputLines[1] + s.nomim2 + " " +
+           kInputLines[2] + s.nomim3 + " ";
 }
 
 std::string points_record(const Parameters& p) {
@@ -43,4 +46,16 @@ std::string run_report(const Scenario& s, double wave_factor, const Measurements
     if (p.gauss_treat == 0) report += wave_record(p, wave_factor);
     if (p.water_layer == 0) report += layer_record(p);
     return report + length_record(m);
+}
+
+bool report_input(const std::string& report, ReportInput which, std::string& path) {
+    const std::string line = kInputLines[static_cast<int>(which)];
+    const std::size_t at = report.find(line);
+    if (at == std::string::npos) return false;
+    const std::size_t start = at + line.size();
+    std::size_t end = report.find('\n', start);
+    if (end == std::string::npos) end = report.size();
+    path = report.substr(start, end - start);
+    if (!path.empty() && path.back() == ' ') path.pop_back();  // the space after the path
+    return true;
 }

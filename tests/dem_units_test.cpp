@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstdint>
 
 TEST(DemUnits, TheExactProductIsTruncatedTowardZero) {
@@ -23,4 +25,14 @@ TEST(DemUnits, ValuesBeyond32BitsAreDetectedAndSaturated) {
     EXPECT_EQ(to_dem_units(-1e300, 1000), INT32_MIN);
     EXPECT_EQ(clamp_dem(static_cast<std::int64_t>(INT32_MAX) + 5), INT32_MAX);
     EXPECT_EQ(clamp_dem(-7), -7);
+}
+
+TEST(DemUnits, ASinglePrecisionValueIsTheDecimalItStandsFor) {
+    EXPECT_EQ(decimal_of(9.6f), 9.6);  // 9.6f is 9.6000003815..., but stands for 9.6
+    EXPECT_EQ(decimal_of(0.1f), 0.1);
+    EXPECT_EQ(decimal_of(-123.45f), -123.45);
+    EXPECT_EQ(decimal_of(16777216.0f), 16777216.0);
+    EXPECT_EQ(decimal_of(1e-40f), 1e-40);  // a subnormal
+    EXPECT_TRUE(std::isnan(decimal_of(std::nanf(""))));
+    EXPECT_EQ(to_dem_units(decimal_of(9.6f), 10), 95);  // as 9.6 typed in the dialog
 }

@@ -215,21 +215,21 @@ TEST(GisLargeRasters, PiecesCoverEveryCellOnceInOrder) {
     // A grid of two pieces of whole lines, and one whose lines are longer than a piece.
     for (const auto& [lines, cols] : {std::pair<int, int>{1100, 1000}, std::pair<int, int>{2, 1100000}}) {
         std::vector<double> metres;
-        std::vector<int> decimetres;
+        std::vector<int> altitudes;  // whole metres, each cell its own
         for (int i = 0; i < lines; ++i) {
             for (int j = 0; j < cols; ++j) {
-                decimetres.push_back((i * 7 + j * 13) % 100000);
-                metres.push_back(decimetres.back() / 10.0);
+                altitudes.push_back((i * 7 + j * 13) % 100000);
+                metres.push_back(altitudes.back());
             }
         }
         const std::string name = "g" + std::to_string(cols);
         make_geotiff(dir / (name + ".tif"), GDT_Float32, metres, nullptr, lines, cols);
-        ASSERT_EQ(gis({"import-dem", name + ".tif", name, "--unit", "dm"}, dir).status, 0);
-        EXPECT_TRUE(read_file(dir / (name + "_m4.raw")) == int_raster(decimetres)) << name;
+        ASSERT_EQ(gis({"import-dem", name + ".tif", name, "--unit", "m"}, dir).status, 0);
+        EXPECT_TRUE(read_file(dir / (name + "_m4.raw")) == int_raster(altitudes)) << name;
         if (lines < 256) continue;  // a GeoTIFF of few long lines is slow to write: its tiles are mostly empty
         ASSERT_EQ(gis({"export", name + "_m4.raw", name + "_back.tif", "--like", name + "_m4.raw"}, dir).status, 0);
         const Opened back = open_with_gdal(dir / (name + "_back.tif"));
-        EXPECT_TRUE(std::equal(back.cells.begin(), back.cells.end(), decimetres.begin(), decimetres.end())) << name;
+        EXPECT_TRUE(std::equal(back.cells.begin(), back.cells.end(), altitudes.begin(), altitudes.end())) << name;
     }
     // Polygons burnt over the boundary of the two pieces (line 1048): lines 1000 to 1099 of
     // columns 100 to 899.

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <thread>
 
-const std::vector<double> kDemMetres = {20.0, 10.0, 5.0, 9.9, 20.0,  //
-                                        20.0, 9.6,  5.0, 9.4, 20.0,  //
+const std::vector<double> kDemMetres = {20.0, 10.0,  5.0, 9.9, 20.0,  //
+                                        20.0, 9.625, 5.0, 9.4, 20.0,  //
                                         20.0, 20.0, 5.0, 8.4, 8.0,   //
                                         20.0, 7.0,  5.0, 7.4, -9999};
 const std::vector<double> kRiver = {0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0};

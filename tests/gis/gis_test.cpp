@@ -18,8 +18,9 @@ TEST(GisImport, AGeoTiffDemRoundTripsWithItsValuesAndGeoreferencing) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string raw = read_file(dir / "valley_m4.raw");
     ASSERT_EQ(raw.size(), 80u);
-    std::vector<int> expected;
-    for (double m : kDemMetres) expected.push_back(m == nodata ? 2147483647 : static_cast<int>(std::lround(m * 10)));
+    // Decimetres, as the dialog converts the same altitudes typed (9.625 m is 96.25 dm: 96).
+    const std::vector<int> expected = {200, 100, 50, 99, 200, 200, 96, 50, 94, 200,  //
+                                       200, 200, 50, 84, 80,  200, 70, 50, 74, 2147483647};
     EXPECT_EQ(raw, int_raster(expected));
     EXPECT_EQ(read_file(dir / "valley_m4.txt"), "4\n5\n4\n50\n200\n10\n");
 
@@ -34,6 +35,30 @@ TEST(GisImport, AGeoTiffDemRoundTripsWithItsValuesAndGeoreferencing) {
     expect_georeferenced(back);
     EXPECT_EQ(back.compression, "DEFLATE");
     for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(back.cells[k], expected[k]) << k;
+}
+
+// An imported altitude becomes DEM units as the dialog converts the same number typed: the
+// exact product, truncated toward zero. 9.6 is stored just below 9.6 (95.999... dm), 9.9 just
+// above; a single-precision value counts as the decimal it stands for.
+TEST(GisImport, AltitudesBecomeDemUnitsAsTheDialogConvertsThem) {
+    TempDir dir;
+    const std::vector<double> metres = {9.6, 100.3, 9.9, -0.29, 123.45, 7.0};
+    const struct {
+        GDALDataType type;
+        const char* unit;
+        std::vector<int> expected;
+    } cases[] = {
+        {GDT_Float64, "dm", {95, 1002, 99, -2, 1234, 70}},
+        {GDT_Float32, "dm", {95, 1002, 99, -2, 1234, 70}},  // 9.6f is 9.6000003815: still 95
+        {GDT_Float32, "cm", {959, 10029, 990, -28, 12345, 700}},
+        {GDT_Float64, "m", {9, 100, 9, 0, 123, 7}},
+    };
+    for (const auto& k : cases) {
+        make_geotiff(dir / "d.tif", k.type, metres, nullptr, 1, 6);
+        RunResult r = gis({"import-dem", "d.tif", "d", "--unit", k.unit, "--overwrite"}, dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(read_file(dir / "d_m4.raw"), int_raster(k.expected)) << k.unit << " " << GDALGetDataTypeName(k.type);
+    }
 }
 
 TEST(GisImport, VectorLayersAreBurntOnTheDemGrid) {

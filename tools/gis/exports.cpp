@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "file_formats.h"
 #include "gdal_raster.h"
 #include "gis_io.h"
 #include "input_guard.h"
@@ -105,7 +106,7 @@ int export_result(const std::string& result, const std::string& out, const std::
     if (!depth_dem.empty()) guard.add(depth_dem);
     guard.check({out});
     check_new(out, overwrite);
-    const bool dem = ends_with(result, "_m4.raw"), depth = !depth_dem.empty();
+    const bool dem = ends_with(result, kDemRaster), depth = !depth_dem.empty();
     if (depth && !dem) fail("--depth needs the flooded DEM (a _tarvex_m4.raw result), not " + result);
     const int factor = depth ? unit_factor(unit) : 1;
     const std::size_t n = grid.cells(), piece = std::min(kPieceCells, n);

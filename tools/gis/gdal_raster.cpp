@@ -9,7 +9,7 @@
 
 GDALDatasetH open_dataset(const std::string& path, unsigned flags) {
     check_input(path, true);
-    for (const std::string& sidecar : {with_extension(path, ".hdr"), path + ".aux.xml"}) {
+    for (const std::string& sidecar : {with_extension(path, kEnviHeader), path + ".aux.xml"}) {
         std::error_code ec;
         if (std::filesystem::exists(sidecar, ec)) check_input(sidecar, false);
     }
@@ -52,6 +52,7 @@ GdalRaster::GdalRaster(GdalDataset&& dataset) : dataset_(std::move(dataset)) {
     const GDALDataType type = GDALGetRasterDataType(band_);
     complex_band_ = GDALDataTypeIsComplex(type) != 0;
     integer_band_ = GDALDataTypeIsInteger(type) != 0 && !complex_band_;
+    single_band_ = type == GDT_Float32;
     int has = 0;
     nodata_ = GDALGetRasterNoDataValue(band_, &has);
     has_nodata_ = has != 0;

@@ -57,6 +57,7 @@ public:
     std::vector<std::string> files() const { return dataset_.files(); }
     bool integer_band() const { return integer_band_; }  // whole numbers (not reals, not complex)
     bool complex_band() const { return complex_band_; }
+    bool single_precision_band() const { return single_band_; }  // 32-bit reals
     bool is_nodata(double v) const { return (has_nodata_ && v == nodata_) || !std::isfinite(v); }
 
     // The cells of `piece`, line after line; fails when GDAL cannot read them.
@@ -67,7 +68,7 @@ private:
     GDALRasterBandH band_ = nullptr;
     int lines_ = 0, cols_ = 0;
     Georef georef_;
-    bool integer_band_ = false, complex_band_ = false, has_nodata_ = false;
+    bool integer_band_ = false, complex_band_ = false, single_band_ = false, has_nodata_ = false;
     double nodata_ = 0;
 };
 

@@ -32,6 +32,9 @@ std::vector<int> read_descriptor_file(const std::string& path);
 // The whole of a small text file; fails when it cannot be read.
 std::string read_text(const std::string& path);
 
+// The ENVI header beside a raw raster, which lets GDAL and QGIS open it.
+inline constexpr const char* kEnviHeader = ".hdr";
+
 // The path with `suffix` in place of its extension ("a/b_m4.raw", ".hdr" gives "a/b_m4.hdr").
 std::string with_extension(const std::string& path, const char* suffix);
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "burn.h"
+#include "dem_units.h"
 #include "file_formats.h"
 #include "gdal_raster.h"
 #include "gis_io.h"
@@ -18,9 +19,13 @@
 namespace {
 
 // The three files of an imported raster: the raw cells, the descriptor and the ENVI header.
+// The raster NAME imported (NAME_m4.raw for a DEM, NAME.raw for bytes), its descriptor and
+// its ENVI header.
 struct ImportFiles {
-    explicit ImportFiles(const std::string& stem)
-        : raw(stem + ".raw"), descriptor(stem + ".txt"), header(stem + ".hdr") {}
+    ImportFiles(const std::string& name, bool dem)
+        : raw(name + (dem ? kDemRaster : kByteRaster)),
+          descriptor(name + (dem ? kDemDescriptor : kByteDescriptor)),
+          header(with_extension(raw, kEnviHeader)) {}
     std::vector<std::string> all() const { return {raw, descriptor, header}; }
     std::string raw, descriptor, header;
 };
@@ -51,9 +56,13 @@ void finish(GisOutputs& outputs, const ImportFiles& out, const int fields[6], co
     outputs.commit();
 }
 
-std::int32_t to_dem_value(double metres, int factor, const std::string& src) {
-    const double v = std::round(metres * factor);
-    if (v < std::numeric_limits<std::int32_t>::min() + 1.0 || v > std::numeric_limits<std::int32_t>::max() - 1.0) {
+// An altitude in metres as DEM units, converted as the dialog converts a typed altitude: the
+// exact product with the unit's factor, truncated toward zero. The value of a single-precision
+// raster is taken as the decimal it stands for (9.9, not 9.8999996185). The extreme 32-bit
+// values are left to no data.
+std::int32_t to_dem_value(double metres, bool single, int factor, const std::string& src) {
+    const std::int64_t v = dem_units_wide(single ? decimal_of(static_cast<float>(metres)) : metres, factor);
+    if (v <= std::numeric_limits<std::int32_t>::min() || v >= std::numeric_limits<std::int32_t>::max()) {
         fail("the altitude " + std::to_string(metres) + " of " + src + " does not fit 32 bits in this unit");
     }
     return static_cast<std::int32_t>(v);
@@ -119,7 +128,7 @@ int import_cells(const GdalRaster& r, const GdalRaster* grid, const ImportFiles&
 int import_dem(const std::string& src, const std::string& name, const std::string& unit, double nodata_out,
                bool overwrite) {
     const int factor = unit_factor(unit);
-    const ImportFiles out(name + "_m4");
+    const ImportFiles out(name, true);
     const GdalRaster r(src);
     InputGuard guard;
     guard.add(src, r.files());
@@ -139,7 +148,7 @@ int import_dem(const std::string& src, const std::string& name, const std::strin
                 cells[k] = out_nodata;
                 continue;
             }
-            cells[k] = to_dem_value(metres[k], factor, src);
+            cells[k] = to_dem_value(metres[k], r.single_precision_band(), factor, src);
             a.min = std::min(a.min, cells[k]);
             a.max = std::max(a.max, cells[k]);
             ++a.valid;
@@ -156,7 +165,7 @@ int import_dem(const std::string& src, const std::string& name, const std::strin
 
 int import_byte_raster(const std::string& src, const std::string& name, const std::string& like, bool mask,
                        bool overwrite) {
-    const ImportFiles out(name);
+    const ImportFiles out(name, false);
     GdalDataset dataset(src, GDAL_OF_RASTER | GDAL_OF_VECTOR);
     InputGuard guard;
     guard.add(src, dataset.files());

@@ -4,13 +4,10 @@
 
 #include <filesystem>
 
+#include "file_formats.h"
 #include "gis_io.h"
 
 namespace {
-
-bool ends_with(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // Two names of one existing file, links followed.
 bool same_file(const std::string& a, const std::string& b) {
@@ -32,9 +29,10 @@ void InputGuard::add(const std::string& input, const std::vector<std::string>& f
     guarded_.push_back({input, input});
     for (const std::string& f : files) guarded_.push_back({f, input});
     guarded_.push_back({input + ".aux.xml", input});
-    if (ends_with(input, ".raw")) {
-        guarded_.push_back({with_extension(input, ".txt"), input});
-        guarded_.push_back({with_extension(input, ".hdr"), input});
+    const std::string descriptor = descriptor_path(input);
+    if (!descriptor.empty()) {
+        guarded_.push_back({descriptor, input});
+        guarded_.push_back({with_extension(input, kEnviHeader), input});
     }
 }
 

@@ -36,7 +36,7 @@ double run_pixel(const std::string& base) {
     std::error_code ec;
     if (!std::filesystem::exists(base + kResultMaskDescriptor, ec)) return 0;
     const RunResults r = load_results(base);
-    return r.pixel_metres(r.input(kRunDem));
+    return r.pixel_metres(r.input(ReportInput::dem));
 }
 
 std::string plot(const Profile& p, const std::string& x_label, const std::string& y_unit) {

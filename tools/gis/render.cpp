@@ -112,8 +112,8 @@ struct RunLines {
     explicit RunLines(const RunResults& r)
         : dem(r.file(kResultDemRaster), r.cells(), 4),
           extent(r.file(kResultMaskRaster), r.cells(), 1),
-          river(r.input(kRiverMask), r.cells(), 1),
-          skeleton(r.input(kRiverSkeleton), r.cells(), 1),
+          river(r.input(ReportInput::mask), r.cells(), 1),
+          skeleton(r.input(ReportInput::skeleton), r.cells(), 1),
           wet(static_cast<std::size_t>(r.cols)),
           in_river(wet.size()),
           on_path(wet.size()) {}
@@ -153,7 +153,7 @@ int render_png(const std::string& base, const std::string& out, const std::strin
     }
     Neighbourhood n;
     n.factor = factor;
-    n.pixel = r.pixel_metres(r.input(kRunDem));
+    n.pixel = r.pixel_metres(r.input(ReportInput::dem));
     RunLines l(r);
     const std::size_t cols = l.wet.size();
     n.here.resize(cols);

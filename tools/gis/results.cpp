@@ -17,14 +17,12 @@ RunResults load_results(const std::string& base) {
     return r;
 }
 
-std::string RunResults::input(const std::string& label) const {
-    const std::size_t at = report.find("\n\t" + label);
-    const std::size_t colon = at == std::string::npos ? at : report.find(": ", at);
-    if (colon == std::string::npos) fail("the run report does not name its " + label);
-    std::size_t end = report.find('\n', colon);
-    if (end == std::string::npos) end = report.size();
-    std::string path = report.substr(colon + 2, end - colon - 2);
-    if (!path.empty() && path.back() == ' ') path.pop_back();  // the report writes "%s "
+std::string RunResults::input(ReportInput which) const {
+    std::string path;
+    if (!report_input(report, which, path)) {
+        const char* const names[3] = {"river mask", "river skeleton", "DEM"};
+        fail(base + kResultMaskDescriptor + " does not name its " + names[static_cast<int>(which)]);
+    }
     return path;
 }
 
@@ -49,7 +47,8 @@ void guard_run(InputGuard& guard, const std::string& base) {
     std::error_code ec;
     if (!std::filesystem::exists(base + kResultMaskDescriptor, ec)) return;
     const RunResults r = load_results(base);
-    for (const char* label : {kRiverMask, kRiverSkeleton, kRunDem}) {
-        if (r.report.find("\n\t" + std::string(label)) != std::string::npos) guard.add(r.input(label));
+    for (ReportInput which : {ReportInput::mask, ReportInput::skeleton, ReportInput::dem}) {
+        std::string path;
+        if (report_input(r.report, which, path)) guard.add(path);
     }
 }

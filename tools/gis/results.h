@@ -7,11 +7,7 @@
 #include <string>
 
 #include "input_guard.h"
-
-// The labels under which the run report names its inputs.
-inline constexpr const char* kRiverMask = "River mask";
-inline constexpr const char* kRiverSkeleton = "River skeleton";
-inline constexpr const char* kRunDem = "Digital Elevation Model";
+#include "report.h"
 
 struct RunResults {
     std::string base;
@@ -21,8 +17,8 @@ struct RunResults {
     std::size_t cells() const { return static_cast<std::size_t>(lines) * static_cast<std::size_t>(cols); }
     // BASE followed by one of the result suffixes of file_formats.h.
     std::string file(const char* suffix) const { return base + suffix; }
-    // The path the report gives for an input (kRiverMask...); fails when it names none.
-    std::string input(const std::string& label) const;
+    // The path the report gives for an input; fails when it names none.
+    std::string input(ReportInput which) const;
     // The side of a pixel in metres: from the georeferencing of `dem` (through its ENVI header)
     // when GDAL reads it, else the report's whole metres, with a note.
     double pixel_metres(const std::string& dem) const;

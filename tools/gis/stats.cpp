@@ -25,7 +25,7 @@ int flood_stats(const std::string& base, const std::string& dem, const std::stri
     const RunResults r = load_results(base);
     const std::size_t n = r.cells(), piece = std::min(kPieceCells, n);
     RawReader flooded_dem(r.file(kResultDemRaster), n, 4), extent(r.file(kResultMaskRaster), n, 1);
-    RawReader ground_dem(dem, n, 4), river_mask(r.input(kRiverMask), n, 1);
+    RawReader ground_dem(dem, n, 4), river_mask(r.input(ReportInput::mask), n, 1);
     const double pixel = r.pixel_metres(dem), cell_area = pixel * pixel;
     std::vector<std::int32_t> level(piece), ground(piece);
     std::vector<std::uint8_t> wet(piece), river(piece);
