@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "endpoints.h"
 #include "exports.h"
+#include "flood.h"
 #include "gis_io.h"
 #include "imports.h"
 #include "outputs.h"
@@ -63,11 +65,30 @@ const std::map<std::string, Command>& commands() {
           "  The flooded area beyond the river mask, the flood volume and the greatest and mean\n"
           "  depth of the run whose results are RESULT_BASE_tarvex*.",
           1, {"--dem", "--unit"}, {"--json"}, {"--dem", "--unit"}}},
+        {"flood",
+         {"flood --dem DEM --river CENTRELINE (--mask MASK | --width METRES) [--from X,Y] [--to X,Y]\n"
+          "      [--level-from M] [--level-to M] [--layer M[,M]] [--wave HALF_LENGTH_M,HEIGHT_M[,X,Y]]\n"
+          "      [--unit m|dm|cm|mm] [--extent flood|full] --out FOLDER [--overwrite]\n"
+          "  One command from GIS data to a checked flood of a river reach: the centreline (lines or set\n"
+          "  cells) is brought onto the DEM's grid and thinned, the end points snapped to it, the water\n"
+          "  levels taken from the river bed unless given, the engine run, and FOLDER filled with the\n"
+          "  depth and extent (GeoTIFF, GeoPackage), a map, a profile, statistics with warnings, a\n"
+          "  summary, and run/ holding the console run that reproduces it.",
+          0,
+          {"--dem", "--river", "--mask", "--width", "--from", "--to", "--level-from", "--level-to", "--layer",
+           "--wave", "--unit", "--out", "--extent"},
+          {"--overwrite"},
+          {"--dem", "--river", "--out"}}},
+        {"endpoints",
+         {"endpoints CENTRELINE_RASTER [--dem DEM]\n"
+          "  The end and branch pixels of a river skeleton (as the console program sees it), with\n"
+          "  line and column for its dialog, map coordinates and, with --dem, the ground altitude.",
+          1, {"--dem"}, {}, {}}},
         {"render",
-         {"render RESULT_BASE OUT.png [--unit m|dm|cm|mm] [--overwrite]\n"
+         {"render RESULT_BASE OUT.png [--unit m|dm|cm|mm] [--extent flood|full] [--overwrite]\n"
           "  A picture of the run: a hillshade of the flooded DEM, the flood extent in translucent\n"
           "  blue, the river mask darker, the river skeleton in yellow.",
-          2, {"--unit"}, {"--overwrite"}, {}}},
+          2, {"--unit", "--extent"}, {"--overwrite"}, {}}},
         {"profile",
          {"profile RESULT_BASE OUT.svg [--unit m|dm|cm|mm] [--overwrite]\n"
           "  The river profile table drawn as a plot: linear and final altitude along the path\n"
@@ -143,7 +164,9 @@ int dispatch(const std::string& name, const Args& a) {
         return export_result(p[0], p[1], a.get("--like"), a.get("--depth"), a.get("--unit", "m"), overwrite);
     }
     if (name == "stats") return flood_stats(p[0], a.get("--dem"), a.get("--unit"), a.has("--json"));
-    if (name == "render") return render_png(p[0], p[1], a.get("--unit", "m"), overwrite);
+    if (name == "render") return render_png(p[0], p[1], a.get("--unit", "m"), overwrite, a.get("--extent", "flood"));
+    if (name == "flood") return flood_command(a.options);
+    if (name == "endpoints") return endpoints_command(p[0], a.get("--dem"));
     return profile_svg(p[0], p[1], a.get("--unit"), overwrite);
 }
 

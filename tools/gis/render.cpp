@@ -140,7 +140,8 @@ void colour_line(const Neighbourhood& n, const RunLines& l, std::vector<png_byte
 
 }  // namespace
 
-int render_png(const std::string& base, const std::string& out, const std::string& unit, bool overwrite) {
+int render_png(const std::string& base, const std::string& out, const std::string& unit, bool overwrite,
+               const std::string& /*extent*/) {
     const int factor = unit_factor(unit);
     InputGuard guard;
     guard_run(guard, base);

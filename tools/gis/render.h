@@ -5,6 +5,8 @@
 
 #include <string>
 
-int render_png(const std::string& base, const std::string& out, const std::string& unit, bool overwrite);
+// `extent` is "flood" (the flood's box with a margin) or "full" (the whole grid).
+int render_png(const std::string& base, const std::string& out, const std::string& unit, bool overwrite,
+               const std::string& extent = "flood");
 
 #endif

@@ -1,0 +1,2 @@
+// Tests of tarvex-gis centreline.
+#include "gis_support.h"

@@ -1,0 +1,2 @@
+// Tests of tarvex-gis flood.
+#include "gis_support.h"

@@ -1,0 +1,2 @@
+// Tests of tarvex-gis maps.
+#include "gis_support.h"

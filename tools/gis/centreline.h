@@ -1,0 +1,59 @@
+// A river's centreline on the grid of a DEM, made what the engine needs: one pixel wide,
+// 8-connected, without right-angle elbows; its end and branch pixels; the single line between
+// two of its pixels; and the cells near it.
+#ifndef TARVEX_GIS_CENTRELINE_H
+#define TARVEX_GIS_CENTRELINE_H
+
+#include <string>
+#include <vector>
+
+#include "georef.h"
+#include "grid.h"
+
+// A cell of the grid: its line (0 at the top) and column.
+struct Cell {
+    int i = 0, j = 0;
+};
+inline bool operator==(Cell a, Cell b) { return a.i == b.i && a.j == b.j; }
+inline bool operator!=(Cell a, Cell b) { return !(a == b); }
+
+// The grid of a DEM: its size and where it lies.
+struct DemGrid {
+    int lines = 0, cols = 0;
+    Georef georef;
+};
+
+// The map coordinates of a cell's centre.
+void map_point(const DemGrid& dem, Cell c, double& x, double& y);
+
+// The cells of the DEM's grid that `src` sets (1; others 0): for a raster, the cells that are
+// neither 0 nor no data, the raster brought onto the DEM's grid by nearest neighbour; for a
+// vector file, its features burnt (lines when `lines`, else polygons). `src` may be in any
+// coordinate system GDAL can transform to the DEM's. Fails when `src` sets no cell.
+ByteGrid cells_on_grid(const std::string& src, const DemGrid& dem, bool lines);
+
+// Thins the set cells of `line` to a line one pixel wide and 8-connected, then removes every
+// right-angle elbow (a cell whose only set neighbours are two orthogonal ones at right angles).
+void thin_centreline(ByteGrid& line);
+
+// The end pixels (one set neighbour of eight) and branch pixels (three or more, once elbows
+// are gone) of a thinned centreline, in line order.
+struct CentrelinePoints {
+    std::vector<Cell> ends, branches;
+};
+CentrelinePoints centreline_points(const ByteGrid& line);
+
+// The centreline cell nearest the map point (x, y), and how far it lies from it in metres
+// (`pixel_m` the side of a pixel). Fails when the centreline has no cell.
+Cell snap_to_centreline(const ByteGrid& line, const DemGrid& dem, double pixel_m, double x, double y,
+                        double& moved_m);
+
+// The centreline from `from` to `to`, cell after cell, each cell touching only the one before
+// and the one after. Fails when the two are not connected by the centreline, and, naming the
+// branch points in map coordinates, when the centreline between them is not a single line.
+std::vector<Cell> reach_between(const ByteGrid& line, const DemGrid& dem, Cell from, Cell to);
+
+// The cells whose centre lies within `radius_pixels` of the centre of a cell of `line`.
+ByteGrid cells_within(const std::vector<Cell>& line, int lines, int cols, double radius_pixels);
+
+#endif
