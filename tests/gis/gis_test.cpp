@@ -187,7 +187,7 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
         {{"import-dem", "dem.tif"}, 2, "wrong number of arguments"},
         {{"import-dem", "dem.tif", "x"}, 2, "--unit is required"},
         {{"render", "a", "b.png", "--colour", "red"}, 2, "unknown option --colour"},
-        {{"flood", "everything"}, 2, "unknown command flood"},
+        {{"flow", "everything"}, 2, "unknown command flow"},
         {{"import-dem", "empty.tif", "empty", "--unit", "m"},
          1,
          "empty.tif holds no valid altitude: every cell is no data"},
