@@ -1,7 +1,7 @@
 #include "temporaries.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <filesystem>
 
 void Temporaries::add(const std::string& path) {
     std::lock_guard<std::mutex> held(mutex_);
@@ -20,7 +20,8 @@ void Temporaries::forget_held(const std::string& path) {
 
 void Temporaries::remove_all_and_hold() {
     mutex_.lock();  // never unlocked: the process ends by the signal that called this
-    for (const std::string& path : paths_) std::remove(path.c_str());
+    std::error_code ignored;  // the process is ending: what cannot be removed stays
+    for (const std::string& path : paths_) std::filesystem::remove_all(path, ignored);
     paths_.clear();
 }
 

@@ -1,5 +1,5 @@
 // The files a process must remove when it is interrupted: temporaries of results not yet
-// committed, and the locks of result names. The threads that create them register them here;
+// committed (files, or folders with all they hold), and the locks of result names. The threads that create them register them here;
 // the thread that handles the interrupting signals removes them. A commit renames its files
 // while holding the registry, so an interruption sees all of a set's temporaries or none.
 #ifndef TARVEX_TEMPORARIES_H

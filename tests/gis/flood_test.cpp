@@ -1,2 +1,154 @@
-// Tests of tarvex-gis flood.
+// tarvex-gis flood end to end, on a generated valley whose flood is known: a straight channel
+// three cells wide along line 20 of a 40 x 60 grid of 10 m pixels (bed at 95 m), a floodplain
+// at 96 m on either side (lines 15 to 25) along the channel's columns, and high ground at
+// 100 m elsewhere. The centreline runs along the channel from column 5 to column 55.
+#include <gtest/gtest.h>
+
+#include <regex>
+
 #include "gis_support.h"
+
+namespace {
+
+constexpr int kValleyLines = 40, kValleyCols = 60;
+
+struct Valley {
+    double bed_from = 95, bed_to = 95;  // the channel's bed at columns 5 and 55, linear between
+    int plain_from = 5, plain_to = 55;  // the floodplain's columns
+
+    std::vector<double> metres() const {
+        std::vector<double> m;
+        for (int i = 0; i < kValleyLines; ++i) {
+            for (int j = 0; j < kValleyCols; ++j) {
+                const double t = std::min(1.0, std::max(0.0, (j - 5) / 50.0));
+                if (i >= 19 && i <= 21) {
+                    m.push_back(bed_from + (bed_to - bed_from) * t);
+                } else if (i >= 15 && i <= 25 && j >= plain_from && j <= plain_to) {
+                    m.push_back(96);
+                } else {
+                    m.push_back(100);
+                }
+            }
+        }
+        return m;
+    }
+};
+
+// The map coordinates of a cell's centre.
+std::string point(int i, int j) {
+    return std::to_string(kTransform[0] + (j + 0.5) * 10) + "," + std::to_string(kTransform[3] - (i + 0.5) * 10);
+}
+
+struct FloodRun : ::testing::Test {
+    TempDir dir;
+    void make(const Valley& v) {
+        make_geotiff(dir / "dem.tif", GDT_Float32, v.metres(), nullptr, kValleyLines, kValleyCols);
+        make_vector(dir / "river.geojson", wkbLineString, {"LINESTRING (500055 4799795,500555 4799795)"});
+    }
+    RunResult flood(const std::vector<std::string>& extra) {
+        std::vector<std::string> args = {"flood", "--dem", "dem.tif", "--river", "river.geojson", "--out", "out"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return gis(args, dir);
+    }
+    std::string stats() const { return read_file(dir / "out/stats.json"); }
+};
+
+std::string field(const std::string& json, const std::string& name) {
+    std::smatch m;
+    const std::regex re("\"" + name + "\": ([^,\\n]*)");
+    return std::regex_search(json, m, re) ? m[1].str() : "";
+}
+
+}  // namespace
+
+TEST_F(FloodRun, TheFloodOfAKnownValleyHasItsHandComputedFiguresAndNoWarning) {
+    make(Valley{});
+    // Levels from the bed (95 m) at both ends, a 2 m layer: the surface at 97 m floods the
+    // plain (96 m) 1 m deep on 4 lines each side over columns 5 to 55: 408 cells of 100 m2.
+    RunResult r = flood({"--width", "30", "--layer", "2", "--unit", "cm"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string s = stats();
+    EXPECT_EQ(field(s, "flooded_cells"), "408");
+    EXPECT_EQ(field(s, "flooded_area_m2"), "40800.00");
+    EXPECT_EQ(field(s, "volume_m3"), "40800.000");
+    EXPECT_EQ(field(s, "mean_depth_m"), "1.000");
+    EXPECT_EQ(field(s, "max_depth_m"), "2.000");  // the channel
+    EXPECT_EQ(field(s, "path_cells"), "51");
+    EXPECT_EQ(field(s, "path_cells_below_ground"), "0");
+    EXPECT_EQ(field(s, "flooded_cells_beyond_ends"), "0");
+    EXPECT_EQ(field(s, "river_length_m"), "500.00");
+    EXPECT_NE(s.find("\"warnings\": []"), std::string::npos) << s;
+    EXPECT_NE(r.out.find("warnings    none"), std::string::npos) << r.out;
+    for (const char* name : {"depth.tif", "extent.tif", "extent.gpkg", "map.png", "profile.svg", "summary.txt"}) {
+        EXPECT_TRUE(file_exists(dir / ("out/" + std::string(name)))) << name;
+    }
+    const Opened depth = open_with_gdal(dir / "out/depth.tif");
+    EXPECT_DOUBLE_EQ(depth.cells[17 * kValleyCols + 30], 1.0);
+    EXPECT_DOUBLE_EQ(depth.cells[20 * kValleyCols + 30], 2.0);
+    EXPECT_DOUBLE_EQ(depth.cells[10 * kValleyCols + 30], -9999.0);  // dry
+}
+
+TEST_F(FloodRun, TheRunFolderReplaysByteForByteThroughTheConsoleProgram) {
+    make(Valley{});
+    ASSERT_EQ(flood({"--width", "30", "--layer", "1.5,2.5", "--wave", "100,0.8", "--unit", "mm"}).status, 0);
+    const std::string images = dir / "out/run/images";
+    const std::map<std::string, std::string> before = folder_contents(images + "/reach");
+    RunResult replay = run_tarvex(dir.path(), "out/run/images", read_file(dir / "out/run/answers.txt"));
+    ASSERT_EQ(replay.status, 0) << replay.out;
+    EXPECT_TRUE(folder_contents(images + "/reach") == before);
+    EXPECT_EQ(before.size(), 14u);  // the three inputs with descriptor and header, the five results
+}
+
+TEST_F(FloodRun, EachWarningAppearsWhenItsCauseIsThere) {
+    const struct {
+        Valley valley;
+        std::vector<std::string> options;
+        const char* warning;
+    } cases[] = {
+        {Valley{}, {"--level-from", "94", "--level-to", "94", "--layer", "0.5"}, "lies below the ground on 51 of the 51"},
+        {Valley{95, 95, 0, 59}, {"--layer", "2"}, "flooded cells lie past the ends of the reach"},
+        {Valley{}, {"--level-from", "200", "--level-to", "199", "--layer", "1"}, "cells are deeper than 20 m"},
+        {Valley{95, 96, 5, 55}, {"--from", point(20, 5), "--to", point(20, 55), "--layer", "2"},
+         "lies above the level at the upper end (95.000 m): the water surface was kept level"},
+    };
+    for (const auto& k : cases) {
+        make(k.valley);
+        std::vector<std::string> options = {"--width", "30", "--overwrite"};
+        options.insert(options.end(), k.options.begin(), k.options.end());
+        RunResult r = flood(options);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(stats().find(k.warning), std::string::npos) << k.warning << "\n" << stats();
+        EXPECT_NE(r.out.find(k.warning), std::string::npos) << r.out;
+    }
+}
+
+TEST_F(FloodRun, EndPointsAreSnappedAndSaidWhereTheyLanded) {
+    make(Valley{});
+    // 25 m and 14 m beside the centreline's cells at columns 10 and 50.
+    RunResult r = flood({"--width", "30", "--layer", "2", "--from", "500105,4799820", "--to", "500505,4799781"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("line 20 column 10, snapped 25.0 m from the point given"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("line 20 column 50, snapped 14.0 m from the point given"), std::string::npos) << r.out;
+    EXPECT_EQ(field(stats(), "path_cells"), "41");
+}
+
+TEST_F(FloodRun, ACommandThatCannotRunLeavesNoFolder) {
+    make(Valley{});
+    const struct {
+        std::vector<std::string> options;
+        const char* message;
+    } cases[] = {
+        {{"--width", "30"}, "give --layer, --wave or both"},
+        {{"--layer", "1"}, "give either --mask MASK or --width METRES"},
+        {{"--width", "30", "--mask", "m.tif", "--layer", "1"}, "give either --mask MASK or --width METRES"},
+        {{"--width", "30", "--layer", "1", "--level-from", "90", "--level-to", "91"}, "give them the other way round"},
+        {{"--width", "30", "--wave", "2000,1"}, "cannot be used on a path of 51 pixels"},
+        {{"--width", "-3", "--layer", "1"}, "--width needs a width above 0 metres"},
+    };
+    for (const auto& k : cases) {
+        RunResult r = flood(k.options);
+        EXPECT_EQ(r.status, 1) << k.message;
+        EXPECT_NE(r.err.find(k.message), std::string::npos) << r.err;
+        EXPECT_EQ(folder_files(dir.path()), (std::vector<std::string>{"dem.tif", "river.geojson"})) << k.message;
+    }
+}

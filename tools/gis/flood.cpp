@@ -1,5 +1,97 @@
 #include "flood.h"
 
-#include "gis_io.h"
+#include <unistd.h>
 
-int flood_command(const std::map<std::string, std::string>&) { fail("flood is not built yet"); }
+#include <cmath>
+#include <cstdio>
+
+#include "flood_checks.h"
+#include "flood_files.h"
+#include "flood_setup.h"
+#include "maps.h"
+#include "outputs.h"
+#include "text.h"
+
+namespace {
+
+// The engine's console trace, kept for run/console.txt.
+struct KeptTrace : Trace {
+    std::string text;
+    void say_text(const std::string& t) override { text += t; }
+    void wait_key() override {}
+};
+
+// On a terminal, each pass of the engine on one line of the error stream.
+ProgressFn progress_on_terminal() {
+    if (isatty(STDERR_FILENO) == 0) return ProgressFn();
+    return [](const Progress& p) {
+        std::fprintf(stderr, "\r  %s: pass %lld, %lld cells changed, %.1f s      ", p.phase, p.pass, p.changed, p.seconds);
+    };
+}
+
+MapSource map_of(const Reach& r, const Results& results, const FloodOptions& o) {
+    MapSource m;
+    m.lines = r.grid.lines;
+    m.cols = r.grid.cols;
+    m.pixel_m = r.pixel.metres;
+    m.read_line = [&r, &results](int i, float* ground, float* depth) {
+        for (int j = 0; j < r.grid.cols; ++j) {
+            ground[j] = static_cast<float>(r.ground_m(Cell{i, j}));
+            depth[j] = depth_at(r, results, i, j);
+        }
+    };
+    for (const Cell c : r.path) m.path.emplace_back(c.i, c.j);
+    m.from = {r.from.cell.i, r.from.cell.j};
+    m.to = {r.to.cell.i, r.to.cell.j};
+    m.title = "Flood of the reach, " + o.dem;
+    m.full_extent = o.extent == "full";
+    return m;
+}
+
+ProfileSource profile_of(const Reach& r, const Results& results) {
+    ProfileSource p;
+    double distance = 0;
+    for (std::size_t k = 1; k < results.k_coord2.size(); ++k) {
+        const Cell c = r.path[k - 1];
+        if (k > 1) {
+            const Cell b = r.path[k - 2];
+            distance += ((b.i != c.i && b.j != c.j) ? std::sqrt(2.0) : 1.0) * r.pixel.metres;
+        }
+        p.distance_m.push_back(distance);
+        p.ground_m.push_back(r.ground_m(c));
+        p.linear_m.push_back(static_cast<double>(results.k_coord[k]) / r.coef);
+        p.surface_m.push_back(static_cast<double>(results.k_coord2[k]) / r.coef);
+    }
+    p.summit = r.summit;
+    p.title = "River profile of the reach";
+    return p;
+}
+
+const char* const kFiles[] = {"depth.tif", "extent.tif", "extent.gpkg", "map.png", "profile.svg", "stats.json",
+                              "summary.txt", "run/answers.txt", "run/console.txt", "run/images/"};
+
+}  // namespace
+
+int flood_command(const std::map<std::string, std::string>& options) {
+    const FloodOptions o = flood_options(options);
+    FloodFolder folder(o.out, o.overwrite, {o.dem, o.river, o.mask});
+    const Reach r = derive_reach(o);
+    KeptTrace trace;
+    const Results results = run(reach_scenario(r, folder), progress_on_terminal(), trace);
+    if (isatty(STDERR_FILENO) != 0) std::fprintf(stderr, "\n");
+    write_run(folder, r, results, trace.text);
+    write_flood_rasters(folder, r, results);
+    const FloodFigures figures = measure_flood(r, results);
+    std::vector<std::string> files;
+    for (const char* name : kFiles) files.push_back(folder.final_path(name));
+    const std::string summary = summary_text(r, figures, files);
+    GisOutputs out;
+    draw_flood_map(map_of(r, results, o), out.reserve(folder.at("map.png")));
+    out.write_text(folder.at("profile.svg"), profile_svg_text(profile_of(r, results)));
+    out.write_text(folder.at("stats.json"), stats_json(r, figures));
+    out.write_text(folder.at("summary.txt"), summary);
+    out.commit();
+    folder.commit();
+    std::printf("tarvex-gis flood: %s\n%s", o.out.c_str(), summary.c_str());
+    return 0;
+}

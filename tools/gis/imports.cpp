@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 
+#include "altitudes.h"
 #include "burn.h"
 #include "dem_units.h"
 #include "file_formats.h"
@@ -54,18 +55,6 @@ void finish(GisOutputs& outputs, const ImportFiles& out, const int fields[6], co
     outputs.write_text(out.descriptor, descriptor_text(fields, 6));
     outputs.write_text(out.header, header);
     outputs.commit();
-}
-
-// An altitude in metres as DEM units, converted as the dialog converts a typed altitude: the
-// exact product with the unit's factor, truncated toward zero. The value of a single-precision
-// raster is taken as the decimal it stands for (9.9, not 9.8999996185). The extreme 32-bit
-// values are left to no data.
-std::int32_t to_dem_value(double metres, bool single, int factor, const std::string& src) {
-    const std::int64_t v = dem_units_wide(single ? decimal_of(static_cast<float>(metres)) : metres, factor);
-    if (v <= std::numeric_limits<std::int32_t>::min() || v >= std::numeric_limits<std::int32_t>::max()) {
-        fail("the altitude " + std::to_string(metres) + " of " + src + " does not fit 32 bits in this unit");
-    }
-    return static_cast<std::int32_t>(v);
 }
 
 struct Altitudes {

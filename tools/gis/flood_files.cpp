@@ -1,0 +1,247 @@
+#include "flood_files.h"
+
+#include <gdal.h>
+#include <gdal_alg.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <cstring>
+
+#include "file_formats.h"
+#include "geotiff.h"
+#include "gis_io.h"
+#include "outputs.h"
+#include "raw_files.h"
+#include "save.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr float kDry = -9999.0f;
+
+// True when `path` lies in `folder` (both as they stand on disk, links followed).
+bool inside(const std::string& path, const std::string& folder) {
+    std::error_code e1, e2;
+    const fs::path p = fs::weakly_canonical(path, e1), f = fs::weakly_canonical(folder, e2);
+    if (e1 || e2) return false;
+    const std::string ps = p.string(), fsr = f.string() + "/";
+    return ps.compare(0, fsr.size(), fsr) == 0;
+}
+
+std::string write_folder(const std::string& out) {
+    const fs::path final_path(out);
+    const fs::path parent = final_path.parent_path().empty() ? fs::path(".") : final_path.parent_path();
+    std::string pattern = (parent / ("." + final_path.filename().string() + ".XXXXXX")).string();
+    if (mkdtemp(pattern.data()) == nullptr) fail("cannot create a folder beside " + out + ": " + std::strerror(errno));
+    return pattern;
+}
+
+}  // namespace
+
+FloodFolder::FloodFolder(const std::string& out, bool overwrite, const std::vector<std::string>& inputs) : out_(out) {
+    while (out_.size() > 1 && out_.back() == '/') out_.pop_back();
+    std::error_code ec;
+    const bool exists = fs::exists(fs::symlink_status(out_, ec));
+    if (exists && !overwrite) fail(out_ + " exists already: add --overwrite to replace it");
+    if (exists && !fs::is_directory(out_, ec)) fail(out_ + " is not a folder: it cannot hold the flood's files");
+    for (const std::string& input : inputs) {
+        if (inside(input, out_)) fail("the input " + input + " lies in " + out_ + ", which the flood's files would replace");
+    }
+    work_ = write_folder(out_);
+    gis_temporaries().add(work_);
+    fs::create_directories(work_ + "/run/images/" + kRunDirectory, ec);
+    if (ec) fail("cannot create " + work_ + "/run: " + ec.message());
+}
+
+FloodFolder::~FloodFolder() {
+    if (committed_) return;
+    std::error_code ec;
+    fs::remove_all(work_, ec);
+    gis_temporaries().forget(work_);
+}
+
+std::string FloodFolder::at(const std::string& name) const { return work_ + "/" + name; }
+std::string FloodFolder::final_path(const std::string& name) const { return out_ + "/" + name; }
+
+void FloodFolder::commit() {
+    std::error_code ec;
+    const bool replace = fs::exists(fs::symlink_status(out_, ec));
+    const std::string old = replace ? write_folder(out_) : std::string();
+    gis_temporaries().while_held([&](const auto& forget) {
+        if (replace) fs::rename(out_, old + "/was", ec);
+        if (!ec) fs::rename(work_, out_, ec);
+        if (ec && replace) fs::rename(old + "/was", out_);  // put the old folder back
+        if (!ec) forget(work_);
+    });
+    if (ec) fail("cannot move the flood's files into " + out_ + ": " + ec.message());
+    committed_ = true;
+    if (replace) fs::remove_all(old, ec);
+}
+
+Scenario reach_scenario(const Reach& r, const FloodFolder& folder) {
+    Scenario s;
+    const std::string images = folder.final_path(std::string("run/images/") + kRunDirectory + "/");
+    s.nomim1 = images + kRunMask + kByteRaster;
+    s.nomim2 = images + kRunSkeleton + kByteRaster;
+    s.nomim3 = images + kRunDem + kDemRaster;
+    s.descriptor_pixel = r.pixel.whole;
+    s.inputs = Inputs{r.mask, r.skeleton, r.dem};
+    s.parameters = r.parameters;
+    return s;
+}
+
+namespace {
+
+// An input raster of the console run, its descriptor and its ENVI header.
+template <typename T>
+void write_input(const FloodFolder& f, const Reach& r, const std::string& stem, bool dem, const Grid<T>& cells,
+                 const int fields[6]) {
+    const std::string base = f.at(std::string("run/images/") + kRunDirectory + "/" + stem);
+    const std::string raw = base + (dem ? kDemRaster : kByteRaster);
+    GisOutputs out;
+    std::FILE* file = out.create(raw);
+    write_cells(file, cells.data(), cells.cells(), raw);
+    out.close(file, raw);
+    out.write_text(base + (dem ? kDemDescriptor : kByteDescriptor), descriptor_text(fields, 6));
+    const double high = std::numeric_limits<std::int32_t>::max();
+    out.write_text(with_extension(raw, kEnviHeader),
+                   envi_header(r.grid.lines, r.grid.cols, dem, r.grid.georef, dem ? &high : nullptr));
+    out.commit();
+}
+
+// The answers of the console dialog that give the reach's run (reals to 17 digits: they read
+// back as the same doubles).
+std::string answers_of(const Reach& r) {
+    const Parameters& p = r.parameters;
+    std::string a = std::string(kRunDirectory) + "\n" + kRunMask + "\n" + kRunSkeleton + "\n" + kRunDem + "\n" +
+                    kRunResult + "\n" + strf("%d\n%d\n%d\n%.17g\n%d\n%d\n%.17g\n%d\n", p.hypso_scale, p.ideb, p.jdeb,
+                                             p.alti_deb, p.ifin, p.jfin, p.alti_fin, p.gauss_treat);
+    if (p.gauss_treat == 0) a += strf("%d\n%.17g\n%d\n%d\n", p.LO, p.AO_Max, p.i_AO, p.j_AO);
+    a += strf("%d\n", p.water_layer);
+    if (p.water_layer == 0) a += strf("%.17g\n%.17g\n", p.dthick_deb, p.dthick_end);
+    return a + strf("%d\n", p.taille_pix);
+}
+
+// The five results as the console program writes them.
+void write_results(const FloodFolder& f, const Reach& r, const Results& results) {
+    RunFiles files;
+    const std::string base = f.at(std::string("run/images/") + kRunDirectory + "/" + kRunResult);
+    files.nb_lig = r.grid.lines;
+    files.nb_col = r.grid.cols;
+    files.taille_pix = r.pixel.whole;
+    files.nomim4 = base + kResultDemRaster;
+    files.nomdescr4 = base + kResultDemDescriptor;
+    files.nomxls4 = base + kResultTable;
+    files.nomim5 = base + kResultMaskRaster;
+    files.nomdescr5 = base + kResultMaskDescriptor;
+    files.results = std::make_unique<OutputSet>(&gis_temporaries());
+    for (auto [stream, path] : {std::pair{&files.f4, files.nomim4}, {&files.f4d, files.nomdescr4},
+                                {&files.f4xls, files.nomxls4}, {&files.f5, files.nomim5}, {&files.f5d, files.nomdescr5}}) {
+        *stream = files.results->create(path, "wb");
+        if (*stream == nullptr) fail("cannot create " + path + ": " + std::strerror(errno));
+    }
+    std::istringstream no_answers;
+    std::ostringstream messages;
+    Console con(no_answers, messages, Console::KeySource(), false);
+    try {
+        save(files, results, con);
+    } catch (const Stop&) {
+        fail(messages.str().substr(messages.str().find_first_not_of("\n ")));
+    }
+}
+
+}  // namespace
+
+void write_run(const FloodFolder& f, const Reach& r, const Results& results, const std::string& trace) {
+    const int byte_fields[6] = {r.grid.lines, r.grid.cols, 1, 0, 255, r.pixel.whole};
+    write_input(f, r, kRunMask, false, r.mask, byte_fields);
+    write_input(f, r, kRunSkeleton, false, r.skeleton, byte_fields);
+    const int dem_fields[6] = {r.grid.lines, r.grid.cols, 4, results.dem_min, results.dem_max, r.pixel.whole};
+    write_input(f, r, kRunDem, true, r.dem, dem_fields);
+    write_results(f, r, results);
+    GisOutputs out;
+    out.write_text(f.at("run/answers.txt"), answers_of(r));
+    out.write_text(f.at("run/console.txt"), trace);
+    out.commit();
+}
+
+float depth_at(const Reach& r, const Results& results, int i, int j) {
+    const std::int32_t ground = r.dem[i][j], level = results.itab_in[i][j];
+    if (results.tab_mask[i][j] != 1 || level <= ground) return std::nanf("");
+    return static_cast<float>((static_cast<double>(level) - ground) / r.coef);
+}
+
+namespace {
+
+// The flood's polygons (the cells at 1 of the extent) with their area in square metres.
+void write_polygons(const FloodFolder& f, const Reach& r, const std::string& extent_tif) {
+    GDALDatasetH raster = GDALOpen(extent_tif.c_str(), GA_ReadOnly);
+    if (raster == nullptr) fail("cannot read back " + extent_tif);
+    GisOutputs out;
+    const std::string path = f.at("extent.gpkg"), temporary = out.reserve(path);
+    std::remove(temporary.c_str());  // the driver creates its own file
+    CPLErrorReset();
+    GDALDatasetH vectors = GDALCreate(GDALGetDriverByName("GPKG"), temporary.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
+    if (vectors == nullptr) fail("cannot create " + path + ": " + CPLGetLastErrorMsg());
+    OGRSpatialReferenceH srs = r.grid.georef.wkt.empty() ? nullptr : OSRNewSpatialReference(r.grid.georef.wkt.c_str());
+    OGRLayerH layer = GDALDatasetCreateLayer(vectors, "flood", srs, wkbPolygon, nullptr);
+    if (srs != nullptr) OSRDestroySpatialReference(srs);
+    OGRFieldDefnH value = OGR_Fld_Create("water", OFTInteger), area = OGR_Fld_Create("area_m2", OFTReal);
+    OGR_L_CreateField(layer, value, TRUE);
+    OGR_L_CreateField(layer, area, TRUE);
+    OGR_Fld_Destroy(value);
+    OGR_Fld_Destroy(area);
+    GDALRasterBandH band = GDALGetRasterBand(raster, 1);
+    GDALPolygonize(band, band, layer, 0, nullptr, nullptr, nullptr);  // the band as its own mask: zeros left out
+    const double units = r.pixel.metres / std::fabs(r.grid.georef.transform[1]);  // metres per map unit
+    OGR_L_ResetReading(layer);
+    bool stored = true;
+    for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(layer)) != nullptr; OGR_F_Destroy(feature)) {
+        OGR_F_SetFieldDouble(feature, 1, OGR_G_Area(OGR_F_GetGeometryRef(feature)) * units * units);
+        stored = OGR_L_SetFeature(layer, feature) == OGRERR_NONE && stored;
+    }
+    if (!stored) fail("cannot write the areas of the polygons of " + path);
+    GDALClose(raster);
+    GDALClose(vectors);
+    if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) {
+        fail("cannot write " + path + ": " + CPLGetLastErrorMsg());
+    }
+    out.commit();
+}
+
+}  // namespace
+
+void write_flood_rasters(const FloodFolder& f, const Reach& r, const Results& results) {
+    const int lines = r.grid.lines, cols = r.grid.cols;
+    GisOutputs out;
+    const double dry = kDry;
+    GeoTiff depth(out, f.at("depth.tif"), lines, cols, GDT_Float32, r.grid.georef, &dry);
+    GeoTiff extent(out, f.at("extent.tif"), lines, cols, GDT_Byte, r.grid.georef, nullptr);
+    std::vector<float> depths;
+    std::vector<unsigned char> water;
+    for_each_piece(lines, cols, [&](const Piece& p) {
+        depths.resize(p.cells());
+        water.resize(p.cells());
+        for (std::size_t k = 0; k < p.cells(); ++k) {
+            const int i = p.line + static_cast<int>((p.col + k) / static_cast<std::size_t>(cols));
+            const int j = static_cast<int>((p.col + k) % static_cast<std::size_t>(cols));
+            const float d = depth_at(r, results, i, j);
+            depths[k] = std::isnan(d) ? kDry : d;
+            water[k] = results.tab_mask[i][j] == 1 ? 1 : 0;
+        }
+        depth.write(p, depths.data());
+        extent.write(p, water.data());
+    });
+    depth.close();
+    extent.close();
+    out.commit();
+    write_polygons(f, r, f.at("extent.tif"));
+}

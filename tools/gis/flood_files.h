@@ -1,0 +1,55 @@
+// The files of a flood: its folder, made whole or not at all, and what goes in it.
+#ifndef TARVEX_GIS_FLOOD_FILES_H
+#define TARVEX_GIS_FLOOD_FILES_H
+
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "flood_setup.h"
+
+// The output folder FOLDER: everything is written into a hidden folder beside it, which takes
+// its place once complete (an existing FOLDER, with --overwrite, is removed only then). A
+// command that fails or is interrupted before leaves FOLDER as it was and nothing else.
+class FloodFolder {
+public:
+    // Fails when FOLDER exists without `overwrite`, or holds one of `inputs`.
+    FloodFolder(const std::string& out, bool overwrite, const std::vector<std::string>& inputs);
+    ~FloodFolder();
+    FloodFolder(const FloodFolder&) = delete;
+    FloodFolder& operator=(const FloodFolder&) = delete;
+
+    // Where the file `name` of FOLDER (e.g. "run/answers.txt") is written now.
+    std::string at(const std::string& name) const;
+    // Where it will be: FOLDER/name, as given.
+    std::string final_path(const std::string& name) const;
+    void commit();
+
+private:
+    std::string out_, work_;
+    bool committed_ = false;
+};
+
+// The names the console run of a flood uses: its directory, inputs and result.
+inline constexpr const char* kRunDirectory = "reach";
+inline constexpr const char* kRunMask = "mask";
+inline constexpr const char* kRunSkeleton = "skeleton";
+inline constexpr const char* kRunDem = "dem";
+inline constexpr const char* kRunResult = "flood";
+
+// The scenario of the reach, its inputs named where the console run finds them.
+Scenario reach_scenario(const Reach& r, const FloodFolder& folder);
+
+// run/: the inputs as the console program reads them (with ENVI headers) and the five results
+// as it writes them, in images/reach/; answers.txt, the dialog's answers that reproduce them;
+// console.txt, the engine's console trace.
+void write_run(const FloodFolder& folder, const Reach& r, const Results& results, const std::string& trace);
+
+// depth.tif (metres, no data where dry), extent.tif (1 water, 0 dry) and extent.gpkg (the
+// flood's polygons with their area in square metres).
+void write_flood_rasters(const FloodFolder& folder, const Reach& r, const Results& results);
+
+// The depth of a cell in metres, NaN where it is dry.
+float depth_at(const Reach& r, const Results& results, int i, int j);
+
+#endif

@@ -1,0 +1,236 @@
+#include "flood_setup.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "altitudes.h"
+#include "gdal_raster.h"
+#include "gis_io.h"
+#include "parameter_rules.h"
+#include "resources.h"
+#include "run_memory.h"
+#include "text.h"
+
+namespace {
+
+constexpr int kBedRadius = 3;  // cells around an end point searched for the river bed
+constexpr std::int32_t kHighGround = std::numeric_limits<std::int32_t>::max();
+
+double number(const std::string& option, const std::string& text) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !std::isfinite(v)) fail(option + " needs a number, not '" + text + "'");
+    return v;
+}
+
+// "A,B" (or "A" when `one_is_enough`) as numbers.
+std::vector<double> numbers(const std::string& option, const std::string& text, std::size_t least, std::size_t most) {
+    std::vector<double> v;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        v.push_back(number(option, text.substr(start, comma - start)));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (v.size() < least || v.size() > most) fail(option + " needs " + std::to_string(least) + " to " +
+                                                  std::to_string(most) + " numbers separated by commas, not '" +
+                                                  text + "'");
+    return v;
+}
+
+std::string get(const std::map<std::string, std::string>& o, const std::string& name) {
+    const auto found = o.find(name);
+    return found == o.end() ? std::string() : found->second;
+}
+
+void read_points(FloodOptions& f, const std::map<std::string, std::string>& o) {
+    if (o.count("--from")) {
+        const std::vector<double> p = numbers("--from", get(o, "--from"), 2, 2);
+        f.has_from = true, f.from_x = p[0], f.from_y = p[1];
+    }
+    if (o.count("--to")) {
+        const std::vector<double> p = numbers("--to", get(o, "--to"), 2, 2);
+        f.has_to = true, f.to_x = p[0], f.to_y = p[1];
+    }
+    if (o.count("--level-from")) f.has_level_from = true, f.level_from = number("--level-from", get(o, "--level-from"));
+    if (o.count("--level-to")) f.has_level_to = true, f.level_to = number("--level-to", get(o, "--level-to"));
+}
+
+void read_options_of_the_water(FloodOptions& f, const std::map<std::string, std::string>& o) {
+    if (o.count("--layer")) {
+        const std::vector<double> t = numbers("--layer", get(o, "--layer"), 1, 2);
+        f.layer = true, f.layer_from = t[0], f.layer_to = t.back();
+    }
+    if (o.count("--wave")) {
+        const std::vector<double> w = numbers("--wave", get(o, "--wave"), 2, 4);
+        if (w.size() == 3) fail("--wave needs HALF_LENGTH_M,HEIGHT_M or HALF_LENGTH_M,HEIGHT_M,X,Y");
+        f.wave = true, f.wave_half_m = w[0], f.wave_height_m = w[1];
+        if (w.size() == 4) f.wave_placed = true, f.wave_x = w[2], f.wave_y = w[3];
+        if (f.wave_half_m <= 0) fail("--wave needs a half length above 0 metres");
+    }
+    if (!f.layer && !f.wave) fail("give --layer, --wave or both: without either the river surface is only a line");
+}
+
+}  // namespace
+
+FloodOptions flood_options(const std::map<std::string, std::string>& o) {
+    FloodOptions f;
+    f.dem = get(o, "--dem");
+    f.river = get(o, "--river");
+    f.out = get(o, "--out");
+    f.mask = get(o, "--mask");
+    f.unit = o.count("--unit") ? get(o, "--unit") : "cm";
+    unit_factor(f.unit);  // fails on an unknown unit
+    f.extent = o.count("--extent") ? get(o, "--extent") : "flood";
+    if (f.extent != "flood" && f.extent != "full") fail("--extent is flood or full, not " + f.extent);
+    f.overwrite = o.count("--overwrite") != 0;
+    if (o.count("--mask") == o.count("--width")) fail("give either --mask MASK or --width METRES");
+    if (o.count("--width")) {
+        f.width = number("--width", get(o, "--width"));
+        if (f.width <= 0) fail("--width needs a width above 0 metres");
+    }
+    read_points(f, o);
+    read_options_of_the_water(f, o);
+    return f;
+}
+
+namespace {
+
+// The DEM: its grid, pixel size and cells in DEM units, once it is clear the machine can hold
+// the run (its grids, and the outputs drawn from them).
+void read_dem(Reach& r, const FloodOptions& o) {
+    const GdalRaster raster(o.dem);
+    if (raster.complex_band()) fail(o.dem + ": wrong band type (complex values are not altitudes)");
+    r.grid = DemGrid{raster.lines(), raster.cols(), raster.georef()};
+    r.pixel = pixel_size(raster.georef(), raster.lines(), raster.cols(), o.dem);
+    r.coef = unit_factor(o.unit);
+    const std::uint64_t needed = run_memory_need(r.grid.lines, r.grid.cols) +
+                                 saturated_product(raster.cells(), 6);  // the mask, skeleton and DEM read in
+    const std::uint64_t available = available_memory();
+    if (needed > available) {
+        fail("not enough memory for a run on the " + std::to_string(r.grid.lines) + " x " +
+             std::to_string(r.grid.cols) + " cells of " + o.dem + ": it needs " + size_text(needed) + " and " +
+             size_text(available) + " is available");
+    }
+    r.dem = load_dem(raster, r.coef, kHighGround);
+}
+
+double squared_distance(Cell a, Cell b) {
+    const double di = a.i - b.i, dj = a.j - b.j;
+    return di * di + dj * dj;
+}
+
+// The two ends: the points given, snapped to the centreline; a missing one is the end of the
+// centreline farthest from the other, and with neither, the centreline's two ends, the higher
+// ground upstream.
+void place_ends(Reach& r, const FloodOptions& o, const ByteGrid& line) {
+    if (o.has_from) r.from = ReachEnd{snap_to_centreline(line, r.grid, r.pixel.metres, o.from_x, o.from_y, r.from.moved_m),
+                                      r.from.moved_m, true};
+    if (o.has_to) r.to = ReachEnd{snap_to_centreline(line, r.grid, r.pixel.metres, o.to_x, o.to_y, r.to.moved_m),
+                                  r.to.moved_m, true};
+    if (o.has_from && o.has_to) return;
+    const std::vector<Cell> ends = centreline_points(line).ends;
+    if (ends.size() < 2 || (ends.size() > 2 && !o.has_from && !o.has_to)) {
+        fail("the centreline has " + std::to_string(ends.size()) +
+             " ends: give the reach's ends with --from X,Y and --to X,Y");
+    }
+    if (o.has_from || o.has_to) {
+        const Cell known = o.has_from ? r.from.cell : r.to.cell;
+        const Cell far = *std::max_element(ends.begin(), ends.end(), [&](Cell a, Cell b) {
+            return squared_distance(a, known) < squared_distance(b, known);
+        });
+        (o.has_from ? r.to : r.from).cell = far;
+        return;
+    }
+    const bool first_higher = r.dem[ends[0].i][ends[0].j] >= r.dem[ends[1].i][ends[1].j];
+    r.from.cell = first_higher ? ends[0] : ends[1];
+    r.to.cell = first_higher ? ends[1] : ends[0];
+}
+
+void make_mask(Reach& r, const FloodOptions& o) {
+    const int lines = r.grid.lines, cols = r.grid.cols;
+    r.mask = o.width > 0 ? cells_within(r.path, lines, cols, o.width / 2 / r.pixel.metres)
+                         : cells_on_grid(o.mask, r.grid, false);
+    r.skeleton = ByteGrid(lines, cols);
+    for (const Cell c : r.path) r.mask[c.i][c.j] = r.skeleton[c.i][c.j] = 1;  // the river runs in its mask
+}
+
+// The lowest ground of the mask within a few cells of `c`: the river bed there.
+double bed_near(const Reach& r, Cell c) {
+    std::int32_t lowest = r.dem[c.i][c.j];
+    for (int i = std::max(0, c.i - kBedRadius); i <= std::min(r.grid.lines - 1, c.i + kBedRadius); ++i) {
+        for (int j = std::max(0, c.j - kBedRadius); j <= std::min(r.grid.cols - 1, c.j + kBedRadius); ++j) {
+            if (r.mask[i][j] == 1) lowest = std::min(lowest, r.dem[i][j]);
+        }
+    }
+    return static_cast<double>(lowest) / r.coef;
+}
+
+void set_levels(Reach& r, const FloodOptions& o) {
+    r.from.level_given = o.has_level_from;
+    r.to.level_given = o.has_level_to;
+    r.from.level_m = o.has_level_from ? o.level_from : bed_near(r, r.from.cell);
+    r.to.level_m = o.has_level_to ? o.level_to : bed_near(r, r.to.cell);
+    if (r.to.level_m <= r.from.level_m) return;
+    const std::string levels = strf("the level at the lower end (%.3f m) lies above the level at the upper end (%.3f m)",
+                                    r.to.level_m, r.from.level_m);
+    if (o.has_level_from && o.has_level_to) fail(levels + ": give them the other way round, or swap --from and --to");
+    r.warnings.push_back(levels + ": the water surface was kept level at " + strf("%.3f m", r.from.level_m));
+    r.to.level_m = r.from.level_m;
+}
+
+// The wave: its half length in whole pixels, its summit on the path (the point given, else the
+// middle of the path); fails when the engine could not use it.
+void set_wave(Reach& r, const FloodOptions& o) {
+    Parameters& p = r.parameters;
+    p.gauss_treat = 0;
+    p.LO = std::max(1, static_cast<int>(std::lround(o.wave_half_m / r.pixel.metres)));
+    p.AO_Max = o.wave_height_m;
+    r.summit = static_cast<int>(r.path.size() / 2);
+    if (o.wave_placed) {
+        double moved = 0;
+        const Cell at = snap_to_centreline(r.skeleton, r.grid, r.pixel.metres, o.wave_x, o.wave_y, moved);
+        r.summit = static_cast<int>(std::find(r.path.begin(), r.path.end(), at) - r.path.begin());
+    }
+    p.i_AO = r.path[static_cast<std::size_t>(r.summit)].i;
+    p.j_AO = r.path[static_cast<std::size_t>(r.summit)].j;
+    const std::string refusal = wave_refusal(p, GridShape{r.grid.lines, r.grid.cols},
+                                             longest_half_wave(static_cast<std::int64_t>(r.path.size())));
+    if (!refusal.empty()) {
+        fail(strf("the wave of %g m on each side (%d pixels) cannot be used on a path of %zu pixels:", o.wave_half_m,
+                  p.LO, r.path.size()) +
+             refusal.substr(1, refusal.size() - 3));
+    }
+}
+
+void set_parameters(Reach& r, const FloodOptions& o) {
+    Parameters& p = r.parameters;
+    p.hypso_scale = r.coef == 1 ? 0 : (r.coef == 10 ? 1 : (r.coef == 100 ? 2 : 3));
+    p.ideb = r.from.cell.i, p.jdeb = r.from.cell.j, p.alti_deb = r.from.level_m;
+    p.ifin = r.to.cell.i, p.jfin = r.to.cell.j, p.alti_fin = r.to.level_m;
+    p.water_layer = o.layer ? 0 : 1;
+    p.dthick_deb = o.layer_from;
+    p.dthick_end = o.layer_to;
+    p.gauss_treat = 1;
+    if (o.wave) set_wave(r, o);
+    p.taille_pix = r.pixel.whole;
+}
+
+}  // namespace
+
+Reach derive_reach(const FloodOptions& o) {
+    Reach r;
+    read_dem(r, o);
+    ByteGrid line = cells_on_grid(o.river, r.grid, true);
+    thin_centreline(line);
+    place_ends(r, o, line);
+    r.path = reach_between(line, r.grid, r.from.cell, r.to.cell);
+    make_mask(r, o);
+    set_levels(r, o);
+    set_parameters(r, o);
+    return r;
+}

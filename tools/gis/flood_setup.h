@@ -1,0 +1,61 @@
+// What the flood command derives from GIS data before it runs the engine: the DEM in DEM
+// units, the centreline on its grid made a single line between the two end points, the mask,
+// the water levels, and the engine's parameters.
+#ifndef TARVEX_GIS_FLOOD_SETUP_H
+#define TARVEX_GIS_FLOOD_SETUP_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "centreline.h"
+#include "engine.h"
+#include "georef.h"
+
+// The command's options, checked.
+struct FloodOptions {
+    std::string dem, river, mask, out, unit = "cm", extent = "flood";
+    double width = 0;  // metres, for a mask made around the centreline (0: --mask)
+    bool has_from = false, has_to = false;
+    double from_x = 0, from_y = 0, to_x = 0, to_y = 0;
+    bool has_level_from = false, has_level_to = false;
+    double level_from = 0, level_to = 0;
+    bool layer = false;
+    double layer_from = 0, layer_to = 0;
+    bool wave = false, wave_placed = false;
+    double wave_half_m = 0, wave_height_m = 0, wave_x = 0, wave_y = 0;
+    bool overwrite = false;
+};
+
+// Checks the options (one of --mask and --width, one of --layer and --wave at least, numbers
+// where numbers are due); fails saying which is wrong.
+FloodOptions flood_options(const std::map<std::string, std::string>& options);
+
+// An end point of the reach: where it lies, and how it was chosen.
+struct ReachEnd {
+    Cell cell;
+    double moved_m = 0;        // from the point given, when it was snapped
+    bool given = false;        // from --from / --to
+    double level_m = 0;        // the water surface there
+    bool level_given = false;  // from --level-from / --level-to, else the bed near it
+};
+
+struct Reach {
+    DemGrid grid;
+    PixelSize pixel;
+    int coef = 100;
+    IntGrid dem;                 // DEM units; cells without data are high ground
+    std::vector<Cell> path;      // the centreline from the upper to the lower end
+    ReachEnd from, to;
+    ByteGrid mask, skeleton;     // the river mask (with the path) and the path alone
+    int summit = -1;             // the wave's summit, an index into `path`
+    std::vector<std::string> warnings;
+    Parameters parameters;
+
+    double ground_m(Cell c) const { return static_cast<double>(dem[c.i][c.j]) / coef; }
+};
+
+// Reads the DEM, places the centreline, the ends and the mask, and derives the parameters.
+Reach derive_reach(const FloodOptions& o);
+
+#endif
