@@ -25,6 +25,10 @@ struct DemGrid {
 
 // The map coordinates of a cell's centre.
 void map_point(const DemGrid& dem, Cell c, double& x, double& y);
+// The same as a text for messages: "(500120.0, 4799870.25)".
+std::string map_text(const DemGrid& dem, Cell c);
+// A map coordinate with two decimals at most and one at least: 500120.0, 500120.25.
+std::string map_coordinate(double v);
 
 // The cells of the DEM's grid that `src` sets (1; others 0): for a raster, the cells that are
 // neither 0 nor no data, the raster brought onto the DEM's grid by nearest neighbour; for a
