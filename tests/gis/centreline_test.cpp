@@ -238,3 +238,128 @@ TEST(CentrelineWidth, CellsWithinTheRadiusAreThoseABruteForceCountFinds) {
         }
     }
 }
+
+namespace {
+
+// The cells of a DEM grid of 10 m pixels set by `cells`, drawn.
+std::vector<std::string> cells_drawn(int lines, int cols, const std::vector<Cell>& cells) {
+    ByteGrid g(lines, cols);
+    for (const Cell c : cells) g[c.i][c.j] = 1;
+    return drawing(g);
+}
+
+// A GeoJSON line (longitudes and latitudes, as GeoJSON holds them) through the centres of
+// the cells of the UTM grid of dem_grid().
+void write_lonlat_line(const std::string& path, const std::vector<Cell>& through) {
+    GDALAllRegister();
+    OGRSpatialReferenceH utm = OSRNewSpatialReference(utm_wkt().c_str()), wgs84 = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(wgs84, 4326);
+    OSRSetAxisMappingStrategy(utm, OAMS_TRADITIONAL_GIS_ORDER);
+    OSRSetAxisMappingStrategy(wgs84, OAMS_TRADITIONAL_GIS_ORDER);
+    OGRCoordinateTransformationH to_degrees = OCTNewCoordinateTransformation(utm, wgs84);
+    std::string points;
+    for (const Cell c : through) {
+        double x = 0, y = 0;
+        map_point(dem_grid(1, 1), c, x, y);
+        EXPECT_TRUE(OCTTransform(to_degrees, 1, &x, &y, nullptr));
+        char text[80];
+        std::snprintf(text, sizeof text, "%s[%.12f, %.12f]", points.empty() ? "" : ", ", x, y);
+        points += text;
+    }
+    OCTDestroyCoordinateTransformation(to_degrees);
+    OSRDestroySpatialReference(utm);
+    OSRDestroySpatialReference(wgs84);
+    write_file(path, "{\"type\": \"FeatureCollection\", \"features\": [{\"type\": \"Feature\", \"properties\": {}, "
+                     "\"geometry\": {\"type\": \"LineString\", \"coordinates\": [" + points + "]}}]}\n");
+}
+
+}  // namespace
+
+TEST(CentrelineOnGrid, ALineInDegreesIsBurntOnTheCellsItCrossesOnAUtmDem) {
+    TempDir dir;
+    write_lonlat_line(dir / "river.geojson", {{2, 2}, {2, 15}, {12, 15}});
+    std::vector<Cell> expected;
+    for (int j = 2; j <= 15; ++j) expected.push_back({2, j});
+    for (int i = 3; i <= 12; ++i) expected.push_back({i, 15});
+    const ByteGrid g = cells_on_grid(dir / "river.geojson", dem_grid(20, 20), true);
+    EXPECT_EQ(drawing(g), cells_drawn(20, 20, expected));
+}
+
+// Each DEM cell taking the source cell under its centre, a line of 2 m pixels that passes
+// beside those centres would leave the 10 m grid almost empty; it sets every cell it crosses.
+TEST(CentrelineOnGrid, ARasterLineFinerThanTheDemKeepsEveryCellItCrosses) {
+    TempDir dir;
+    std::vector<double> fine(50 * 50, 0.0);
+    std::vector<Cell> expected;
+    for (int k = 0; k + 1 < 50; ++k) {
+        fine[static_cast<std::size_t>(k * 50 + k + 1)] = 1;
+        expected.push_back({k / 5, (k + 1) / 5});
+    }
+    make_geotiff(dir / "fine.tif", GDT_Byte, fine, nullptr, 50, 50, {500000, 2, 0, 4800000, 0, -2});
+    const ByteGrid g = cells_on_grid(dir / "fine.tif", dem_grid(10, 10), true);
+    EXPECT_EQ(drawing(g), cells_drawn(10, 10, expected));
+}
+
+TEST(CentrelineOnGrid, SourcesThatSetNoCellOfTheDemAreRefused) {
+    TempDir dir;
+    const double nodata = 7;
+    make_geotiff(dir / "empty.tif", GDT_Float32, std::vector<double>(kLines * kCols, 7.0), &nodata);
+    EXPECT_EQ(refusal([&] { cells_on_grid(dir / "empty.tif", dem_grid(kLines, kCols), true); }),
+              dir / "empty.tif" + " sets no cell of the DEM's grid: its cells are all 0 or no data, or lie outside it");
+    make_vector(dir / "far.geojson", wkbLineString, {"LINESTRING (600000 4800000, 600100 4800000)"});
+    EXPECT_EQ(refusal([&] { cells_on_grid(dir / "far.geojson", dem_grid(kLines, kCols), true); }),
+              "the features of " + dir / "far.geojson" + " set no cell of the DEM's grid: they lie outside it");
+}
+
+// The skeleton as the console program sees it: the elbow at (1, 2), which the engine thins,
+// leaves (1, 1) an end; a tributary joins at (3, 5). Lines and columns come first, as the
+// dialog asks for them; the ground is the imported DEM's, in its centimetres.
+TEST(CentrelineEndpoints, ListsTheEndAndBranchPixelsOfAnImportedSkeletonAsTheEngineSeesIt) {
+    TempDir dir;
+    const ByteGrid skeleton = drawn({"........",  //
+                                     ".##.....",  //
+                                     "..#.....",  //
+                                     "...#####",  //
+                                     ".....#..",  //
+                                     ".....#.."});
+    std::vector<double> cells, ground;
+    for (int i = 0; i < 6; ++i) {
+        for (int j = 0; j < 8; ++j) {
+            cells.push_back(skeleton[i][j]);
+            ground.push_back(i == 5 && j == 5 ? -9999 : 100 + 10 * i + j);
+        }
+    }
+    const double nodata = -9999;
+    make_geotiff(dir / "skel.tif", GDT_Byte, cells, nullptr, 6, 8);
+    make_geotiff(dir / "dem.tif", GDT_Float32, ground, &nodata, 6, 8);
+    ASSERT_EQ(gis({"import-skeleton", "skel.tif", "skel"}, dir).status, 0);
+    ASSERT_EQ(gis({"import-dem", "dem.tif", "dem", "--unit", "cm"}, dir).status, 0);
+    const Snapshot before(dir.path());
+    RunResult r = gis({"endpoints", "skel.raw", "--dem", "dem_m4.raw"}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "# kind line(i) column(j) x y ground(DEM value) -- i and j as the console dialog asks for them (GDAL "
+              "gives the column first)\n"
+              "end 1 1 500015.0 4799985.0 11100\n"
+              "end 3 7 500075.0 4799965.0 13700\n"
+              "end 5 5 500055.0 4799945.0 nodata\n"
+              "branch 3 4 500045.0 4799965.0 13400\n"
+              "branch 3 5 500055.0 4799965.0 13500\n"
+              "branch 3 6 500065.0 4799965.0 13600\n"
+              "branch 4 5 500055.0 4799955.0 14500\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(before.unchanged());
+
+    r = gis({"endpoints", "skel.tif"}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(r.out.find('\n') + 1, 24), "end 1 1 500015.0 4799985");
+
+    make_geotiff(dir / "small.tif", GDT_Float32, std::vector<double>(20, 1.0), nullptr);
+    r = gis({"endpoints", "skel.raw", "--dem", "small.tif"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tarvex-gis: the sizes differ: skel.raw has 6 x 8 cells, small.tif 4 x 5\n");
+    make_geotiff(dir / "none.tif", GDT_Byte, std::vector<double>(20, 0.0), nullptr);
+    r = gis({"endpoints", "none.tif"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tarvex-gis: none.tif sets no cell: every cell is 0 or no data\n");
+}

@@ -12,9 +12,23 @@
 
 namespace {
 
-// The ground under each point, as the DEM holds it ("no data" where it has none).
+struct Point {
+    const char* kind;
+    Cell cell;
+};
+
+std::vector<Point> points_of(const ByteGrid& cells) {
+    const CentrelinePoints found = centreline_points(cells);
+    std::vector<Point> points;
+    for (const Cell c : found.ends) points.push_back({"end", c});
+    for (const Cell c : found.branches) points.push_back({"branch", c});
+    return points;
+}
+
+// The ground under each point as the DEM holds it ("nodata" where it has none), or nothing
+// without a DEM.
 std::vector<std::string> altitudes(const std::string& dem_path, const GdalRaster& skeleton,
-                                   const std::vector<Cell>& points) {
+                                   const std::vector<Point>& points) {
     if (dem_path.empty()) return std::vector<std::string>(points.size());
     const GdalRaster dem(dem_path);
     if (dem.lines() != skeleton.lines() || dem.cols() != skeleton.cols()) {
@@ -23,26 +37,14 @@ std::vector<std::string> altitudes(const std::string& dem_path, const GdalRaster
              std::to_string(dem.cols()));
     }
     std::vector<std::string> found;
-    for (const Cell c : points) {
+    for (const Point& p : points) {
         double v = 0;
-        dem.read(Piece{c.i, c.j, 1, 1}, &v);
+        dem.read(Piece{p.cell.i, p.cell.j, 1, 1}, &v);
         char text[32];
-        std::snprintf(text, sizeof text, "%.10g", v);
-        found.emplace_back(dem.is_nodata(v) ? "no data" : text);
+        std::snprintf(text, sizeof text, " %.10g", v);
+        found.emplace_back(dem.is_nodata(v) ? " nodata" : text);
     }
     return found;
-}
-
-void print_points(const char* kind, const std::vector<Cell>& points, const DemGrid& grid,
-                  const std::vector<std::string>& ground) {
-    for (std::size_t k = 0; k < points.size(); ++k) {
-        const Cell c = points[k];
-        double x = 0, y = 0;
-        map_point(grid, c, x, y);
-        const std::string place = grid.georef.has_transform ? map_coordinate(x) + " " + map_coordinate(y) : "- -";
-        std::printf("%s %d %d %s%s%s\n", kind, c.i, c.j, place.c_str(), ground[k].empty() ? "" : " ",
-                    ground[k].c_str());
-    }
 }
 
 }  // namespace
@@ -55,15 +57,21 @@ int endpoints_command(const std::string& centreline, const std::string& dem) {
         fail(centreline + " sets no cell: every cell is 0 or no data");
     }
     thin_elbows_as_engine(cells);  // what the console program follows
-    const CentrelinePoints points = centreline_points(cells);
-    const std::vector<std::string> end_ground = altitudes(dem, skeleton, points.ends);
-    const std::vector<std::string> branch_ground = altitudes(dem, skeleton, points.branches);
+    const std::vector<Point> points = points_of(cells);
+    const std::vector<std::string> ground = altitudes(dem, skeleton, points);
     std::printf("# kind line(i) column(j) x y%s -- i and j as the console dialog asks for them (GDAL gives the "
                 "column first)\n",
                 dem.empty() ? "" : " ground(DEM value)");
-    print_points("end", points.ends, grid, end_ground);
-    print_points("branch", points.branches, grid, branch_ground);
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        double x = 0, y = 0;
+        map_point(grid, points[k].cell, x, y);
+        const std::string place = grid.georef.has_transform ? map_coordinate(x) + " " + map_coordinate(y) : "- -";
+        std::printf("%s %d %d %s%s\n", points[k].kind, points[k].cell.i, points[k].cell.j, place.c_str(),
+                    ground[k].c_str());
+    }
     if (!grid.georef.has_transform) note(centreline + " has no georeferencing: no map coordinates are given");
-    if (points.ends.empty()) note("the skeleton has no end pixel: it closes on itself, or its pixels stand alone");
+    if (points.empty() || std::string(points[0].kind) != "end") {
+        note("the skeleton has no end pixel: it closes on itself, or its pixels stand alone");
+    }
     return 0;
 }
