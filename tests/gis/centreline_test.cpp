@@ -201,6 +201,8 @@ TEST(CentrelineReach, BranchesBetweenThePointsAreRefusedWithTheirPlaceAndOtherwi
               "lie on separate pieces of it; give a centreline that joins them");
     EXPECT_EQ(refusal([&] { reach_between(g, dem, Cell{0, 0}, Cell{3, 3}); }),
               "the point (500035.0, 4799965.0) is not on the centreline");
+    EXPECT_EQ(refusal([&] { reach_between(g, dem, Cell{0, 1}, Cell{0, 1}); }),
+              "both end points land on the centreline cell (500015.0, 4799995.0): give two points farther apart");
 }
 
 TEST(CentrelineSnap, APointGoesToTheNearestCentrelineCellAndSaysHowFarInMetres) {
@@ -236,6 +238,9 @@ TEST(CentrelineWidth, CellsWithinTheRadiusAreThoseABruteForceCountFinds) {
                 ASSERT_EQ(near[i][j], within ? 1 : 0) << "radius " << r << " at " << i << "," << j;
             }
         }
+    }
+    for (const double r : {-1.0, std::nan("")}) {
+        EXPECT_EQ(refusal([&] { cells_within(line, lines, cols, r); }), "a distance from the centreline must be 0 or more");
     }
 }
 
@@ -362,4 +367,8 @@ TEST(CentrelineEndpoints, ListsTheEndAndBranchPixelsOfAnImportedSkeletonAsTheEng
     r = gis({"endpoints", "none.tif"}, dir);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "tarvex-gis: none.tif sets no cell: every cell is 0 or no data\n");
+    make_geotiff(dir / "ring.tif", GDT_Byte, {0, 1, 1, 1, 0, 1, 0, 0, 0, 1, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0}, nullptr);
+    r = gis({"endpoints", "ring.tif"}, dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "tarvex-gis: note: the skeleton has no end pixel: it closes on itself, or its pixels stand alone\n");
 }

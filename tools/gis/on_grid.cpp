@@ -123,8 +123,9 @@ ByteGrid raster_on_grid(const GdalRaster& raster, const DemGrid& dem, bool lines
     }
     if (!raster.georef().has_transform || !dem.georef.has_transform) {
         fail(raster.path() + " has " + std::to_string(raster.lines()) + " x " + std::to_string(raster.cols()) +
-             " cells, the DEM " + std::to_string(dem.lines) + " x " + std::to_string(dem.cols) +
-             ": without georeferencing on both, it can only be taken on a DEM of its own size");
+             " cells and the DEM " + std::to_string(dem.lines) + " x " + std::to_string(dem.cols) +
+             ", and one of the two has no georeferencing: only a raster of the DEM's size can then be taken as "
+             "lying on its grid");
     }
     GdalDataset source(raster.path(), GDAL_OF_RASTER);
     nearest_cells(raster, source.get(), dem, g);
