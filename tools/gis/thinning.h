@@ -4,8 +4,6 @@
 #ifndef TARVEX_GIS_THINNING_H
 #define TARVEX_GIS_THINNING_H
 
-#include <cstdint>
-
 #include "grid.h"
 
 // The eight neighbours in the engine's visiting order (up-left, up, up-right, right,
