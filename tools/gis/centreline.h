@@ -25,15 +25,22 @@ struct DemGrid {
 
 // The map coordinates of a cell's centre.
 void map_point(const DemGrid& dem, Cell c, double& x, double& y);
+// The same as a text for messages: "(500120.0, 4799870.25)".
+std::string map_text(const DemGrid& dem, Cell c);
+// A map coordinate with two decimals at most and one at least: 500120.0, 500120.25.
+std::string map_coordinate(double v);
 
 // The cells of the DEM's grid that `src` sets (1; others 0): for a raster, the cells that are
-// neither 0 nor no data, the raster brought onto the DEM's grid by nearest neighbour; for a
-// vector file, its features burnt (lines when `lines`, else polygons). `src` may be in any
-// coordinate system GDAL can transform to the DEM's. Fails when `src` sets no cell.
+// neither 0 nor no data, the raster brought onto the DEM's grid by nearest neighbour (and, for
+// `lines`, each set cell also setting the DEM cell under its centre, so that a line finer than
+// the DEM stays whole); for a vector file, its features burnt (lines when `lines`, else
+// polygons). `src` may be in any coordinate system GDAL can transform to the DEM's. Fails when
+// `src` sets no cell.
 ByteGrid cells_on_grid(const std::string& src, const DemGrid& dem, bool lines);
 
-// Thins the set cells of `line` to a line one pixel wide and 8-connected, then removes every
-// right-angle elbow (a cell whose only set neighbours are two orthogonal ones at right angles).
+// Thins the set cells of `line` to a line one pixel wide and 8-connected, keeping its ends, with
+// no right-angle elbow (a cell whose only set neighbours are two orthogonal ones at right
+// angles) anywhere, on the grid's border too. Cells kept are 1, others 0.
 void thin_centreline(ByteGrid& line);
 
 // The end pixels (one set neighbour of eight) and branch pixels (three or more, once elbows
@@ -48,12 +55,16 @@ CentrelinePoints centreline_points(const ByteGrid& line);
 Cell snap_to_centreline(const ByteGrid& line, const DemGrid& dem, double pixel_m, double x, double y,
                         double& moved_m);
 
-// The centreline from `from` to `to`, cell after cell, each cell touching only the one before
-// and the one after. Fails when the two are not connected by the centreline, and, naming the
-// branch points in map coordinates, when the centreline between them is not a single line.
+// The centreline (thinned) from `from` to `to`, cell after cell, each cell touching only the
+// one before and the one after, so that the engine follows it exactly. Fails when either is
+// not a centreline cell, when they are the same cell, when the two are not connected by the
+// centreline, and, naming the branch points in map coordinates, when the centreline between
+// them is not a single line: a branch joins it between them, or a second way joins them.
 std::vector<Cell> reach_between(const ByteGrid& line, const DemGrid& dem, Cell from, Cell to);
 
-// The cells whose centre lies within `radius_pixels` of the centre of a cell of `line`.
+// The cells whose centre lies within `radius_pixels` of the centre of a cell of `line` (cells
+// outside the grid are left out); in time proportional to the grid's cells and the line's, not
+// their product. Fails for a radius below 0 or not a number.
 ByteGrid cells_within(const std::vector<Cell>& line, int lines, int cols, double radius_pixels);
 
 #endif
