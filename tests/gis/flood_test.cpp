@@ -1,7 +1,7 @@
 // tarvex-gis flood end to end, on a generated valley whose flood is known: a straight channel
-// three cells wide along line 20 of a 40 x 60 grid of 10 m pixels (bed at 95 m), a floodplain
-// at 96 m on either side (lines 15 to 25) along the channel's columns, and high ground at
-// 100 m elsewhere. The centreline runs along the channel from column 5 to column 55.
+// three cells wide along line 20 of a 40 x 60 grid of 10 m pixels (bed at 95 m, columns 4 to
+// 56), a floodplain at 96 m on either side (lines 15 to 25) along the channel, and high ground
+// at 100 m elsewhere. The centreline runs along the channel from column 5 to column 55.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -21,7 +21,7 @@ struct Valley {
         for (int i = 0; i < kValleyLines; ++i) {
             for (int j = 0; j < kValleyCols; ++j) {
                 const double t = std::min(1.0, std::max(0.0, (j - 5) / 50.0));
-                if (i >= 19 && i <= 21) {
+                if (i >= 19 && i <= 21 && j >= 4 && j <= 56) {
                     m.push_back(bed_from + (bed_to - bed_from) * t);
                 } else if (i >= 15 && i <= 25 && j >= plain_from && j <= plain_to) {
                     m.push_back(96);

@@ -75,6 +75,7 @@ void FloodFolder::commit() {
     std::error_code ec;
     const bool replace = fs::exists(fs::symlink_status(out_, ec));
     const std::string old = replace ? write_folder(out_) : std::string();
+    ec.clear();
     gis_temporaries().while_held([&](const auto& forget) {
         if (replace) fs::rename(out_, old + "/was", ec);
         if (!ec) fs::rename(work_, out_, ec);
