@@ -213,34 +213,12 @@ ProfileSource river_profile() {
     return p;
 }
 
-// The points of the polyline of class `name`, as (x, y) pairs.
-std::vector<std::pair<double, double>> polyline(const std::string& svg, const std::string& name) {
-    std::smatch m;
-    std::vector<std::pair<double, double>> points;
-    if (!std::regex_search(svg, m, std::regex("<polyline class=\"" + name + "\"[^>]*points=\"([^\"]*)\""))) {
-        return points;
-    }
-    std::istringstream in(m[1].str());
-    double x = 0, y = 0;
-    char comma = 0;
-    while (in >> x >> comma >> y) points.emplace_back(x, y);
-    return points;
-}
-
-std::vector<double> x_tick_labels(const std::string& svg) {
-    std::vector<double> ticks;
-    const std::regex tick("text-anchor=\"middle\">(-?[0-9.]+)</text>");
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), tick); it != std::sregex_iterator(); ++it) {
-        ticks.push_back(std::stod((*it)[1]));
-    }
-    return ticks;
-}
-
 }  // namespace
 
 TEST(ProfileSvg, GroundLinearAndSurfaceAgainstDistanceWithTicksInMetres) {
     const std::string svg = profile_svg_text(river_profile());
-    const auto ground = polyline(svg, "ground"), linear = polyline(svg, "linear"), surface = polyline(svg, "final");
+    const auto ground = svg_polyline(svg, "ground"), linear = svg_polyline(svg, "linear");
+    const auto surface = svg_polyline(svg, "final");
     ASSERT_EQ(ground.size(), 5u);
     ASSERT_EQ(linear.size(), 5u);
     ASSERT_EQ(surface.size(), 5u);
@@ -252,7 +230,7 @@ TEST(ProfileSvg, GroundLinearAndSurfaceAgainstDistanceWithTicksInMetres) {
     // Distance spacing follows the diagonal step: 10, 10, 14.1, 10 m.
     EXPECT_NEAR((surface[3].first - surface[2].first) / (surface[1].first - surface[0].first), std::sqrt(2.0), 0.01);
     // Round ticks from 0 to the last one at or below the path's 44.1 m, labelled in metres.
-    const std::vector<double> ticks = x_tick_labels(svg);
+    const std::vector<double> ticks = svg_x_ticks(svg);
     ASSERT_FALSE(ticks.empty());
     EXPECT_EQ(ticks.front(), 0);
     EXPECT_EQ(ticks.back(), 40);
@@ -270,11 +248,11 @@ TEST(ProfileSvg, TheSummitIsMarkedWhenThereIsAWaveAndGroundWithoutDataIsLeftOut)
     p.ground_m[1] = NAN;
     const std::string svg = profile_svg_text(p);
     EXPECT_NE(svg.find(">wave summit</text>"), std::string::npos);
-    const auto surface = polyline(svg, "final");
+    const auto surface = svg_polyline(svg, "final");
     std::smatch m;
     ASSERT_TRUE(std::regex_search(svg, m, std::regex("<polygon class=\"mark\"[^>]*points=\"([0-9.]+),([0-9.]+)")));
     EXPECT_NEAR(std::stod(m[1]), surface[2].first, 0.01) << "the summit's mark is at its point";
-    EXPECT_EQ(polyline(svg, "ground").size(), 4u);
+    EXPECT_EQ(svg_polyline(svg, "ground").size(), 4u);
     EXPECT_EQ(svg.find("nan"), std::string::npos);
 }
 
@@ -287,5 +265,5 @@ TEST(ProfileSvg, ColumnsOfDifferentLengthsOrNoPointAreRefused) {
     one.distance_m = {0};
     one.ground_m = {5};
     one.linear_m = one.surface_m = {6};
-    EXPECT_EQ(polyline(profile_svg_text(one), "final").size(), 1u);
+    EXPECT_EQ(svg_polyline(profile_svg_text(one), "final").size(), 1u);
 }

@@ -1,8 +1,9 @@
-// PNG pictures read back for tests, pixel by pixel.
+// Pictures read back for tests: PNG maps pixel by pixel, SVG plots by their elements.
 #ifndef TARVEX_GIS_PICTURE_SUPPORT_H
 #define TARVEX_GIS_PICTURE_SUPPORT_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Picture {
@@ -21,5 +22,10 @@ struct Picture {
 };
 
 Picture read_png(const std::string& path);
+
+// The points of the SVG polyline of class `name`, as (x, y) pairs; none when there is none.
+std::vector<std::pair<double, double>> svg_polyline(const std::string& svg, const std::string& name);
+// The numbers of the labels centred under the x axis, in order.
+std::vector<double> svg_x_ticks(const std::string& svg);
 
 #endif
