@@ -183,6 +183,24 @@ TEST_F(FloodedCase, TheProfileFollowsThePathInMetresWithTheGroundUnderTheWater) 
     EXPECT_EQ(ticks.back(), 30);
     EXPECT_NE(svg.find("altitude (m)"), std::string::npos);
     EXPECT_NE(svg.find("distance along the path from the upper end (m)"), std::string::npos);
+
+    // A table that is not the traced path's, and a report whose point lies outside the grid
+    // (which the tracing would follow out of it), are refused.
+    const std::string table = base() + "_tarvex.xls", report = base() + "_tarvex.txt";
+    write_file(table, read_file(table) + "5\t70\t5\t75\n");
+    RunResult r = gis({"profile", base(), "more.svg", "--unit", "dm"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("has 4 cells where " + table + " has 5 lines"), std::string::npos) << r.err;
+    const std::string text = read_file(report);
+    const std::size_t at = text.find("Starting point : i = 0");
+    ASSERT_NE(at, std::string::npos) << text;
+    write_file(report, text.substr(0, at) + "Starting point : i = 40" + text.substr(at + 22));
+    for (const char* command : {"profile", "render"}) {
+        r = gis({command, base(), std::string("outside.") + (command[0] == 'p' ? "svg" : "png"), "--unit", "dm"}, dir);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("gives a point outside its grid: Starting point : i = 40 j = 2"), std::string::npos)
+            << r.err;
+    }
 }
 
 // Every failure leaves the folder as it was: no output, no temporary, no input changed.
