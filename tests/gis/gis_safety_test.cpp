@@ -181,10 +181,11 @@ TEST_F(FloodedCaseOfSmallPixels, AreasVolumesAndDistancesUseTheRealPixelSize) {
         << r.out;
     ASSERT_EQ(gis({"profile", base(), "profile.svg", "--unit", "dm"}, dir).status, 0);
     const std::string svg = read_file(dir / "profile.svg");
-    // The table's positions 1 to 4, in pixels of 2.5 m.
-    EXPECT_NE(svg.find("middle\">2.5</text>"), std::string::npos) << svg;
-    EXPECT_NE(svg.find("middle\">10</text>"), std::string::npos) << svg;
-    EXPECT_NE(svg.find("path position (m from the upper point, 2.5 m a pixel)"), std::string::npos);
+    // The path's 4 cells are 3 steps of 2.5 m: the distance axis ends at 7.5 m, its last round
+    // tick at 6 m (in the report's whole 3 m it would reach 9 m, with a tick at 8).
+    EXPECT_NE(svg.find("middle\">6</text>"), std::string::npos) << svg;
+    EXPECT_EQ(svg.find("middle\">8</text>"), std::string::npos) << svg;
+    EXPECT_NE(svg.find("distance along the path from the upper end (m)"), std::string::npos);
 
     // Without the ENVI header the DEM has no georeferencing: the run report's whole metres.
     std::filesystem::remove(folder() + "dem_m4.hdr");

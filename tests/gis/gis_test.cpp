@@ -1,14 +1,17 @@
 // tarvex-gis on rasters and vectors made here with GDAL's API: imports, a tarvex run, exports,
 // statistics and pictures, checked value by value, and every error with its exit status.
-#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
-#include <regex>
 
+#include "../../tools/gis/map_decor.h"
+#include "../../tools/gis/map_layout.h"
+#include "../../tools/gis/map_terrain.h"
+#include "../../tools/gis/maps.h"
 #include "gis_support.h"
+#include "picture_support.h"
 
 TEST(GisImport, AGeoTiffDemRoundTripsWithItsValuesAndGeoreferencing) {
     TempDir dir;
@@ -107,43 +110,97 @@ TEST_F(FloodedCase, StatisticsCountTheFloodBeyondTheRiverMask) {
     EXPECT_NE(r.out.find("flood volume                   330.000 m3"), std::string::npos) << r.out;
 }
 
-TEST_F(FloodedCase, TheMapShowsDryGroundWaterRiverAndPath) {
-    ASSERT_EQ(gis({"render", base(), "map.png", "--unit", "dm"}, dir).status, 0);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_NE(png_image_begin_read_from_file(&image, (dir / "map.png").c_str()), 0);
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_NE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr), 0);
-    EXPECT_EQ(image.width, 5u);
-    EXPECT_EQ(image.height, 4u);
-    auto pixel = [&](int i, int j) {
-        const png_byte* p = &rgb[(static_cast<std::size_t>(i) * 5 + j) * 3];
-        return std::vector<int>{p[0], p[1], p[2]};
+// The flood covers the grid but its first column: with its margin the map shows all 5 x 4
+// cells, 120 pixels a cell, whether the flood's box or the whole grid is asked for.
+TEST_F(FloodedCase, TheMapShowsTheDepthWhereWetTheGroundWhereDryAndThePathBetweenItsEnds) {
+    const double N = NAN;
+    const double depth[4][5] = {{N, 0.5, 5.5, 0.6, N}, {N, 0.9, 4.5, 0.1, N}, {N, N, 3.5, 0.1, 0.5}, {N, 0.5, 2.5, 0.1, N}};
+    const DepthRamp ramp = depth_ramp(5.5);
+    const MapLayout l = map_layout(kLines, kCols, CellBox{}, true);
+    for (const char* extent : {"flood", "full"}) {
+        RunResult r = gis({"render", base(), "map.png", "--unit", "dm", "--extent", extent, "--overwrite"}, dir);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Picture p = read_png(dir / "map.png");
+        ASSERT_TRUE(p.read);
+        EXPECT_EQ(p.width, 720);
+        EXPECT_EQ(p.height, 48 + 480 + 100);
+        auto at = [&](int i, int j) { return p.at(l.map.x + 120 * j + 60, l.map.y + 120 * i + 60); };
+        for (int i = 0; i < kLines; ++i) {
+            for (int j : {0, 1, 3, 4}) {
+                const Rgb c = ramp.colour(static_cast<float>(depth[i][j]));
+                if (std::isnan(depth[i][j])) {
+                    EXPECT_TRUE(at(i, j).grey()) << i << " " << j << ": dry ground is grey";
+                } else {
+                    EXPECT_EQ(at(i, j), (Picture::Pixel{c.r, c.g, c.b})) << i << " " << j << ": " << depth[i][j] << " m";
+                }
+            }
+        }
+        // The path down column 2, from the report's upper point to its lower point.
+        EXPECT_EQ(at(0, 2), (Picture::Pixel{kUpperEnd.r, kUpperEnd.g, kUpperEnd.b}));
+        EXPECT_EQ(at(1, 2), (Picture::Pixel{kPathColour.r, kPathColour.g, kPathColour.b}));
+        EXPECT_EQ(at(2, 2), (Picture::Pixel{kPathColour.r, kPathColour.g, kPathColour.b}));
+        EXPECT_EQ(at(3, 2), (Picture::Pixel{kLowerEnd.r, kLowerEnd.g, kLowerEnd.b}));
+    }
+    // Pixel for pixel the map of the depths derived by hand, in metres: the legend's labels
+    // and the scale bar too.
+    const double ground[4][5] = {
+        {20, 10, 5, 9.9, 20}, {20, 9.6, 5, 9.4, 20}, {20, 20, 5, 8.4, 8}, {20, 7, 5, 7.4, N}};
+    MapSource m;
+    m.lines = kLines;
+    m.cols = kCols;
+    m.pixel_m = pixel;
+    m.read_line = [&](int i, float* g, float* d) {
+        for (int j = 0; j < kCols; ++j) {
+            g[j] = static_cast<float>(ground[i][j]);
+            d[j] = static_cast<float>(depth[i][j]);
+        }
     };
-    const std::vector<int> dry = pixel(0, 0), water = pixel(0, 1), path = pixel(1, 2);
-    EXPECT_TRUE(dry[0] == dry[1] && dry[1] == dry[2]) << "dry ground is grey";
-    EXPECT_TRUE(water[2] > water[0] + 60 && water[2] > water[1]) << "flooded ground is blue";
-    EXPECT_EQ(path, (std::vector<int>{255, 200, 0})) << "the river skeleton is yellow";
-    // Every pixel as drawn when the map was made from whole grids: drawing it line by line
-    // shades the edges (the first and the last line) the same way.
-    const std::vector<std::vector<int>> drawn = {
-        {140, 140, 140}, {85, 129, 203},  {255, 200, 0}, {121, 165, 240}, {226, 226, 226},  //
-        {140, 140, 140}, {97, 141, 215},  {255, 200, 0}, {120, 164, 238}, {163, 163, 163},  //
-        {196, 196, 196}, {114, 114, 114}, {255, 200, 0}, {106, 150, 224}, {92, 136, 210},   //
-        {122, 122, 122}, {52, 96, 171},   {255, 200, 0}, {92, 136, 210},  {196, 196, 196}};
-    for (int k = 0; k < 20; ++k) EXPECT_EQ(pixel(k / 5, k % 5), drawn[k]) << k;
+    m.path = {{0, 2}, {1, 2}, {2, 2}, {3, 2}};
+    m.from = {0, 2};
+    m.to = {3, 2};
+    m.title = "Flood depth: out";
+    draw_flood_map(m, dir / "expected.png");
+    EXPECT_EQ(read_png(dir / "map.png").rgb, read_png(dir / "expected.png").rgb);
+    RunResult r = gis({"render", base(), "half.png", "--extent", "half"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unknown extent 'half': use flood or full"), std::string::npos) << r.err;
 }
 
-TEST_F(FloodedCase, TheProfilePlotHasOnePointPerTableLine) {
+// The path runs down column 2 from line 0 to line 3: 30 m of 10 m pixels, the water 7.5 to
+// 10.5 m high over ground at 5 m.
+TEST_F(FloodedCase, TheProfileFollowsThePathInMetresWithTheGroundUnderTheWater) {
     ASSERT_EQ(gis({"profile", base(), "profile.svg", "--unit", "dm"}, dir).status, 0);
     const std::string svg = read_file(dir / "profile.svg");
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(svg, m, std::regex("class=\"final\"[^>]*points=\"([^\"]*)\"")));
-    const std::string points = m[1];
-    EXPECT_EQ(std::count(points.begin(), points.end(), ','), 4);  // the table has 4 lines
+    const auto ground = svg_polyline(svg, "ground"), linear = svg_polyline(svg, "linear");
+    const auto surface = svg_polyline(svg, "final");
+    ASSERT_EQ(ground.size(), 4u);  // the table has 4 lines
+    ASSERT_EQ(linear.size(), 4u);
+    ASSERT_EQ(surface.size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) EXPECT_GT(ground[k].second, surface[k].second) << k;
+    EXPECT_LT(surface.front().second, surface.back().second) << "the water falls downstream";
+    const std::vector<double> ticks = svg_x_ticks(svg);
+    ASSERT_FALSE(ticks.empty());
+    EXPECT_EQ(ticks.back(), 30);
     EXPECT_NE(svg.find("altitude (m)"), std::string::npos);
-    EXPECT_NE(svg.find("path position"), std::string::npos);
+    EXPECT_NE(svg.find("distance along the path from the upper end (m)"), std::string::npos);
+
+    // A table that is not the traced path's, and a report whose point lies outside the grid
+    // (which the tracing would follow out of it), are refused.
+    const std::string table = base() + "_tarvex.xls", report = base() + "_tarvex.txt";
+    write_file(table, read_file(table) + "5\t70\t5\t75\n");
+    RunResult r = gis({"profile", base(), "more.svg", "--unit", "dm"}, dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("has 4 cells where " + table + " has 5 lines"), std::string::npos) << r.err;
+    const std::string text = read_file(report);
+    const std::size_t at = text.find("Starting point : i = 0");
+    ASSERT_NE(at, std::string::npos) << text;
+    write_file(report, text.substr(0, at) + "Starting point : i = 40" + text.substr(at + 22));
+    for (const char* command : {"profile", "render"}) {
+        r = gis({command, base(), std::string("outside.") + (command[0] == 'p' ? "svg" : "png"), "--unit", "dm"}, dir);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("gives a point outside its grid: Starting point : i = 40 j = 2"), std::string::npos)
+            << r.err;
+    }
 }
 
 // Every failure leaves the folder as it was: no output, no temporary, no input changed.

@@ -1,2 +1,269 @@
-// Tests of tarvex-gis maps.
+// Tests of the flood map and the river profile, drawn from made-up grids and profiles and
+// checked by their pixels and their SVG elements.
+#include <cmath>
+#include <regex>
+
+#include "../../tools/gis/map_decor.h"
+#include "../../tools/gis/map_layout.h"
+#include "../../tools/gis/map_terrain.h"
+#include "../../tools/gis/maps.h"
 #include "gis_support.h"
+#include "picture_support.h"
+#include "stop.h"
+
+namespace {
+
+using Pixel = Picture::Pixel;
+Pixel pixel_of(Rgb c) { return Pixel{c.r, c.g, c.b}; }
+
+// A valley of 60 lines and 80 columns of 5 m pixels, sloping down to column 40; water stands in
+// lines 20 to 29, columns 30 to 49, from 0.1 m deep at the left to 2 m at the right.
+constexpr int kValleyLines = 60, kValleyCols = 80;
+bool wet(int i, int j) { return i >= 20 && i < 30 && j >= 30 && j < 50; }
+double depth_at(int j) { return 0.1 * (j - 29); }
+
+MapSource valley(std::vector<int>* asked = nullptr) {
+    MapSource m;
+    m.lines = kValleyLines;
+    m.cols = kValleyCols;
+    m.pixel_m = 5;
+    m.read_line = [asked](int i, float* ground, float* depth) {
+        if (asked != nullptr) asked->push_back(i);
+        for (int j = 0; j < kValleyCols; ++j) {
+            ground[j] = static_cast<float>(10 + 0.4 * std::abs(j - 40) + 0.05 * i);
+            depth[j] = wet(i, j) ? static_cast<float>(depth_at(j)) : NAN;
+        }
+    };
+    m.title = "Valley flood";
+    return m;
+}
+
+Picture draw(const MapSource& m, const TempDir& dir) {
+    draw_flood_map(m, dir / "map.png");
+    return read_png(dir / "map.png");
+}
+
+// The picture's pixel at the centre of cell (i, j).
+Pixel cell_pixel(const Picture& p, const MapLayout& l, int i, int j) {
+    return p.at(l.map.x + static_cast<int>((j - l.window.left + 0.5) * l.scale),
+                l.map.y + static_cast<int>((i - l.window.top + 0.5) * l.scale));
+}
+
+// The longest run of pixels of colour `c` along a line of the rectangle.
+int longest_run(const Picture& p, Pixel c, int x, int y, int w, int h) {
+    int longest = 0;
+    for (int py = y; py < y + h; ++py) {
+        int run = 0;
+        for (int px = x; px < x + w; ++px) {
+            run = p.at(px, py) == c ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
+// How many pixels of the rectangle are within 3 of colour `c` in each channel.
+int count_near(const Picture& p, Pixel c, int x, int y, int w, int h) {
+    int n = 0;
+    for (int py = y; py < y + h; ++py) {
+        for (int px = x; px < x + w; ++px) {
+            const Pixel q = p.at(px, py);
+            n += std::abs(q.r - c.r) <= 3 && std::abs(q.g - c.g) <= 3 && std::abs(q.b - c.b) <= 3 ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(FloodMapLayout, TheFloodsBoxWithAMarginStaysWithinTheGrid) {
+    struct Case {
+        CellBox flood;
+        bool full;
+        CellBox expected;
+    } cases[] = {
+        {{20, 30, 10, 20}, false, {17, 27, 16, 26}},   // a margin of 3 cells each side
+        {{0, 0, 2, 2}, false, {0, 0, 5, 5}},           // cut at the grid's corner
+        {{10, 0, 50, 60}, false, {4, 0, 56, 66}},      // a tenth of the longer side, 6 cells
+        {{20, 30, 10, 20}, true, {0, 0, 60, 80}},      // the whole grid when asked
+        {{}, false, {0, 0, 60, 80}},                   // and when nothing is flooded
+    };
+    for (const Case& c : cases) {
+        const CellBox w = map_window(kValleyLines, kValleyCols, c.flood, c.full);
+        EXPECT_EQ(std::vector<int>({w.top, w.left, w.lines, w.cols}),
+                  std::vector<int>({c.expected.top, c.expected.left, c.expected.lines, c.expected.cols}));
+    }
+    // Large windows are drawn 2000 pixels long, small ones at least 600 with whole pixels a cell.
+    EXPECT_DOUBLE_EQ(map_scale(CellBox{0, 0, 100, 5000}), 0.4);
+    EXPECT_DOUBLE_EQ(map_scale(CellBox{0, 0, 26, 16}), 24);
+    EXPECT_DOUBLE_EQ(map_scale(CellBox{0, 0, 700, 300}), 1);
+}
+
+TEST(FloodMap, DepthIsRampColouredWhereWetAndHillshadedWhereDryWithTheRampInItsLegend) {
+    TempDir dir;
+    const Picture p = draw(valley(), dir);
+    ASSERT_TRUE(p.read);
+    // The flood's box, lines 20-29 and columns 30-49, with 3 cells around it at 24 pixels a
+    // cell: a map of 624 x 384 pixels under a title band of 48, above a panel of 100.
+    const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{20, 30, 10, 20}, false);
+    EXPECT_EQ(l.map.w, 624);
+    EXPECT_EQ(l.map.h, 384);
+    EXPECT_EQ(p.width, 720);
+    EXPECT_EQ(p.height, 48 + 384 + 100);
+    const DepthRamp ramp = depth_ramp(2.0);
+    for (int i = l.window.top; i < l.window.top + l.window.lines; ++i) {
+        for (int j = l.window.left; j < l.window.left + l.window.cols; ++j) {
+            const Pixel c = cell_pixel(p, l, i, j);
+            if (wet(i, j)) {
+                EXPECT_EQ(c, pixel_of(ramp.colour(depth_at(j)))) << i << " " << j;
+            } else {
+                EXPECT_TRUE(c.grey()) << i << " " << j << ": dry ground is grey";
+            }
+        }
+    }
+    // The legend under the map holds the ramp from its lightest to its darkest colour.
+    const int panel = l.map.y + l.map.h;
+    for (double d : {0.0, 1.0, 2.0}) {
+        EXPECT_GT(count_near(p, pixel_of(ramp.colour(d)), 0, panel, 300, p.height - panel), 0)
+            << d << " m is in the legend";
+    }
+}
+
+TEST(FloodMap, TheWholeGridWhenAskedAndScaleBarAndNorthArrowInThePanel) {
+    TempDir dir;
+    MapSource m = valley();
+    m.full_extent = true;
+    const Picture p = draw(m, dir);
+    ASSERT_TRUE(p.read);
+    // 80 x 60 cells at 8 pixels a cell.
+    EXPECT_EQ(p.width, 720);
+    EXPECT_EQ(p.height, 48 + 480 + 100);
+    const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{}, true);
+    EXPECT_TRUE(cell_pixel(p, l, 0, 0).grey());
+    EXPECT_EQ(cell_pixel(p, l, 25, 49), pixel_of(depth_ramp(2.0).colour(2.0)));
+    const Pixel ink = pixel_of(kInk);
+    // The north arrow in the lower right corner.
+    EXPECT_GT(p.count(ink, p.width - 80, p.height - 84, 80, 84), 100);
+    // The scale bar, right of the legends: 5 m cells at 8 pixels are 0.625 m a pixel, and the
+    // longest round length within 170 pixels is 100 m: 160 pixels.
+    EXPECT_EQ(longest_run(p, ink, 400, l.map.y + l.map.h + 2, p.width - 480, 80), 160);
+}
+
+TEST(FloodMap, ThePathJoinsNeighbouringCellsAndItsEndsAreMarked) {
+    TempDir dir;
+    MapSource m = valley();
+    m.path = {{22, 32}, {23, 33}, {24, 33}, {25, 34}, {25, 44}, {25, 45}};  // a gap between 34 and 44
+    m.from = {22, 32};
+    m.to = {25, 45};
+    const Picture p = draw(m, dir);
+    ASSERT_TRUE(p.read);
+    const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{20, 30, 10, 20}, false);
+    EXPECT_EQ(cell_pixel(p, l, 22, 32), pixel_of(kUpperEnd));
+    EXPECT_EQ(cell_pixel(p, l, 25, 45), pixel_of(kLowerEnd));
+    for (auto [i, j] : {std::pair{23, 33}, {24, 33}, {25, 34}}) {
+        EXPECT_EQ(cell_pixel(p, l, i, j), pixel_of(kPathColour)) << i << " " << j;
+    }
+    // Between two cells that do not touch there is no line.
+    EXPECT_EQ(cell_pixel(p, l, 25, 39), pixel_of(depth_ramp(2.0).colour(depth_at(39))));
+}
+
+TEST(FloodMap, ReadsTheGridInTwoSweepsOfRisingLinesAndDrawsALargeGridAtMost2000PixelsLong) {
+    TempDir dir;
+    for (const bool full : {true, false}) {
+        std::vector<int> asked;
+        MapSource m = valley(&asked);
+        m.lines = 3000;  // wet lines 20 to 29 only: the cropped map shows lines 17 to 32
+        m.full_extent = full;
+        const Picture p = draw(m, dir);
+        ASSERT_TRUE(p.read);
+        EXPECT_EQ(p.height, 48 + (full ? 2000 : 16 * 24) + 100) << full;
+        int sweeps = 1;
+        for (std::size_t k = 1; k < asked.size(); ++k) {
+            if (asked[k] <= asked[k - 1]) ++sweeps;
+        }
+        EXPECT_EQ(sweeps, 2) << full;
+        EXPECT_TRUE(std::all_of(asked.begin(), asked.end(), [](int i) { return i >= 0 && i < 3000; }));
+    }
+}
+
+TEST(FloodMap, AFileThatCannotBeWrittenFailsNamingTheOutput) {
+    TempDir dir;
+    try {
+        draw_flood_map(valley(), dir / "missing/.map.123.png", "map.png");
+        ADD_FAILURE() << "no failure";
+    } catch (const Stop& stop) {
+        EXPECT_STREQ(stop.what(), "cannot write map.png: No such file or directory");
+    }
+    MapSource empty = valley();
+    empty.lines = 0;
+    EXPECT_THROW(draw_flood_map(empty, dir / "empty.png"), Stop);
+    EXPECT_FALSE(file_exists(dir / "empty.png"));
+}
+
+namespace {
+
+// A river of 5 cells of 10 m, a diagonal step in the middle, the ground 2 m under the surface.
+ProfileSource river_profile() {
+    ProfileSource p;
+    p.distance_m = {0, 10, 20, 20 + 10 * std::sqrt(2.0), 30 + 10 * std::sqrt(2.0)};
+    p.ground_m = {98, 97.5, 97, 96.5, 96};
+    p.linear_m = {100, 99.5, 99, 98.5, 98};
+    p.surface_m = {100.5, 100.2, 100.4, 99.1, 98.6};
+    p.title = "Reach <A & B>";
+    return p;
+}
+
+}  // namespace
+
+TEST(ProfileSvg, GroundLinearAndSurfaceAgainstDistanceWithTicksInMetres) {
+    const std::string svg = profile_svg_text(river_profile());
+    const auto ground = svg_polyline(svg, "ground"), linear = svg_polyline(svg, "linear");
+    const auto surface = svg_polyline(svg, "final");
+    ASSERT_EQ(ground.size(), 5u);
+    ASSERT_EQ(linear.size(), 5u);
+    ASSERT_EQ(surface.size(), 5u);
+    for (std::size_t k = 0; k < 5; ++k) {
+        EXPECT_GT(ground[k].second, linear[k].second) << k << ": the ground is drawn below the water";
+        EXPECT_GT(linear[k].second, surface[k].second) << k;
+        EXPECT_DOUBLE_EQ(ground[k].first, surface[k].first);
+    }
+    // Distance spacing follows the diagonal step: 10, 10, 14.1, 10 m.
+    EXPECT_NEAR((surface[3].first - surface[2].first) / (surface[1].first - surface[0].first), std::sqrt(2.0), 0.01);
+    // Round ticks from 0 to the last one at or below the path's 44.1 m, labelled in metres.
+    const std::vector<double> ticks = svg_x_ticks(svg);
+    ASSERT_FALSE(ticks.empty());
+    EXPECT_EQ(ticks.front(), 0);
+    EXPECT_EQ(ticks.back(), 40);
+    EXPECT_NE(svg.find("distance along the path from the upper end (m)"), std::string::npos);
+    EXPECT_NE(svg.find("altitude (m)"), std::string::npos);
+    EXPECT_NE(svg.find("text-anchor=\"end\">100</text>"), std::string::npos) << "altitude ticks";
+    EXPECT_NE(svg.find("Reach &lt;A &amp; B&gt;"), std::string::npos) << "the title, escaped";
+    EXPECT_NE(svg.find(">lower end</text>"), std::string::npos) << "the legend";
+}
+
+TEST(ProfileSvg, TheSummitIsMarkedWhenThereIsAWaveAndGroundWithoutDataIsLeftOut) {
+    ProfileSource p = river_profile();
+    EXPECT_EQ(profile_svg_text(p).find("wave summit"), std::string::npos);
+    p.summit = 2;
+    p.ground_m[1] = NAN;
+    const std::string svg = profile_svg_text(p);
+    EXPECT_NE(svg.find(">wave summit</text>"), std::string::npos);
+    const auto surface = svg_polyline(svg, "final");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(svg, m, std::regex("<polygon class=\"mark\"[^>]*points=\"([0-9.]+),([0-9.]+)")));
+    EXPECT_NEAR(std::stod(m[1]), surface[2].first, 0.01) << "the summit's mark is at its point";
+    EXPECT_EQ(svg_polyline(svg, "ground").size(), 4u);
+    EXPECT_EQ(svg.find("nan"), std::string::npos);
+}
+
+TEST(ProfileSvg, ColumnsOfDifferentLengthsOrNoPointAreRefused) {
+    ProfileSource p = river_profile();
+    p.ground_m.pop_back();
+    EXPECT_THROW(profile_svg_text(p), Stop);
+    EXPECT_THROW(profile_svg_text(ProfileSource{}), Stop);
+    ProfileSource one;  // a path of one cell still has a plot
+    one.distance_m = {0};
+    one.ground_m = {5};
+    one.linear_m = one.surface_m = {6};
+    EXPECT_EQ(svg_polyline(profile_svg_text(one), "final").size(), 1u);
+}

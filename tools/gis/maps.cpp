@@ -1,6 +1,87 @@
 #include "maps.h"
 
-#include "gis_io.h"
+#include <algorithm>
+#include <cmath>
 
-void draw_flood_map(const MapSource&, const std::string&) { fail("flood maps are not built yet"); }
-std::string profile_svg_text(const ProfileSource&) { fail("flood profiles are not built yet"); }
+#include "gis_io.h"
+#include "map_decor.h"
+#include "map_layout.h"
+#include "map_terrain.h"
+#include "png_file.h"
+#include "svg_plot.h"
+
+namespace {
+
+void check_map(const MapSource& map) {
+    if (map.lines <= 0 || map.cols <= 0) fail("a map needs a grid of at least one cell");
+    if (!(map.pixel_m > 0) || !std::isfinite(map.pixel_m)) fail("a map needs a pixel size above 0 m");
+    if (!map.read_line) fail("a map needs a way to read its grid");
+}
+
+void check_profile(const ProfileSource& p) {
+    const std::size_t n = p.distance_m.size();
+    if (n == 0) fail("a profile needs at least one point");
+    if (p.ground_m.size() != n || p.linear_m.size() != n || p.surface_m.size() != n) {
+        fail("the columns of a profile differ in length");
+    }
+}
+
+// The smallest and largest of the values that are numbers.
+void extend_range(const std::vector<double>& values, double& lo, double& hi) {
+    for (double v : values) {
+        if (!std::isfinite(v)) continue;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+}
+
+const SvgStyle kGround{"stroke=\"#8c5a2b\" stroke-width=\"2\""};
+const SvgStyle kGroundFill{"fill=\"#e8d9c0\" stroke=\"none\""};
+const SvgStyle kLinear{"stroke=\"#777\" stroke-width=\"1.5\" stroke-dasharray=\"6,4\""};
+const SvgStyle kSurface{"stroke=\"#1f5fd0\" stroke-width=\"2.5\""};
+const SvgStyle kUpper{"fill=\"#28aa3c\" stroke=\"black\""};
+const SvgStyle kLower{"fill=\"#c81e28\" stroke=\"black\""};
+const SvgStyle kSummit{"fill=\"#ff8c00\" stroke=\"black\""};
+
+}  // namespace
+
+void draw_flood_map(const MapSource& map, const std::string& png_path, const std::string& name) {
+    check_map(map);
+    const FloodSurvey flood = survey_flood(map);
+    const MapLayout layout = map_layout(map.lines, map.cols, flood.box, map.full_extent);
+    const DepthRamp ramp = depth_ramp(flood.deepest);
+    Canvas picture(layout.width, layout.height);
+    paint_terrain(map, layout, ramp, picture);
+    draw_path(map, layout, picture);
+    draw_decor(map, layout, ramp, picture);
+    write_png(picture, png_path, name.empty() ? png_path : name);
+}
+
+std::string profile_svg_text(const ProfileSource& p) {
+    check_profile(p);
+    double x_lo = 0, x_hi = 0, y_lo = INFINITY, y_hi = -INFINITY;
+    extend_range(p.distance_m, x_lo, x_hi);
+    for (const auto* values : {&p.ground_m, &p.linear_m, &p.surface_m}) extend_range(*values, y_lo, y_hi);
+    if (!std::isfinite(y_lo)) y_lo = y_hi = 0;
+    SvgPlot plot(x_lo, x_hi, y_lo, y_hi);
+    plot.axes("distance along the path from the upper end (m)", "altitude (" + p.altitude_unit + ")");
+    plot.area_below(p.distance_m, p.ground_m, kGroundFill);
+    plot.polyline("ground", p.distance_m, p.ground_m, kGround);
+    plot.polyline("linear", p.distance_m, p.linear_m, kLinear);
+    plot.polyline("final", p.distance_m, p.surface_m, kSurface);
+    using Shape = SvgPlot::Shape;
+    plot.mark(p.distance_m.front(), p.surface_m.front(), Shape::circle, kUpper, "");
+    plot.mark(p.distance_m.back(), p.surface_m.back(), Shape::circle, kLower, "");
+    std::vector<SvgPlot::Entry> key = {{"ground", kGround, Shape::line},
+                                       {"linear profile", kLinear, Shape::line},
+                                       {"final water surface", kSurface, Shape::line},
+                                       {"upper end", kUpper, Shape::circle},
+                                       {"lower end", kLower, Shape::circle}};
+    if (p.summit >= 0 && static_cast<std::size_t>(p.summit) < p.distance_m.size()) {
+        const auto k = static_cast<std::size_t>(p.summit);
+        plot.mark(p.distance_m[k], p.surface_m[k], Shape::triangle, kSummit, "wave summit");
+        key.push_back({"wave summit", kSummit, Shape::triangle});
+    }
+    plot.legend(key);
+    return plot.document(p.title.empty() ? "River profile" : p.title);
+}

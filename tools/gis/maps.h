@@ -12,9 +12,12 @@
 struct MapSource {
     int lines = 0, cols = 0;
     double pixel_m = 1;  // the side of a pixel in metres
-    // Line i of the original ground (metres) and of the flood's depth (metres, NaN where dry).
+    // Line i of the original ground (metres, NaN where it has no data) and of the flood's depth
+    // (metres, NaN where dry), `cols` values each. The map is drawn in two sweeps of the grid:
+    // within a sweep the lines asked for come in increasing order (some may be skipped), and
+    // the second sweep starts again from a lower line.
     std::function<void(int i, float* ground, float* depth)> read_line;
-    std::vector<std::pair<int, int>> path;  // the river path: line, column
+    std::vector<std::pair<int, int>> path;  // the river path: line, column, from the upper end
     std::pair<int, int> from{-1, -1}, to{-1, -1};  // the end points (-1: not marked)
     std::string title;
     bool full_extent = false;  // the whole grid, not the flood's box with a margin
@@ -22,8 +25,9 @@ struct MapSource {
 
 // Draws the map (hillshade of the ground, depth in a sequential colour ramp with a legend in
 // metres, the path and the end points, a scale bar, a north arrow, the title) into a PNG at
-// `png_path`. Fails with the reason when it cannot be written.
-void draw_flood_map(const MapSource& map, const std::string& png_path);
+// `png_path`. Fails with the reason when it cannot be written, naming the file `name` (for a
+// `png_path` that is the temporary of another file; `png_path` itself when empty).
+void draw_flood_map(const MapSource& map, const std::string& png_path, const std::string& name = "");
 
 // What a profile shows, point by point along the path from its upper end.
 struct ProfileSource {
@@ -31,10 +35,13 @@ struct ProfileSource {
     std::vector<double> ground_m, linear_m, surface_m;  // ground; linear profile; final water surface
     int summit = -1;  // the index of the wave's summit, -1 without a wave
     std::string title;
+    std::string altitude_unit = "m";  // what the altitudes are counted in, for the axis's label
 };
 
 // The profile as an SVG document: ground, linear profile and water surface against distance,
-// labelled ticks on both axes, end points and summit marked.
+// labelled ticks on both axes, end points and summit marked. A ground value that is NaN (no
+// data) leaves its point out of the ground's line. Fails when the columns differ in length or
+// are empty.
 std::string profile_svg_text(const ProfileSource& profile);
 
 #endif

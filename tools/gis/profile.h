@@ -1,9 +1,11 @@
-// An SVG plot of a run's river profile table: the linear and the final altitude along the path.
+// The river profile of a run as an SVG plot: the ground along the river path, the linear
+// profile and the final water surface against the distance along the path in metres.
 #ifndef TARVEX_GIS_PROFILE_H
 #define TARVEX_GIS_PROFILE_H
 
 #include <string>
 
+// `unit` is the DEM's unit, by which altitudes become metres; empty leaves them in DEM units.
 int profile_svg(const std::string& base, const std::string& out, const std::string& unit, bool overwrite);
 
 #endif

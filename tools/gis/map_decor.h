@@ -1,0 +1,24 @@
+// What a flood map draws over and around its ground: the river path and its end points, the
+// title, the depth legend, the key to the path's marks, the scale bar and the north arrow.
+#ifndef TARVEX_GIS_MAP_DECOR_H
+#define TARVEX_GIS_MAP_DECOR_H
+
+#include "canvas.h"
+#include "map_layout.h"
+#include "map_terrain.h"
+#include "maps.h"
+
+// The colours the map's marks are drawn in (a test looks for them).
+inline constexpr Rgb kInk{0, 0, 0};           // the scale bar, the north arrow, the frames
+inline constexpr Rgb kTextInk{40, 40, 40};    // text
+inline constexpr Rgb kPathColour{255, 140, 0};
+inline constexpr Rgb kUpperEnd{40, 170, 60}, kLowerEnd{200, 30, 40};
+
+// The path (cells next to each other joined by a line) and its end points, clipped to the map.
+void draw_path(const MapSource& map, const MapLayout& layout, Canvas& picture);
+
+// The title band, the map's frame, and the panel below the map: the depth legend at its left,
+// the key to the path's marks, the scale bar, and the north arrow at its right end.
+void draw_decor(const MapSource& map, const MapLayout& layout, const DepthRamp& ramp, Canvas& picture);
+
+#endif

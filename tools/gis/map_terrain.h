@@ -1,0 +1,29 @@
+// The map's ground: the grid swept line by line, a hillshade of the ground where it is dry and
+// the flood's depth in a colour ramp where it is wet.
+#ifndef TARVEX_GIS_MAP_TERRAIN_H
+#define TARVEX_GIS_MAP_TERRAIN_H
+
+#include "canvas.h"
+#include "map_layout.h"
+#include "maps.h"
+
+// The sequential ramp of the depths, light blue at 0 to dark blue at `top` (a round number at
+// or above the deepest cell), with the round step of its legend's ticks.
+struct DepthRamp {
+    double top = 1, step = 1;
+    Rgb colour(double depth) const;
+};
+DepthRamp depth_ramp(double deepest);
+
+// The flooded cells' box and the greatest depth, from one sweep of the grid.
+struct FloodSurvey {
+    CellBox box;
+    double deepest = 0;
+};
+FloodSurvey survey_flood(const MapSource& map);
+
+// Colours the layout's map area from a second sweep, reading only the lines it shows (and the
+// ones beside them, for the hillshade).
+void paint_terrain(const MapSource& map, const MapLayout& layout, const DepthRamp& ramp, Canvas& picture);
+
+#endif
