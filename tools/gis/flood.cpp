@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <limits>
 
 #include "flood_checks.h"
 #include "flood_files.h"
@@ -36,14 +39,15 @@ MapSource map_of(const Reach& r, const Results& results, const FloodOptions& o) 
     m.pixel_m = r.pixel.metres;
     m.read_line = [&r, &results](int i, float* ground, float* depth) {
         for (int j = 0; j < r.grid.cols; ++j) {
-            ground[j] = static_cast<float>(r.ground_m(Cell{i, j}));
+            const bool none = r.dem[i][j] == std::numeric_limits<std::int32_t>::max();  // no data: high ground
+            ground[j] = none ? std::nanf("") : static_cast<float>(r.ground_m(Cell{i, j}));
             depth[j] = depth_at(r, results, i, j);
         }
     };
     for (const Cell c : r.path) m.path.emplace_back(c.i, c.j);
     m.from = {r.from.cell.i, r.from.cell.j};
     m.to = {r.to.cell.i, r.to.cell.j};
-    m.title = "Flood of the reach, " + o.dem;
+    m.title = "Flood depth: " + std::filesystem::path(o.dem).stem().string();
     m.full_extent = o.extent == "full";
     return m;
 }
@@ -86,7 +90,7 @@ int flood_command(const std::map<std::string, std::string>& options) {
     for (const char* name : kFiles) files.push_back(folder.final_path(name));
     const std::string summary = summary_text(r, figures, files);
     GisOutputs out;
-    draw_flood_map(map_of(r, results, o), out.reserve(folder.at("map.png")));
+    draw_flood_map(map_of(r, results, o), out.reserve(folder.at("map.png")), folder.final_path("map.png"));
     out.write_text(folder.at("profile.svg"), profile_svg_text(profile_of(r, results)));
     out.write_text(folder.at("stats.json"), stats_json(r, figures));
     out.write_text(folder.at("summary.txt"), summary);

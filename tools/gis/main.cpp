@@ -86,14 +86,15 @@ const std::map<std::string, Command>& commands() {
           1, {"--dem"}, {}, {}}},
         {"render",
          {"render RESULT_BASE OUT.png [--unit m|dm|cm|mm] [--extent flood|full] [--overwrite]\n"
-          "  A picture of the run: a hillshade of the flooded DEM, the flood extent in translucent\n"
-          "  blue, the river mask darker, the river skeleton in yellow.",
+          "  A map of the run: a hillshade of the ground, the flood's depth in shades of blue with a\n"
+          "  legend in metres, the river path and its two ends, a scale bar and a north arrow; cropped\n"
+          "  to the flood with a margin, or the whole grid with --extent full.",
           2, {"--unit", "--extent"}, {"--overwrite"}, {}}},
         {"profile",
          {"profile RESULT_BASE OUT.svg [--unit m|dm|cm|mm] [--overwrite]\n"
-          "  The river profile table drawn as a plot: linear and final altitude along the path\n"
-          "  (in metres with --unit, else in DEM units), the path position in metres when the run\n"
-          "  report names a georeferenced DEM, else in pixels.",
+          "  The river profile: the ground along the path, the linear profile and the final water\n"
+          "  surface (in metres with --unit, else in DEM units) against the distance along the path\n"
+          "  in metres, with the two ends and the wave's summit marked.",
           2, {"--unit"}, {"--overwrite"}, {}}},
     };
     return table;
