@@ -170,7 +170,7 @@ std::string summary_text(const Reach& r, const FloodFigures& f, const std::vecto
     s += strf("  %-11s %lld cells beside the river, %.0f m2, %.0f m3\n", "flooded", f.flooded_cells, f.flooded_area_m2,
               f.volume_m3);
     s += strf("  %-11s greatest %.2f m, mean %.2f m beside the river\n", "depth", f.max_depth_m, f.mean_depth_m);
-    s += strf("  %-11s %s\n", "warnings", f.warnings.empty() ? "none" : "");
+    s += f.warnings.empty() ? "  warnings    none\n" : "  warnings\n";
     for (const std::string& w : f.warnings) s += "    - " + w + "\n";
     s += "  files\n";
     for (const std::string& file : files) s += "    " + file + "\n";
