@@ -152,3 +152,16 @@ TEST_F(FloodRun, ACommandThatCannotRunLeavesNoFolder) {
         EXPECT_EQ(folder_files(dir.path()), (std::vector<std::string>{"dem.tif", "river.geojson"})) << k.message;
     }
 }
+
+TEST_F(FloodRun, ABranchedCentrelineIsRefusedWithWhereItBranches) {
+    make(Valley{});
+    // A side stream joins the channel at column 30 from the south.
+    make_vector(dir / "river.geojson", wkbLineString,
+                {"LINESTRING (500055 4799795,500555 4799795)", "LINESTRING (500305 4799795,500305 4799705)"});
+    RunResult r = flood({"--width", "30", "--layer", "2", "--from", point(20, 5), "--to", point(20, 55)});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("the centreline branches between the two end points, at (500305.0, "),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(file_exists(dir / "out"));
+}
