@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 std::int64_t dem_units_wide(double metres, int coef) {
@@ -39,7 +38,8 @@ int clamp_dem(std::int64_t value) {
 double decimal_of(float value) {
     if (!std::isfinite(value)) return value;
     char text[64];
-    const std::to_chars_result written = std::to_chars(text, text + sizeof text - 1, value);
-    *written.ptr = '\0';
-    return std::strtod(text, nullptr);
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    double decimal = value;
+    std::from_chars(text, written.ptr, decimal);  // the shortest form always reads back
+    return decimal;
 }

@@ -1,5 +1,6 @@
 #include "altitudes.h"
 
+#include <cstring>
 #include <limits>
 #include <new>
 #include <vector>
@@ -17,6 +18,35 @@ std::int32_t to_dem_value(double metres, bool single, int factor, const std::str
 }
 
 
+namespace {
+
+// The conversions already made, by the bits of the single-precision value: altitudes repeat (a
+// DEM in decimetres holds a few thousand distinct values), and a look-up costs far less than
+// the decimal form a conversion goes through.
+class ConversionCache {
+public:
+    explicit ConversionCache(int factor) : factor_(factor), keys_(kSlots, 0), values_(kSlots, 0) {}
+    std::int32_t convert(double metres, const std::string& src) {
+        const float single = static_cast<float>(metres);
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &single, sizeof bits);
+        const std::size_t slot = (bits * 2654435761u) >> (32 - kSlotBits);
+        if (keys_[slot] == static_cast<std::uint64_t>(bits) + 1) return values_[slot];
+        values_[slot] = to_dem_value(metres, true, factor_, src);
+        keys_[slot] = static_cast<std::uint64_t>(bits) + 1;
+        return values_[slot];
+    }
+
+private:
+    static constexpr int kSlotBits = 16;
+    static constexpr std::size_t kSlots = std::size_t(1) << kSlotBits;
+    int factor_;
+    std::vector<std::uint64_t> keys_;  // the value's bits + 1; 0 for an empty slot
+    std::vector<std::int32_t> values_;
+};
+
+}  // namespace
+
 IntGrid load_dem(const GdalRaster& r, int factor, std::int32_t nodata_out) {
     IntGrid dem;
     try {
@@ -27,12 +57,18 @@ IntGrid load_dem(const GdalRaster& r, int factor, std::int32_t nodata_out) {
     }
     std::vector<double> metres(std::min(kPieceCells, r.cells()));
     std::uint64_t valid = 0;
+    const bool single = r.single_precision_band();
+    ConversionCache cache(factor);
     for_each_piece(r.lines(), r.cols(), [&](const Piece& p) {
         r.read(p, metres.data());
         int* cells = dem[p.line] + p.col;  // a piece's cells follow one another in the grid
         for (std::size_t k = 0; k < p.cells(); ++k) {
             const bool none = r.is_nodata(metres[k]);
-            cells[k] = none ? nodata_out : to_dem_value(metres[k], r.single_precision_band(), factor, r.path());
+            if (none) {
+                cells[k] = nodata_out;
+            } else {
+                cells[k] = single ? cache.convert(metres[k], r.path()) : to_dem_value(metres[k], false, factor, r.path());
+            }
             valid += none ? 0 : 1;
         }
     });
