@@ -165,3 +165,24 @@ TEST_F(FloodRun, ABranchedCentrelineIsRefusedWithWhereItBranches) {
         << r.err;
     EXPECT_FALSE(file_exists(dir / "out"));
 }
+
+TEST_F(FloodRun, ARasterMaskInAnotherCoordinateSystemIsBroughtOntoTheDemsGrid) {
+    make(Valley{});
+    std::vector<double> channel(kValleyLines * kValleyCols, 0);
+    for (int i = 19; i <= 21; ++i) {
+        for (int j = 4; j <= 56; ++j) channel[static_cast<std::size_t>(i) * kValleyCols + j] = 1;
+    }
+    make_geotiff(dir / "channel.tif", GDT_Byte, channel, nullptr, kValleyLines, kValleyCols);
+    // The same channel in longitude and latitude, cells of about 5 m.
+    ASSERT_EQ(run_command({"/usr/bin/gdalwarp", "-q", "-t_srs", "EPSG:4326", "-r", "near", "-tr", "0.00006", "0.00006",
+                           "channel.tif", "channel_wgs84.tif"},
+                          dir.path())
+                  .status,
+              0);
+    RunResult r = flood({"--mask", "channel_wgs84.tif", "--layer", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const int flooded = std::stoi(field(stats(), "flooded_cells"));
+    EXPECT_GE(flooded, 400);  // the plain's 408 cells, give or take a cell at the channel's rim
+    EXPECT_LE(flooded, 416);
+    EXPECT_EQ(field(stats(), "path_cells"), "51");
+}
