@@ -144,6 +144,8 @@ TEST_F(FloodRun, ACommandThatCannotRunLeavesNoFolder) {
         {{"--width", "30", "--layer", "1", "--level-from", "90", "--level-to", "91"}, "give them the other way round"},
         {{"--width", "30", "--wave", "2000,1"}, "cannot be used on a path of 51 pixels"},
         {{"--width", "-3", "--layer", "1"}, "--width needs a width above 0 metres"},
+        {{"--width", "30", "--layer", "1", "--layers", "0:2:1"}, "give --layer for one run or --layers for a library"},
+        {{"--width", "30", "--layers", "2:0:1"}, "--layers needs FROM <= TO and a STEP above 0"},
     };
     for (const auto& k : cases) {
         RunResult r = flood(k.options);
@@ -185,4 +187,32 @@ TEST_F(FloodRun, ARasterMaskInAnotherCoordinateSystemIsBroughtOntoTheDemsGrid) {
     EXPECT_GE(flooded, 400);  // the plain's 408 cells, give or take a cell at the channel's rim
     EXPECT_LE(flooded, 416);
     EXPECT_EQ(field(stats(), "path_cells"), "51");
+}
+
+// A library of three levels: the channel (95 m) is water from the first, the plain (96 m)
+// floods only when the surface rises above it (a 2 m layer), the high ground never.
+TEST_F(FloodRun, ALibraryRunsEachLevelAsASingleRunAndStacksThemInOneRaster) {
+    make(Valley{});
+    RunResult r = flood({"--width", "30", "--layers", "0:2:1", "--jobs", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("a library of 3 levels in out (2 at once)"), std::string::npos) << r.out;
+    const Opened stage = open_with_gdal(dir / "out/stage.tif");
+    EXPECT_DOUBLE_EQ(stage.cells[20 * kValleyCols + 30], 0.0);
+    EXPECT_DOUBLE_EQ(stage.cells[17 * kValleyCols + 30], 2.0);
+    EXPECT_DOUBLE_EQ(stage.cells[5 * kValleyCols + 30], -9999.0);
+    const std::string json = read_file(dir / "out/library.json");
+    for (const char* level : {"\"layer_m\": 0, \"folder\": \"layer_0\", \"flooded_cells\": 0,",
+                              "\"layer_m\": 1, \"folder\": \"layer_1\", \"flooded_cells\": 0,",
+                              "\"layer_m\": 2, \"folder\": \"layer_2\", \"flooded_cells\": 408,"}) {
+        EXPECT_NE(json.find(level), std::string::npos) << level << "\n" << json;
+    }
+    EXPECT_TRUE(file_exists(dir / "out/library.png"));
+    // Each level's folder is byte for byte what a single run at that level writes there.
+    for (const char* level : {"0", "2"}) {
+        const std::string folder = "out/layer_" + std::string(level);
+        const Snapshot library(dir / folder);
+        RunResult single = flood({"--width", "30", "--layer", level, "--out", folder, "--overwrite"});
+        ASSERT_EQ(single.status, 0) << single.err;
+        EXPECT_TRUE(library.unchanged()) << level;
+    }
 }

@@ -10,6 +10,7 @@
 
 #include "flood_checks.h"
 #include "flood_files.h"
+#include "flood_library.h"
 #include "flood_setup.h"
 #include "maps.h"
 #include "outputs.h"
@@ -76,26 +77,35 @@ const char* const kFiles[] = {"depth.tif", "extent.tif", "extent.gpkg", "map.png
 
 }  // namespace
 
+FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
+                   const ProgressFn& progress) {
+    KeptTrace trace;
+    FloodRun done;
+    done.results = run(reach_scenario(r, p, place), progress, trace);
+    const Results& results = done.results;
+    write_run(place, r, p, results, trace.text);
+    write_flood_rasters(place, r, results);
+    done.figures = measure_flood(r, results);
+    std::vector<std::string> files;
+    for (const char* name : kFiles) files.push_back(place.final_path(name));
+    done.summary = summary_text(r, done.figures, files);
+    GisOutputs out;
+    draw_flood_map(map_of(r, results, o), out.reserve(place.at("map.png")), place.final_path("map.png"));
+    out.write_text(place.at("profile.svg"), profile_svg_text(profile_of(r, results)));
+    out.write_text(place.at("stats.json"), stats_json(r, done.figures));
+    out.write_text(place.at("summary.txt"), done.summary);
+    out.commit();
+    return done;
+}
+
 int flood_command(const std::map<std::string, std::string>& options) {
     const FloodOptions o = flood_options(options);
+    if (o.layers) return flood_library(o);
     FloodFolder folder(o.out, o.overwrite, {o.dem, o.river, o.mask});
     const Reach r = derive_reach(o);
-    KeptTrace trace;
-    const Results results = run(reach_scenario(r, folder), progress_on_terminal(), trace);
+    const FloodRun done = flood_run(r, r.parameters, o, folder.place(""), progress_on_terminal());
     if (isatty(STDERR_FILENO) != 0) std::fprintf(stderr, "\n");
-    write_run(folder, r, results, trace.text);
-    write_flood_rasters(folder, r, results);
-    const FloodFigures figures = measure_flood(r, results);
-    std::vector<std::string> files;
-    for (const char* name : kFiles) files.push_back(folder.final_path(name));
-    const std::string summary = summary_text(r, figures, files);
-    GisOutputs out;
-    draw_flood_map(map_of(r, results, o), out.reserve(folder.at("map.png")), folder.final_path("map.png"));
-    out.write_text(folder.at("profile.svg"), profile_svg_text(profile_of(r, results)));
-    out.write_text(folder.at("stats.json"), stats_json(r, figures));
-    out.write_text(folder.at("summary.txt"), summary);
-    out.commit();
     folder.commit();
-    std::printf("tarvex-gis flood: %s\n%s", o.out.c_str(), summary.c_str());
+    std::printf("tarvex-gis flood: %s\n%s", o.out.c_str(), done.summary.c_str());
     return 0;
 }

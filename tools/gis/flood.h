@@ -5,8 +5,22 @@
 #include <map>
 #include <string>
 
+#include "engine.h"
+#include "flood_checks.h"
+#include "flood_files.h"
+#include "flood_setup.h"
+
 // The command's options by name (--dem, --river, --mask or --width, --from, --to, --level-from,
-// --level-to, --layer, --wave, --unit, --out, --extent, --overwrite).
+// --level-to, --layer or --layers, --jobs, --wave, --unit, --out, --extent, --overwrite).
 int flood_command(const std::map<std::string, std::string>& options);
+
+// One run of the reach with the parameters `p`, all its files written in `place`.
+struct FloodRun {
+    Results results;
+    FloodFigures figures;
+    std::string summary;
+};
+FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
+                   const ProgressFn& progress);
 
 #endif

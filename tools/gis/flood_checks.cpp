@@ -118,6 +118,9 @@ void warn(const Reach& r, FloodFigures& f) {
     }
 }
 
+
+}  // namespace
+
 std::string json_text(const std::string& s) {
     std::string out = "\"";
     for (char c : s) {
@@ -126,8 +129,6 @@ std::string json_text(const std::string& s) {
     }
     return out + "\"";
 }
-
-}  // namespace
 
 FloodFigures measure_flood(const Reach& r, const Results& results) {
     FloodFigures f;

@@ -1,5 +1,6 @@
 #include "flood_files.h"
 
+#include <cpl_conv.h>
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <ogr_api.h>
@@ -57,8 +58,6 @@ FloodFolder::FloodFolder(const std::string& out, bool overwrite, const std::vect
     }
     work_ = write_folder(out_);
     gis_temporaries().add(work_);
-    fs::create_directories(work_ + "/run/images/" + kRunDirectory, ec);
-    if (ec) fail("cannot create " + work_ + "/run: " + ec.message());
 }
 
 FloodFolder::~FloodFolder() {
@@ -70,6 +69,14 @@ FloodFolder::~FloodFolder() {
 
 std::string FloodFolder::at(const std::string& name) const { return work_ + "/" + name; }
 std::string FloodFolder::final_path(const std::string& name) const { return out_ + "/" + name; }
+
+FloodPlace FloodFolder::place(const std::string& sub) const {
+    FloodPlace p{sub.empty() ? work_ : work_ + "/" + sub, sub.empty() ? out_ : out_ + "/" + sub};
+    std::error_code ec;
+    fs::create_directories(p.at(std::string("run/images/") + kRunDirectory), ec);
+    if (ec) fail("cannot create " + p.final_path("run") + ": " + ec.message());
+    return p;
+}
 
 void FloodFolder::commit() {
     std::error_code ec;
@@ -87,7 +94,7 @@ void FloodFolder::commit() {
     if (replace) fs::remove_all(old, ec);
 }
 
-Scenario reach_scenario(const Reach& r, const FloodFolder& folder) {
+Scenario reach_scenario(const Reach& r, const Parameters& p, const FloodPlace& folder) {
     Scenario s;
     const std::string images = folder.final_path(std::string("run/images/") + kRunDirectory + "/");
     s.nomim1 = images + kRunMask + kByteRaster;
@@ -95,7 +102,7 @@ Scenario reach_scenario(const Reach& r, const FloodFolder& folder) {
     s.nomim3 = images + kRunDem + kDemRaster;
     s.descriptor_pixel = r.pixel.whole;
     s.inputs = Inputs{r.mask, r.skeleton, r.dem};
-    s.parameters = r.parameters;
+    s.parameters = p;
     return s;
 }
 
@@ -103,7 +110,7 @@ namespace {
 
 // An input raster of the console run, its descriptor and its ENVI header.
 template <typename T>
-void write_input(const FloodFolder& f, const Reach& r, const std::string& stem, bool dem, const Grid<T>& cells,
+void write_input(const FloodPlace& f, const Reach& r, const std::string& stem, bool dem, const Grid<T>& cells,
                  const int fields[6]) {
     const std::string base = f.at(std::string("run/images/") + kRunDirectory + "/" + stem);
     const std::string raw = base + (dem ? kDemRaster : kByteRaster);
@@ -120,8 +127,7 @@ void write_input(const FloodFolder& f, const Reach& r, const std::string& stem, 
 
 // The answers of the console dialog that give the reach's run (reals to 17 digits: they read
 // back as the same doubles).
-std::string answers_of(const Reach& r) {
-    const Parameters& p = r.parameters;
+std::string answers_of(const Parameters& p) {
     std::string a = std::string(kRunDirectory) + "\n" + kRunMask + "\n" + kRunSkeleton + "\n" + kRunDem + "\n" +
                     kRunResult + "\n" + strf("%d\n%d\n%d\n%.17g\n%d\n%d\n%.17g\n%d\n", p.hypso_scale, p.ideb, p.jdeb,
                                              p.alti_deb, p.ifin, p.jfin, p.alti_fin, p.gauss_treat);
@@ -132,7 +138,7 @@ std::string answers_of(const Reach& r) {
 }
 
 // The five results as the console program writes them.
-void write_results(const FloodFolder& f, const Reach& r, const Results& results) {
+void write_results(const FloodPlace& f, const Reach& r, const Results& results) {
     RunFiles files;
     const std::string base = f.at(std::string("run/images/") + kRunDirectory + "/" + kRunResult);
     files.nb_lig = r.grid.lines;
@@ -161,7 +167,8 @@ void write_results(const FloodFolder& f, const Reach& r, const Results& results)
 
 }  // namespace
 
-void write_run(const FloodFolder& f, const Reach& r, const Results& results, const std::string& trace) {
+void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const Results& results,
+               const std::string& trace) {
     const int byte_fields[6] = {r.grid.lines, r.grid.cols, 1, 0, 255, r.pixel.whole};
     write_input(f, r, kRunMask, false, r.mask, byte_fields);
     write_input(f, r, kRunSkeleton, false, r.skeleton, byte_fields);
@@ -169,7 +176,7 @@ void write_run(const FloodFolder& f, const Reach& r, const Results& results, con
     write_input(f, r, kRunDem, true, r.dem, dem_fields);
     write_results(f, r, results);
     GisOutputs out;
-    out.write_text(f.at("run/answers.txt"), answers_of(r));
+    out.write_text(f.at("run/answers.txt"), answers_of(p));
     out.write_text(f.at("run/console.txt"), trace);
     out.commit();
 }
@@ -183,12 +190,15 @@ float depth_at(const Reach& r, const Results& results, int i, int j) {
 namespace {
 
 // The flood's polygons (the cells at 1 of the extent) with their area in square metres.
-void write_polygons(const FloodFolder& f, const Reach& r, const std::string& extent_tif) {
+void write_polygons(const FloodPlace& f, const Reach& r, const std::string& extent_tif) {
     GDALDatasetH raster = GDALOpen(extent_tif.c_str(), GA_ReadOnly);
     if (raster == nullptr) fail("cannot read back " + extent_tif);
     GisOutputs out;
     const std::string path = f.at("extent.gpkg"), temporary = out.reserve(path);
     std::remove(temporary.c_str());  // the driver creates its own file
+    // A GeoPackage records when it was written; a fixed time keeps a run's files the same
+    // whenever it is run (a library's level and a single run compare byte for byte).
+    CPLSetThreadLocalConfigOption("OGR_CURRENT_DATE", "2000-01-01T00:00:00.000Z");
     CPLErrorReset();
     GDALDatasetH vectors = GDALCreate(GDALGetDriverByName("GPKG"), temporary.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
     if (vectors == nullptr) fail("cannot create " + path + ": " + CPLGetLastErrorMsg());
@@ -220,7 +230,7 @@ void write_polygons(const FloodFolder& f, const Reach& r, const std::string& ext
 
 }  // namespace
 
-void write_flood_rasters(const FloodFolder& f, const Reach& r, const Results& results) {
+void write_flood_rasters(const FloodPlace& f, const Reach& r, const Results& results) {
     const int lines = r.grid.lines, cols = r.grid.cols;
     GisOutputs out;
     const double dry = kDry;

@@ -8,6 +8,13 @@
 #include "engine.h"
 #include "flood_setup.h"
 
+// A folder of a flood's files: where they are written now, and where they will be.
+struct FloodPlace {
+    std::string work, final_root;
+    std::string at(const std::string& name) const { return work + "/" + name; }
+    std::string final_path(const std::string& name) const { return final_root + "/" + name; }
+};
+
 // The output folder FOLDER: everything is written into a hidden folder beside it, which takes
 // its place once complete (an existing FOLDER, with --overwrite, is removed only then). A
 // command that fails or is interrupted before leaves FOLDER as it was and nothing else.
@@ -23,6 +30,8 @@ public:
     std::string at(const std::string& name) const;
     // Where it will be: FOLDER/name, as given.
     std::string final_path(const std::string& name) const;
+    // The sub-folder `sub` of FOLDER (all of it for ""), made with its run/images/reach/.
+    FloodPlace place(const std::string& sub) const;
     void commit();
 
 private:
@@ -37,17 +46,19 @@ inline constexpr const char* kRunSkeleton = "skeleton";
 inline constexpr const char* kRunDem = "dem";
 inline constexpr const char* kRunResult = "flood";
 
-// The scenario of the reach, its inputs named where the console run finds them.
-Scenario reach_scenario(const Reach& r, const FloodFolder& folder);
+// The scenario of the reach with the parameters `p`, its inputs named where the console run
+// finds them.
+Scenario reach_scenario(const Reach& r, const Parameters& p, const FloodPlace& folder);
 
 // run/: the inputs as the console program reads them (with ENVI headers) and the five results
 // as it writes them, in images/reach/; answers.txt, the dialog's answers that reproduce them;
 // console.txt, the engine's console trace.
-void write_run(const FloodFolder& folder, const Reach& r, const Results& results, const std::string& trace);
+void write_run(const FloodPlace& folder, const Reach& r, const Parameters& p, const Results& results,
+               const std::string& trace);
 
 // depth.tif (metres, no data where dry), extent.tif (1 water, 0 dry) and extent.gpkg (the
 // flood's polygons with their area in square metres).
-void write_flood_rasters(const FloodFolder& folder, const Reach& r, const Results& results);
+void write_flood_rasters(const FloodPlace& folder, const Reach& r, const Results& results);
 
 // The depth of a cell in metres, NaN where it is dry.
 float depth_at(const Reach& r, const Results& results, int i, int j);

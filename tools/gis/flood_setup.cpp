@@ -60,7 +60,33 @@ void read_points(FloodOptions& f, const std::map<std::string, std::string>& o) {
     if (o.count("--level-to")) f.has_level_to = true, f.level_to = number("--level-to", get(o, "--level-to"));
 }
 
+// FROM:TO:STEP as the levels from FROM up to TO (and TO itself, within a millionth of a step),
+// each labelled as %g prints it, so that it reads back as the thickness a single run is given.
+std::vector<std::string> levels_of(const std::string& text) {
+    std::vector<double> v;
+    std::size_t start = 0;
+    for (int k = 0; k < 3; ++k) {
+        const std::size_t colon = text.find(':', start);
+        if ((k < 2) != (colon != std::string::npos)) fail("--layers needs FROM:TO:STEP in metres, not '" + text + "'");
+        v.push_back(number("--layers", text.substr(start, colon - start)));
+        start = colon + 1;
+    }
+    if (v[2] <= 0 || v[1] < v[0]) fail("--layers needs FROM <= TO and a STEP above 0, not '" + text + "'");
+    const double count = std::floor((v[1] - v[0]) / v[2] + 1e-6) + 1;
+    if (count > 1000) fail("--layers gives " + strf("%.0f", count) + " levels: a library holds at most 1000");
+    std::vector<std::string> levels;
+    for (int k = 0; k < static_cast<int>(count); ++k) levels.push_back(strf("%g", v[0] + k * v[2]));
+    return levels;
+}
+
 void read_options_of_the_water(FloodOptions& f, const std::map<std::string, std::string>& o) {
+    if (o.count("--layer") && o.count("--layers")) fail("give --layer for one run or --layers for a library, not both");
+    if (o.count("--layers")) f.layers = true, f.levels = levels_of(get(o, "--layers"));
+    if (o.count("--jobs")) {
+        const double jobs = number("--jobs", get(o, "--jobs"));
+        if (jobs < 1 || jobs > 1024 || jobs != std::floor(jobs)) fail("--jobs needs a whole number from 1 to 1024");
+        f.jobs = static_cast<int>(jobs);
+    }
     if (o.count("--layer")) {
         const std::vector<double> t = numbers("--layer", get(o, "--layer"), 1, 2);
         f.layer = true, f.layer_from = t[0], f.layer_to = t.back();
@@ -72,7 +98,9 @@ void read_options_of_the_water(FloodOptions& f, const std::map<std::string, std:
         if (w.size() == 4) f.wave_placed = true, f.wave_x = w[2], f.wave_y = w[3];
         if (f.wave_half_m <= 0) fail("--wave needs a half length above 0 metres");
     }
-    if (!f.layer && !f.wave) fail("give --layer, --wave or both: without either the river surface is only a line");
+    if (!f.layer && !f.layers && !f.wave) {
+        fail("give --layer, --wave or both: without either the river surface is only a line");
+    }
 }
 
 }  // namespace

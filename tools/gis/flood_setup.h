@@ -22,6 +22,11 @@ struct FloodOptions {
     double level_from = 0, level_to = 0;
     bool layer = false;
     double layer_from = 0, layer_to = 0;
+    // A library: one run per layer thickness (labelled as typed: "0.25"), `jobs` at once (0:
+    // as many as the cores and the memory allow).
+    bool layers = false;
+    std::vector<std::string> levels;
+    int jobs = 0;
     bool wave = false, wave_placed = false;
     double wave_half_m = 0, wave_height_m = 0, wave_x = 0, wave_y = 0;
     bool overwrite = false;

@@ -67,16 +67,19 @@ const std::map<std::string, Command>& commands() {
           1, {"--dem", "--unit"}, {"--json"}, {"--dem", "--unit"}}},
         {"flood",
          {"flood --dem DEM --river CENTRELINE (--mask MASK | --width METRES) [--from X,Y] [--to X,Y]\n"
-          "      [--level-from M] [--level-to M] [--layer M[,M]] [--wave HALF_LENGTH_M,HEIGHT_M[,X,Y]]\n"
+          "      [--level-from M] [--level-to M] [--layer M[,M] | --layers FROM:TO:STEP [--jobs N]]\n"
+          "      [--wave HALF_LENGTH_M,HEIGHT_M[,X,Y]]\n"
           "      [--unit m|dm|cm|mm] [--extent flood|full] --out FOLDER [--overwrite]\n"
           "  One command from GIS data to a checked flood of a river reach: the centreline (lines or set\n"
           "  cells) is brought onto the DEM's grid and thinned, the end points snapped to it, the water\n"
           "  levels taken from the river bed unless given, the engine run, and FOLDER filled with the\n"
           "  depth and extent (GeoTIFF, GeoPackage), a map, a profile, statistics with warnings, a\n"
-          "  summary, and run/ holding the console run that reproduces it.",
+          "  summary, and run/ holding the console run that reproduces it. With --layers, a library: one\n"
+          "  such folder per layer thickness (runs on N cores at once), and stage.tif (the smallest\n"
+          "  thickness at which each cell is water), library.json and library.png.",
           0,
           {"--dem", "--river", "--mask", "--width", "--from", "--to", "--level-from", "--level-to", "--layer",
-           "--wave", "--unit", "--out", "--extent"},
+           "--layers", "--jobs", "--wave", "--unit", "--out", "--extent"},
           {"--overwrite"},
           {"--dem", "--river", "--out"}}},
         {"endpoints",

@@ -39,9 +39,9 @@ void centred_text(int x, int y, const std::string& s, Canvas& picture) {
     picture.text(x - text_width(s, kText) / 2, y, s, kText, kTextInk);
 }
 
-// "depth (m)" above a bar of the ramp, with round ticks labelled below it.
-void draw_depth_legend(const DepthRamp& ramp, int x, int y, Canvas& picture) {
-    picture.text(x, y, "depth (m)", kText, kTextInk);
+// The legend's label ("depth (m)") above a bar of the ramp, with round ticks labelled below it.
+void draw_depth_legend(const std::string& label, const DepthRamp& ramp, int x, int y, Canvas& picture) {
+    picture.text(x, y, label, kText, kTextInk);
     const Rect bar{x, y + 22, kLegendBar, 14};
     for (int k = 0; k < bar.w; ++k) {
         picture.fill(Rect{bar.x + k, bar.y, 1, bar.h}, ramp.colour((k + 0.5) / bar.w * ramp.top));
@@ -112,7 +112,7 @@ void draw_decor(const MapSource& map, const MapLayout& l, const DepthRamp& ramp,
     draw_title(map.title, l, picture);
     picture.frame(Rect{l.map.x - 1, l.map.y - 1, l.map.w + 2, l.map.h + 2}, kInk);
     const int x = l.panel.x, y = l.panel.y;
-    draw_depth_legend(ramp, x + 20, y, picture);
+    draw_depth_legend(map.legend, ramp, x + 20, y, picture);
     draw_path_key(x + 260, y, picture);
     draw_scale_bar(map.pixel_m / l.scale, x + 440, y, picture);
     draw_north_arrow(l.width - 40, y, picture);

@@ -20,6 +20,7 @@ struct MapSource {
     std::vector<std::pair<int, int>> path;  // the river path: line, column, from the upper end
     std::pair<int, int> from{-1, -1}, to{-1, -1};  // the end points (-1: not marked)
     std::string title;
+    std::string legend = "depth (m)";  // what the colours of `depth` stand for
     bool full_extent = false;  // the whole grid, not the flood's box with a margin
 };
 
