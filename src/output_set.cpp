@@ -60,7 +60,8 @@ bool move_new(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-OutputSet::OutputSet(Temporaries* temporaries) : temporaries_(temporaries), random_(std::random_device{}()) {}
+OutputSet::OutputSet(Temporaries* temporaries, bool sync)
+    : temporaries_(temporaries), sync_(sync), random_(std::random_device{}()) {}
 
 OutputSet::~OutputSet() {
     for (Entry& e : entries_) {
@@ -125,7 +126,7 @@ bool OutputSet::close(std::FILE*& file) {
     for (Entry& e : entries_) {
         if (e.stream != file || file == nullptr) continue;
         errno = 0;
-        bool ok = std::fflush(e.stream) == 0 && std::ferror(e.stream) == 0 && ::fsync(::fileno(e.stream)) == 0;
+        bool ok = std::fflush(e.stream) == 0 && std::ferror(e.stream) == 0 && (!sync_ || ::fsync(::fileno(e.stream)) == 0);
         int error = errno;
         if (std::fclose(e.stream) != 0 && ok) {
             ok = false;
@@ -146,7 +147,7 @@ bool OutputSet::sync_entry(Entry& e) {
         std::FILE* stream = e.stream;
         return close(stream);
     }
-    if (!e.synced) e.synced = sync_path(e.temporary);
+    if (!e.synced) e.synced = !sync_ || sync_path(e.temporary);
     return e.synced || fail(e.final_path);
 }
 
@@ -178,7 +179,9 @@ bool OutputSet::commit(bool replace) {
     }
     std::set<std::string> folders;
     for (const Entry& e : entries_) folders.insert(folder_of(e.final_path));
-    for (const std::string& folder : folders) sync_folder(folder);
+    for (const std::string& folder : folders) {
+        if (sync_) sync_folder(folder);
+    }
     return ok;
 }
 

@@ -17,8 +17,9 @@
 class OutputSet {
 public:
     // `temporaries`, when given, learns every temporary and the lock, so that an interrupting
-    // signal removes them.
-    explicit OutputSet(Temporaries* temporaries = nullptr);
+    // signal removes them. Without `sync`, files are not synced one by one: for a set written
+    // inside a folder that is itself synced whole and moved into place once complete.
+    explicit OutputSet(Temporaries* temporaries = nullptr, bool sync = true);
     // Closes and removes the temporaries not committed, and releases the lock.
     ~OutputSet();
     OutputSet(const OutputSet&) = delete;
@@ -62,6 +63,7 @@ private:
     void release_lock();
 
     Temporaries* temporaries_;
+    bool sync_;
     std::vector<Entry> entries_;
     std::string lock_path_;
     int lock_fd_ = -1;

@@ -89,7 +89,7 @@ FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, c
     std::vector<std::string> files;
     for (const char* name : kFiles) files.push_back(place.final_path(name));
     done.summary = summary_text(r, done.figures, files);
-    GisOutputs out;
+    GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     draw_flood_map(map_of(r, results, o), out.reserve(place.at("map.png")), place.final_path("map.png"));
     out.write_text(place.at("profile.svg"), profile_svg_text(profile_of(r, results)));
     out.write_text(place.at("stats.json"), stats_json(r, done.figures));

@@ -6,6 +6,9 @@
 #include <ogr_api.h>
 #include <ogr_srs_api.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -79,6 +82,11 @@ FloodPlace FloodFolder::place(const std::string& sub) const {
 }
 
 void FloodFolder::commit() {
+    // Every file of the folder on disk before it takes FOLDER's place: one sync of the file
+    // system instead of one per file.
+    const int fd = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || ::syncfs(fd) != 0) fail("cannot sync the flood's files in " + out_ + ": " + std::strerror(errno));
+    ::close(fd);
     std::error_code ec;
     const bool replace = fs::exists(fs::symlink_status(out_, ec));
     const std::string old = replace ? write_folder(out_) : std::string();
@@ -114,7 +122,7 @@ void write_input(const FloodPlace& f, const Reach& r, const std::string& stem, b
                  const int fields[6]) {
     const std::string base = f.at(std::string("run/images/") + kRunDirectory + "/" + stem);
     const std::string raw = base + (dem ? kDemRaster : kByteRaster);
-    GisOutputs out;
+    GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     std::FILE* file = out.create(raw);
     write_cells(file, cells.data(), cells.cells(), raw);
     out.close(file, raw);
@@ -149,7 +157,7 @@ void write_results(const FloodPlace& f, const Reach& r, const Results& results) 
     files.nomxls4 = base + kResultTable;
     files.nomim5 = base + kResultMaskRaster;
     files.nomdescr5 = base + kResultMaskDescriptor;
-    files.results = std::make_unique<OutputSet>(&gis_temporaries());
+    files.results = std::make_unique<OutputSet>(&gis_temporaries(), false);
     for (auto [stream, path] : {std::pair{&files.f4, files.nomim4}, {&files.f4d, files.nomdescr4},
                                 {&files.f4xls, files.nomxls4}, {&files.f5, files.nomim5}, {&files.f5d, files.nomdescr5}}) {
         *stream = files.results->create(path, "wb");
@@ -175,7 +183,7 @@ void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const R
     const int dem_fields[6] = {r.grid.lines, r.grid.cols, 4, results.dem_min, results.dem_max, r.pixel.whole};
     write_input(f, r, kRunDem, true, r.dem, dem_fields);
     write_results(f, r, results);
-    GisOutputs out;
+    GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     out.write_text(f.at("run/answers.txt"), answers_of(p));
     out.write_text(f.at("run/console.txt"), trace);
     out.commit();
@@ -193,7 +201,7 @@ namespace {
 void write_polygons(const FloodPlace& f, const Reach& r, const std::string& extent_tif) {
     GDALDatasetH raster = GDALOpen(extent_tif.c_str(), GA_ReadOnly);
     if (raster == nullptr) fail("cannot read back " + extent_tif);
-    GisOutputs out;
+    GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     const std::string path = f.at("extent.gpkg"), temporary = out.reserve(path);
     std::remove(temporary.c_str());  // the driver creates its own file
     // A GeoPackage records when it was written; a fixed time keeps a run's files the same
@@ -232,7 +240,7 @@ void write_polygons(const FloodPlace& f, const Reach& r, const std::string& exte
 
 void write_flood_rasters(const FloodPlace& f, const Reach& r, const Results& results) {
     const int lines = r.grid.lines, cols = r.grid.cols;
-    GisOutputs out;
+    GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     const double dry = kDry;
     GeoTiff depth(out, f.at("depth.tif"), lines, cols, GDT_Float32, r.grid.georef, &dry);
     GeoTiff extent(out, f.at("extent.tif"), lines, cols, GDT_Byte, r.grid.georef, nullptr);

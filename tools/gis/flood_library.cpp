@@ -100,7 +100,7 @@ void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder
 }
 
 void write_stage(const FloodFolder& folder, const Reach& r, const Stage& stage) {
-    GisOutputs out;
+    GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     const double never = kNever;
     GeoTiff tif(out, folder.at("stage.tif"), r.grid.lines, r.grid.cols, GDT_Float32, r.grid.georef, &never);
     std::vector<float> cells;
@@ -160,7 +160,7 @@ int flood_library(const FloodOptions& o) {
     Stage stage(r.dem.cells());
     run_levels(o, r, folder, jobs, levels, stage);
     write_stage(folder, r, stage);
-    GisOutputs out;
+    GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     out.write_text(folder.at("library.json"), library_json(r, levels, jobs));
     out.commit();
     folder.commit();

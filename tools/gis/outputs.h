@@ -18,7 +18,8 @@ Temporaries& gis_temporaries();
 
 class GisOutputs {
 public:
-    GisOutputs() : set_(&gis_temporaries()) {}
+    // Without `sync`, for outputs inside a folder synced whole before it is moved into place.
+    explicit GisOutputs(bool sync = true) : set_(&gis_temporaries(), sync) {}
 
     // Opens the temporary of the output `path` for writing; fails with the reason.
     std::FILE* create(const std::string& path);
