@@ -13,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "batch.h"
 #include "endpoints.h"
 #include "exports.h"
 #include "flood.h"
 #include "gis_io.h"
 #include "imports.h"
+#include "merge.h"
 #include "outputs.h"
 #include "profile.h"
 #include "render.h"
@@ -26,6 +28,9 @@
 #include "stop.h"
 
 namespace {
+
+// The positionals of a command that takes any number of them from one.
+constexpr std::size_t kOneOrMore = static_cast<std::size_t>(-1);
 
 struct Command {
     const char* usage;
@@ -82,6 +87,25 @@ const std::map<std::string, Command>& commands() {
            "--layers", "--jobs", "--wave", "--unit", "--out", "--extent"},
           {"--overwrite"},
           {"--dem", "--river", "--out"}}},
+        {"batch",
+         {"batch MANIFEST.csv --out FOLDER [--jobs N] [--shard K/N] [--redo]\n"
+          "  The flood libraries of many reaches: MANIFEST.csv holds one reach a row under a header row\n"
+          "  naming its columns, among name,dem,river,mask,width,from,to,level_from,level_to,layers,unit\n"
+          "  (the flood options; name, dem, river and layers are required, layers is FROM:TO:STEP, an\n"
+          "  empty cell gives no option, a cell holding commas is quoted; relative paths are taken from\n"
+          "  the manifest's folder). Each row runs flood --layers on N cores into FOLDER/NAME. With\n"
+          "  --shard K/N (K from 0 to N-1), only the rows K, K+N, K+2N, ... (counted from 0 below the\n"
+          "  header) run, so that N machines share a batch. A row that fails is recorded and the others\n"
+          "  go on; a row whose FOLDER/NAME/library.json exists already is skipped unless --redo.\n"
+          "  FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each row.\n"
+          "  Exits with 1 when any row failed.",
+          1, {"--out", "--jobs", "--shard"}, {"--redo"}, {"--out"}}},
+        {"merge",
+         {"merge --out OUT FOLDER... [--overwrite]\n"
+          "  Joins the folders of a batch's shards (every shard once) into OUT/index.json, every reach\n"
+          "  in the manifest's order, and OUT/floods.gpkg, one layer per level (layer_<thickness>)\n"
+          "  holding every reach's flood polygons at that level with its name in the field reach.",
+          kOneOrMore, {"--out"}, {"--overwrite"}, {"--out"}}},
         {"endpoints",
          {"endpoints CENTRELINE_RASTER [--dem DEM]\n"
           "  The end and branch pixels of a river skeleton (as the console program sees it), with\n"
@@ -141,7 +165,8 @@ Args parse(const Command& c, int argc, char** argv) {
             a.positional.push_back(word);
         }
     }
-    if (a.positional.size() != c.positionals) usage_error("wrong number of arguments", c.usage);
+    const bool counted = c.positionals == kOneOrMore ? !a.positional.empty() : a.positional.size() == c.positionals;
+    if (!counted) usage_error("wrong number of arguments", c.usage);
     for (const std::string& o : c.required) {
         if (!a.has(o)) usage_error(o + " is required", c.usage);
     }
@@ -170,6 +195,8 @@ int dispatch(const std::string& name, const Args& a) {
     if (name == "stats") return flood_stats(p[0], a.get("--dem"), a.get("--unit"), a.has("--json"));
     if (name == "render") return render_png(p[0], p[1], a.get("--unit", "m"), overwrite, a.get("--extent", "flood"));
     if (name == "flood") return flood_command(a.options);
+    if (name == "batch") return batch_command(p[0], a.options);
+    if (name == "merge") return merge_command(p, a.get("--out"), overwrite);
     if (name == "endpoints") return endpoints_command(p[0], a.get("--dem"));
     return profile_svg(p[0], p[1], a.get("--unit"), overwrite);
 }

@@ -1,0 +1,215 @@
+// tarvex-gis batch and merge on a small generated valley: a channel three cells wide along
+// line 6 of a 12 x 30 grid of 10 m pixels (bed at 95 m, columns 2 to 27), a floodplain at 96 m
+// (lines 3 to 9, columns 3 to 26), high ground at 100 m elsewhere; the centreline runs along
+// the channel from column 3 to column 26.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "gis_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRows = 12, kColumns = 30;
+
+std::vector<double> valley() {
+    std::vector<double> m;
+    for (int i = 0; i < kRows; ++i) {
+        for (int j = 0; j < kColumns; ++j) {
+            const bool channel = i >= 5 && i <= 7 && j >= 2 && j <= 27;
+            const bool plain = i >= 3 && i <= 9 && j >= 3 && j <= 26;
+            m.push_back(channel ? 95 : plain ? 96 : 100);
+        }
+    }
+    return m;
+}
+
+// Three reaches of the valley, the second with a centreline file that is not there.
+const char* const kManifest =
+    "name,dem,river,width,from,layers,unit\n"
+    "upper,dem.tif,river.geojson,30,,0:2:1,cm\n"
+    "broken,dem.tif,missing.geojson,30,,0:2:1,cm\n"
+    "\"lower\",dem.tif,river.geojson,20,\"500075,4799935\",1:2:1,mm\n";
+
+// The inputs in inputs/; each batch runs in a folder of its own (as on a machine of its own)
+// beside it, with the manifest ../inputs/manifest.csv and --out lib.
+struct Batch : ::testing::Test {
+    TempDir dir;
+    void SetUp() override {
+        fs::create_directories(dir / "inputs");
+        make_geotiff(dir / "inputs/dem.tif", GDT_Float32, valley(), nullptr, kRows, kColumns);
+        make_vector(dir / "inputs/river.geojson", wkbLineString, {"LINESTRING (500035 4799935,500265 4799935)"});
+        manifest(kManifest);
+    }
+    void manifest(const std::string& text) { write_file(dir / "inputs/manifest.csv", text); }
+    GisProcess start(const std::string& machine, const std::vector<std::string>& extra = {}) {
+        fs::create_directories(dir / machine);
+        std::vector<std::string> args = {"batch", "../inputs/manifest.csv", "--out", "lib", "--jobs", "2"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return GisProcess(args, dir / machine);
+    }
+    RunResult batch(const std::string& machine, const std::vector<std::string>& extra = {}) {
+        return start(machine, extra).wait();
+    }
+    std::string index(const std::string& machine) const { return read_file(dir / (machine + "/lib/index.json")); }
+};
+
+// True when the two folders hold the same files, byte for byte.
+bool same_folders(const std::string& a, const std::string& b, const std::string& scratch) {
+    fs::copy(a, scratch, fs::copy_options::recursive);
+    const Snapshot first(scratch);
+    fs::remove_all(scratch);
+    fs::copy(b, scratch, fs::copy_options::recursive);
+    const bool same = first.unchanged();
+    fs::remove_all(scratch);
+    return same;
+}
+
+// The reaches of the features of a layer of a GeoPackage, in order.
+std::vector<std::string> reaches_in(const std::string& gpkg, const std::string& layer) {
+    GDALDatasetH ds = GDALOpenEx(gpkg.c_str(), GDAL_OF_VECTOR, nullptr, nullptr, nullptr);
+    if (ds == nullptr) return {"cannot open " + gpkg};
+    std::vector<std::string> reaches;
+    OGRLayerH l = GDALDatasetGetLayerByName(ds, layer.c_str());
+    if (l == nullptr) reaches.push_back("no layer " + layer);
+    for (OGRFeatureH f; l != nullptr && (f = OGR_L_GetNextFeature(l)) != nullptr; OGR_F_Destroy(f)) {
+        reaches.push_back(OGR_F_GetFieldAsString(f, OGR_F_GetFieldIndex(f, "reach")));
+    }
+    GDALClose(ds);
+    return reaches;
+}
+
+}  // namespace
+
+TEST_F(Batch, TwoShardsRunAtOnceAndMergeIntoWhatOneBatchGives) {
+    GisProcess first = start("m0", {"--shard", "0/2"}), second = start("m1", {"--shard", "1/2"});
+    const RunResult r0 = first.wait(), r1 = second.wait();
+    EXPECT_EQ(r0.status, 0) << r0.err;
+    EXPECT_EQ(r1.status, 1) << r1.err;  // the broken reach
+    EXPECT_NE(r1.err.find("row 1, broken failed: no such file: ../inputs/missing.geojson"), std::string::npos) << r1.err;
+    EXPECT_EQ(folder_files(dir / "m0/lib"), (std::vector<std::string>{"index-shard-0-of-2.json", "lower", "upper"}));
+    EXPECT_EQ(folder_files(dir / "m1/lib"), (std::vector<std::string>{"index-shard-1-of-2.json"}));
+    const RunResult whole = batch("m2");
+    EXPECT_EQ(whole.status, 1);
+    EXPECT_NE(whole.out.find("3 rows: 2 done, 0 skipped, 1 failed"), std::string::npos) << whole.out;
+
+    ASSERT_EQ(gis({"merge", "--out", "sharded", "m0/lib", "m1/lib"}, dir).status, 0);
+    const RunResult merged = gis({"merge", "--out", "whole", "m2/lib"}, dir);
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    EXPECT_NE(merged.err.find("row 1, broken failed in its batch: no such file"), std::string::npos) << merged.err;
+    const std::string json = read_file(dir / "whole/index.json");
+    EXPECT_EQ(read_file(dir / "sharded/index.json"), json);
+    EXPECT_EQ(json, index("m2"));
+    EXPECT_EQ(read_file(dir / "sharded/floods.gpkg"), read_file(dir / "whole/floods.gpkg"));
+    for (const char* reach : {"upper", "lower"}) {
+        EXPECT_TRUE(same_folders(dir / ("m0/lib/" + std::string(reach)), dir / ("m2/lib/" + std::string(reach)),
+                                 dir / "scratch"))
+            << reach;
+    }
+    // The rows in the manifest's order, the failure with its reason, the levels with their figures
+    // (the plain floods 1 m deep at a 2 m layer: 2 lines each side of the channel, columns 3 to 26).
+    const std::size_t upper = json.find("\"row\": 0, \"name\": \"upper\", \"status\": \"done\"");
+    const std::size_t broken = json.find("\"row\": 1, \"name\": \"broken\", \"status\": \"failed\", \"reason\": \"no such file");
+    const std::size_t lower = json.find("\"row\": 2, \"name\": \"lower\", \"status\": \"done\"");
+    EXPECT_TRUE(upper < broken && broken < lower && lower != std::string::npos) << json;
+    EXPECT_NE(json.find("{\"layer_m\": 2, \"folder\": \"layer_2\", \"flooded_area_m2\": 9600.00, \"volume_m3\": 9600.000}"),
+              std::string::npos)
+        << json;
+    EXPECT_EQ(json.find("\"layer_m\": 0", lower), std::string::npos);  // lower's levels start at 1
+    // Each level's layer holds the polygons of the reaches that have it, in the manifest's order.
+    EXPECT_EQ(reaches_in(dir / "whole/floods.gpkg", "layer_0"), std::vector<std::string>{"upper"});  // the channel
+    std::vector<std::string> both = reaches_in(dir / "whole/floods.gpkg", "layer_2");
+    EXPECT_TRUE(std::is_sorted(both.begin(), both.end(), std::greater<std::string>())) << both.size();
+    both.erase(std::unique(both.begin(), both.end()), both.end());
+    EXPECT_EQ(both, (std::vector<std::string>{"upper", "lower"}));
+}
+
+TEST_F(Batch, ARunAgainSkipsTheDoneReachesAndRedoRunsThemAgain) {
+    ASSERT_EQ(batch("m").status, 1);
+    const std::string first = index("m");
+    const Snapshot upper(dir / "m/lib/upper");
+    const RunResult again = batch("m");
+    EXPECT_EQ(again.status, 1);  // the broken reach is tried again, and fails again
+    EXPECT_EQ(again.out.find("a library of"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("3 rows: 0 done, 2 skipped, 1 failed"), std::string::npos) << again.out;
+    EXPECT_TRUE(upper.unchanged());
+    std::string skipped = first;
+    for (std::size_t at; (at = skipped.find("\"done\"")) != std::string::npos;) skipped.replace(at, 6, "\"skipped\"");
+    EXPECT_EQ(index("m"), skipped);  // the levels of a skipped reach read back from its library
+    const RunResult redo = batch("m", {"--redo"});
+    EXPECT_NE(redo.out.find("a library of 3 levels in lib/upper"), std::string::npos) << redo.out;
+    EXPECT_EQ(index("m"), first);
+    EXPECT_TRUE(upper.unchanged());
+}
+
+TEST_F(Batch, AManifestThatCannotBeReadAlikeByEveryShardIsRefusedBeforeAnyReachRuns) {
+    const struct {
+        std::string manifest;
+        std::vector<std::string> options;
+        const char* message;
+    } cases[] = {
+        {"name,dem,river,layers,depth\n", {}, "unknown column 'depth' in the header (the columns are name,dem,"},
+        {"dem,river,layers\n", {}, "the header has no column name"},
+        {"name,dem,river,layers,dem\n", {}, "the column dem is named twice"},
+        {"name,dem,river,layers\na,dem.tif,river.geojson\n", {}, "line 2 has 3 cells where the header names 4"},
+        {"name,dem,river,layers\n../a,dem.tif,river.geojson,0:1:1\n", {}, "line 2: the name '../a' is not a folder name"},
+        {"name,dem,river,layers\na,x,y,z\n\na,x,y,z\n", {}, "line 4: the name a is taken by line 2 already"},
+        {"name,dem,river,layers\na,\"x,y,z\n", {}, "line 2: a quoted cell is never closed"},
+        {"name,dem,river,layers\na,\"x\"y,y,z\n", {}, "line 2: a quoted cell must end at a comma or the end of the line"},
+        {"", {}, "is empty: it needs a header row"},
+        {kManifest, {"--shard", "2/2"}, "--shard needs K/N with N from 1 and K from 0 to N-1, not '2/2'"},
+        {kManifest, {"--shard", "1"}, "--shard needs K/N"},
+        {kManifest, {"--jobs", "0"}, "--jobs needs a whole number from 1 to 1024, not '0'"},
+    };
+    for (const auto& k : cases) {
+        manifest(k.manifest);
+        const RunResult r = batch("m", k.options);
+        EXPECT_EQ(r.status, 1) << k.message;
+        EXPECT_NE(r.err.find(k.message), std::string::npos) << r.err;
+        EXPECT_FALSE(file_exists(dir / "m/lib")) << k.message;
+    }
+}
+
+// Rows that fail before any run: the batch goes on, and the merge refuses shards given
+// wrongly, writing nothing.
+TEST_F(Batch, RowsFailAloneAndAMergeOfShardsMissingOrTwiceIsRefused) {
+    manifest("\xEF\xBB\xBFname,dem,river,width,layers\r\n"
+             "a,dem.tif,river.geojson,30,\r\n"
+             "b,dem.tif,river.geojson,-3,0:1:1\r\n"
+             "c,dem.tif,river.geojson,30,0:1:1\r\n");
+    GisProcess first = start("m0", {"--shard", "0/2"}), second = start("m1", {"--shard", "1/2"});
+    EXPECT_EQ(first.wait().status, 1);
+    EXPECT_EQ(second.wait().status, 1);
+    const std::string shard0 = read_file(dir / "m0/lib/index-shard-0-of-2.json");
+    EXPECT_NE(shard0.find("\"name\": \"a\", \"status\": \"failed\", \"reason\": \"the row gives no layers\""), std::string::npos)
+        << shard0;
+    EXPECT_NE(shard0.find("\"name\": \"c\", \"status\": \"done\""), std::string::npos) << shard0;
+    EXPECT_NE(read_file(dir / "m1/lib/index-shard-1-of-2.json").find("--width needs a width above 0 metres"),
+              std::string::npos);
+    const struct {
+        std::vector<std::string> folders;
+        const char* message;
+    } cases[] = {
+        {{"m0/lib"}, "shard 1 of 2 is missing: give the folder of its index-shard-1-of-2.json too"},
+        {{"m0/lib", "m1/lib", "m0/lib"}, "row 0 (a) is in both m0/lib/index-shard-0-of-2.json and m0/lib/index-shard-0-of-2.json"},
+        {{"m0/lib", "inputs"}, "inputs holds no index.json nor index-shard-K-of-N.json"},
+        {{"m0/lib", "m1/lib/index-shard-1-of-2.json"}, "m1/lib/index-shard-1-of-2.json is not a folder of a batch"},
+    };
+    for (const auto& k : cases) {
+        std::vector<std::string> args = {"merge", "--out", "merged"};
+        args.insert(args.end(), k.folders.begin(), k.folders.end());
+        const RunResult r = gis(args, dir);
+        EXPECT_EQ(r.status, 1) << k.message;
+        EXPECT_NE(r.err.find(k.message), std::string::npos) << r.err;
+        EXPECT_FALSE(file_exists(dir / "merged")) << k.message;
+    }
+    ASSERT_EQ(gis({"merge", "--out", "merged", "m0/lib", "m1/lib"}, dir).status, 0);
+    const RunResult again = gis({"merge", "--out", "merged", "m0/lib", "m1/lib"}, dir);
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("merged/index.json exists already: add --overwrite to replace it"), std::string::npos);
+    EXPECT_EQ(gis({"merge", "--out", "merged", "m0/lib", "m1/lib", "--overwrite"}, dir).status, 0);
+}

@@ -1,0 +1,132 @@
+#include "batch.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <vector>
+
+#include "batch_index.h"
+#include "flood.h"
+#include "gis_io.h"
+#include "manifest.h"
+#include "outputs.h"
+#include "stop.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Batch {
+    std::string manifest_folder, out, jobs;
+    int shard = 0, shards = 1;
+    bool sharded = false, redo = false;
+};
+
+// A whole number from 0 to `most`, all of `text`; -1 otherwise.
+long whole(const std::string& text, long most) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
+    const long v = std::stol(text);
+    return v <= most ? v : -1;
+}
+
+void read_shard(const std::string& text, Batch& b) {
+    const std::size_t slash = text.find('/');
+    const long k = whole(text.substr(0, slash), 1000000);
+    const long n = slash == std::string::npos ? -1 : whole(text.substr(slash + 1), 1000000);
+    if (k < 0 || n < 1 || k >= n) fail("--shard needs K/N with N from 1 and K from 0 to N-1, not '" + text + "'");
+    b.shard = static_cast<int>(k);
+    b.shards = static_cast<int>(n);
+    b.sharded = true;
+}
+
+Batch batch_of(const std::string& manifest, const std::map<std::string, std::string>& options) {
+    Batch b;
+    b.manifest_folder = fs::path(manifest).parent_path().string();
+    b.out = options.at("--out");
+    b.redo = options.count("--redo") != 0;
+    if (options.count("--jobs")) {
+        b.jobs = options.at("--jobs");
+        if (whole(b.jobs, 1024) < 1) fail("--jobs needs a whole number from 1 to 1024, not '" + b.jobs + "'");
+    }
+    if (options.count("--shard")) read_shard(options.at("--shard"), b);
+    return b;
+}
+
+// A path of the manifest: relative ones are taken from the manifest's folder.
+std::string from_manifest(const Batch& b, const std::string& path) {
+    if (b.manifest_folder.empty() || fs::path(path).is_absolute()) return path;
+    return (fs::path(b.manifest_folder) / path).string();
+}
+
+// The flood options of a row: its cells as options, paths from the manifest's folder.
+std::map<std::string, std::string> flood_options_of(const ManifestRow& row, const Batch& b) {
+    for (const char* needed : {"dem", "river", "layers"}) {
+        if (!row.cells.count(needed)) fail(std::string("the row gives no ") + needed);
+    }
+    std::map<std::string, std::string> o;
+    for (const auto& [column, value] : row.cells) {
+        if (column == "name") continue;
+        std::string option = "--" + column;
+        if (option.find('_') != std::string::npos) option[option.find('_')] = '-';
+        const bool path = column == "dem" || column == "river" || column == "mask";
+        o[option] = path ? from_manifest(b, value) : value;
+    }
+    if (!b.jobs.empty()) o["--jobs"] = b.jobs;
+    if (b.redo) o["--overwrite"] = "";
+    o["--out"] = b.out + "/" + row.name;
+    return o;
+}
+
+// Runs one row (or skips it when its library is complete already) and says what became of it.
+IndexEntry run_row(const ManifestRow& row, const Batch& b) {
+    IndexEntry e{row.row, row.name, "done", "", {}};
+    const std::string library = b.out + "/" + row.name + "/library.json";
+    try {
+        std::error_code ec;
+        if (!b.redo && fs::is_regular_file(library, ec)) {
+            e.status = "skipped";
+        } else {
+            flood_command(flood_options_of(row, b));
+        }
+        e.levels = read_library_levels(library);
+    } catch (const Stop& stop) {
+        e.reason = stop.what();
+    } catch (const std::bad_alloc&) {
+        e.reason = "not enough memory";
+    } catch (const std::exception& error) {
+        e.reason = error.what();
+    }
+    if (!e.reason.empty()) e.status = "failed", e.levels.clear();
+    return e;
+}
+
+std::string index_path(const Batch& b) {
+    if (!b.sharded) return b.out + "/index.json";
+    return b.out + "/index-shard-" + std::to_string(b.shard) + "-of-" + std::to_string(b.shards) + ".json";
+}
+
+}  // namespace
+
+int batch_command(const std::string& manifest, const std::map<std::string, std::string>& options) {
+    const Batch b = batch_of(manifest, options);
+    const std::vector<ManifestRow> rows = read_manifest(manifest);
+    make_output_folder(b.out);
+    std::vector<IndexEntry> entries;
+    int failed = 0, skipped = 0;
+    for (const ManifestRow& row : rows) {
+        if (row.row % b.shards != b.shard) continue;
+        entries.push_back(run_row(row, b));
+        const IndexEntry& e = entries.back();
+        failed += e.status == "failed";
+        skipped += e.status == "skipped";
+        std::printf("tarvex-gis batch: row %d, %s: %s\n", e.row, e.name.c_str(), e.status.c_str());
+        if (e.status == "failed") std::fprintf(stderr, "tarvex-gis: row %d, %s failed: %s\n", e.row, e.name.c_str(), e.reason.c_str());
+        std::fflush(stdout);
+    }
+    GisOutputs out;
+    out.write_text(index_path(b), index_json(entries));
+    out.commit();
+    std::printf("tarvex-gis batch: %zu rows: %zu done, %d skipped, %d failed; the index is %s\n", entries.size(),
+                entries.size() - failed - skipped, skipped, failed, index_path(b).c_str());
+    return failed > 0 ? 1 : 0;
+}

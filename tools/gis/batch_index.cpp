@@ -1,0 +1,122 @@
+#include "batch_index.h"
+
+#include <cpl_json.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "gis_io.h"
+#include "manifest.h"
+#include "text.h"
+
+namespace {
+
+CPLJSONObject json_root(const std::string& path) {
+    CPLJSONDocument doc;
+    if (!doc.LoadMemory(read_text(path))) fail(path + " is not JSON");
+    return doc.GetRoot();
+}
+
+// A level's folder is layer_ and the thickness as a number: nothing that leaves the reach.
+bool valid_level_folder(const std::string& folder) {
+    const std::string prefix = "layer_";
+    if (folder.compare(0, prefix.size(), prefix) != 0 || folder.size() == prefix.size()) return false;
+    const char* number = folder.c_str() + prefix.size();
+    char* end = nullptr;
+    std::strtod(number, &end);
+    return *end == '\0' && folder.find_first_not_of("0123456789.-+e", prefix.size()) == std::string::npos;
+}
+
+// A JSON string of any text: a reason may hold line breaks or a path other control characters.
+std::string json_string(const std::string& s) {
+    std::string out = "\"";
+    for (const char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += strf("\\u%04x", static_cast<unsigned>(c));
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+IndexLevel level_of(const CPLJSONObject& o, const std::string& path) {
+    IndexLevel l;
+    l.folder = o.GetString("folder");
+    const CPLJSONObject area = o.GetObj("flooded_area_m2"), volume = o.GetObj("volume_m3");
+    if (!valid_level_folder(l.folder) || !area.IsValid() || !volume.IsValid()) {
+        fail(path + " has a level without its folder (layer_<thickness>), area or volume");
+    }
+    l.flooded_area_m2 = area.ToDouble();
+    l.volume_m3 = volume.ToDouble();
+    return l;
+}
+
+std::vector<IndexLevel> levels_of(const CPLJSONArray& levels, const std::string& path) {
+    std::vector<IndexLevel> out;
+    for (int k = 0; k < levels.Size(); ++k) out.push_back(level_of(levels[k], path));
+    return out;
+}
+
+IndexEntry entry_of(const CPLJSONObject& o, const std::string& path) {
+    IndexEntry e;
+    e.row = o.GetInteger("row", -1);
+    e.name = o.GetString("name");
+    e.status = o.GetString("status");
+    e.reason = o.GetString("reason");
+    const bool known = e.status == "done" || e.status == "skipped" || e.status == "failed";
+    if (e.row < 0 || !valid_reach_name(e.name) || !known) {
+        fail(path + " has an entry without its row, its name (a folder name) or its status");
+    }
+    if (e.status != "failed") e.levels = levels_of(o.GetArray("levels"), path);
+    return e;
+}
+
+}  // namespace
+
+std::vector<IndexLevel> read_library_levels(const std::string& path) {
+    const CPLJSONArray levels = json_root(path).GetArray("levels");
+    if (!levels.IsValid()) fail(path + " lists no levels");
+    return levels_of(levels, path);
+}
+
+std::string index_json(const std::vector<IndexEntry>& entries) {
+    std::string json = "{\n  \"reaches\": [";
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const IndexEntry& e = entries[k];
+        json += strf("%s\n    {\"row\": %d, \"name\": %s, \"status\": %s", k ? "," : "", e.row, json_string(e.name).c_str(),
+                     json_string(e.status).c_str());
+        if (e.status == "failed") {
+            json += ", \"reason\": " + json_string(e.reason) + "}";
+            continue;
+        }
+        json += ", \"levels\": [";
+        for (std::size_t l = 0; l < e.levels.size(); ++l) {
+            const IndexLevel& v = e.levels[l];
+            json += strf("%s\n      {\"layer_m\": %s, \"folder\": %s, \"flooded_area_m2\": %.2f, \"volume_m3\": %.3f}",
+                         l ? "," : "", v.folder.substr(6).c_str(), json_string(v.folder).c_str(), v.flooded_area_m2,
+                         v.volume_m3);
+        }
+        json += "]}";
+    }
+    return json + (entries.empty() ? "]\n}\n" : "\n  ]\n}\n");
+}
+
+std::vector<IndexEntry> read_index(const std::string& path) {
+    const CPLJSONArray reaches = json_root(path).GetArray("reaches");
+    if (!reaches.IsValid()) fail(path + " is not the index of a batch: it lists no reaches");
+    std::vector<IndexEntry> entries;
+    for (int k = 0; k < reaches.Size(); ++k) entries.push_back(entry_of(reaches[k], path));
+    return entries;
+}
+
+void make_output_folder(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    if (ec || !std::filesystem::is_directory(path, ec)) {
+        fail("cannot make the folder " + path + (ec ? ": " + ec.message() : ": something else stands there"));
+    }
+}
