@@ -124,8 +124,14 @@ void warn(const Reach& r, FloodFigures& f) {
 std::string json_text(const std::string& s) {
     std::string out = "\"";
     for (char c : s) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += strf("\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));  // a line break, a tab...
+        } else {
+            out += c;
+        }
     }
     return out + "\"";
 }
