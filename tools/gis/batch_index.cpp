@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "flood_checks.h"
 #include "gis_io.h"
 #include "manifest.h"
 #include "text.h"
@@ -25,22 +26,6 @@ bool valid_level_folder(const std::string& folder) {
     char* end = nullptr;
     std::strtod(number, &end);
     return *end == '\0' && folder.find_first_not_of("0123456789.-+e", prefix.size()) == std::string::npos;
-}
-
-// A JSON string of any text: a reason may hold line breaks or a path other control characters.
-std::string json_string(const std::string& s) {
-    std::string out = "\"";
-    for (const char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += strf("\\u%04x", static_cast<unsigned>(c));
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 IndexLevel level_of(const CPLJSONObject& o, const std::string& path) {
@@ -87,17 +72,17 @@ std::string index_json(const std::vector<IndexEntry>& entries) {
     std::string json = "{\n  \"reaches\": [";
     for (std::size_t k = 0; k < entries.size(); ++k) {
         const IndexEntry& e = entries[k];
-        json += strf("%s\n    {\"row\": %d, \"name\": %s, \"status\": %s", k ? "," : "", e.row, json_string(e.name).c_str(),
-                     json_string(e.status).c_str());
+        json += strf("%s\n    {\"row\": %d, \"name\": %s, \"status\": %s", k ? "," : "", e.row, json_text(e.name).c_str(),
+                     json_text(e.status).c_str());
         if (e.status == "failed") {
-            json += ", \"reason\": " + json_string(e.reason) + "}";
+            json += ", \"reason\": " + json_text(e.reason) + "}";
             continue;
         }
         json += ", \"levels\": [";
         for (std::size_t l = 0; l < e.levels.size(); ++l) {
             const IndexLevel& v = e.levels[l];
             json += strf("%s\n      {\"layer_m\": %s, \"folder\": %s, \"flooded_area_m2\": %.2f, \"volume_m3\": %.3f}",
-                         l ? "," : "", v.folder.substr(6).c_str(), json_string(v.folder).c_str(), v.flooded_area_m2,
+                         l ? "," : "", v.folder.substr(6).c_str(), json_text(v.folder).c_str(), v.flooded_area_m2,
                          v.volume_m3);
         }
         json += "]}";

@@ -34,20 +34,7 @@ ProgressFn progress_on_terminal() {
 }
 
 MapSource map_of(const Reach& r, const Results& results, const FloodOptions& o) {
-    MapSource m;
-    m.lines = r.grid.lines;
-    m.cols = r.grid.cols;
-    m.pixel_m = r.pixel.metres;
-    m.read_line = [&r, &results](int i, float* ground, float* depth) {
-        for (int j = 0; j < r.grid.cols; ++j) {
-            const bool none = r.dem[i][j] == std::numeric_limits<std::int32_t>::max();  // no data: high ground
-            ground[j] = none ? std::nanf("") : static_cast<float>(r.ground_m(Cell{i, j}));
-            depth[j] = depth_at(r, results, i, j);
-        }
-    };
-    for (const Cell c : r.path) m.path.emplace_back(c.i, c.j);
-    m.from = {r.from.cell.i, r.from.cell.j};
-    m.to = {r.to.cell.i, r.to.cell.j};
+    MapSource m = reach_map(r, [&r, &results](int i, int j) { return depth_at(r, results, i, j); });
     m.title = "Flood depth: " + std::filesystem::path(o.dem).stem().string();
     m.full_extent = o.extent == "full";
     return m;
@@ -76,6 +63,24 @@ const char* const kFiles[] = {"depth.tif", "extent.tif", "extent.gpkg", "map.png
                               "summary.txt", "run/answers.txt", "run/console.txt", "run/images/"};
 
 }  // namespace
+
+MapSource reach_map(const Reach& r, std::function<float(int, int)> value) {
+    MapSource m;
+    m.lines = r.grid.lines;
+    m.cols = r.grid.cols;
+    m.pixel_m = r.pixel.metres;
+    m.read_line = [&r, value](int i, float* ground, float* shown) {
+        for (int j = 0; j < r.grid.cols; ++j) {
+            const bool none = r.dem[i][j] == std::numeric_limits<std::int32_t>::max();  // no data: high ground
+            ground[j] = none ? std::nanf("") : static_cast<float>(r.ground_m(Cell{i, j}));
+            shown[j] = value(i, j);
+        }
+    };
+    for (const Cell c : r.path) m.path.emplace_back(c.i, c.j);
+    m.from = {r.from.cell.i, r.from.cell.j};
+    m.to = {r.to.cell.i, r.to.cell.j};
+    return m;
+}
 
 FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
                    const ProgressFn& progress) {

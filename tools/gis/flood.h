@@ -2,6 +2,7 @@
 #ifndef TARVEX_GIS_FLOOD_H
 #define TARVEX_GIS_FLOOD_H
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "flood_checks.h"
 #include "flood_files.h"
 #include "flood_setup.h"
+#include "maps.h"
 
 // The command's options by name (--dem, --river, --mask or --width, --from, --to, --level-from,
 // --level-to, --layer or --layers, --jobs, --wave, --unit, --out, --extent, --overwrite).
@@ -22,5 +24,8 @@ struct FloodRun {
 };
 FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
                    const ProgressFn& progress);
+
+// A map of the reach's ground, its path and ends, showing `value(i, j)` over it (NaN: nothing shown).
+MapSource reach_map(const Reach& r, std::function<float(int, int)> value);
 
 #endif

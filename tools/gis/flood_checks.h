@@ -29,7 +29,7 @@ FloodFigures measure_flood(const Reach& r, const Results& results);
 
 std::string stats_json(const Reach& r, const FloodFigures& f);
 
-// A text as a JSON string.
+// A text as a JSON string: quotes, backslashes and control characters (a line break in a reason) escaped.
 std::string json_text(const std::string& s);
 
 // The short summary: where the ends landed, the river, the flood, the warnings and the files.

@@ -114,20 +114,9 @@ void write_stage(const FloodFolder& folder, const Reach& r, const Stage& stage) 
         tif.write(p, cells.data());
     });
     tif.close();
-    MapSource m;
-    m.lines = r.grid.lines;
-    m.cols = r.grid.cols;
-    m.pixel_m = r.pixel.metres;
-    m.read_line = [&r, &stage](int i, float* ground, float* depth) {
-        for (int j = 0; j < r.grid.cols; ++j) {
-            const bool none = r.dem[i][j] == std::numeric_limits<std::int32_t>::max();
-            ground[j] = none ? std::nanf("") : static_cast<float>(r.ground_m(Cell{i, j}));
-            depth[j] = stage.at(static_cast<std::size_t>(i) * r.grid.cols + j);
-        }
-    };
-    for (const Cell c : r.path) m.path.emplace_back(c.i, c.j);
-    m.from = {r.from.cell.i, r.from.cell.j};
-    m.to = {r.to.cell.i, r.to.cell.j};
+    MapSource m = reach_map(r, [&r, &stage](int i, int j) {
+        return stage.at(static_cast<std::size_t>(i) * r.grid.cols + j);
+    });
     m.title = "Flood library: the layer at which each cell floods";
     m.legend = "layer (m)";
     draw_flood_map(m, out.reserve(folder.at("library.png")), folder.final_path("library.png"));
