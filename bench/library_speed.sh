@@ -13,14 +13,24 @@ jobs=${5:-2}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarvex-library.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-mkdir -p demo
-"$build/make_demo" demo answers.txt "$lines" "$cols" --envi > /dev/null
-gdal_translate -q -ot Float32 -scale 0 10 0 1 demo/valley_m4.raw dem.tif
-mapfile -t a < answers.txt
-point() { echo "$((500000 + $2 * 5 + 2)),$((4800000 - $1 * 5 - 2))"; }
-common=(flood --dem dem.tif --river demo/valley_skel.raw --mask demo/valley_mask.raw
-  --from "$(point "${a[6]}" "${a[7]}")" --to "$(point "${a[9]}" "${a[10]}")"
-  --level-from "${a[8]}" --level-to "${a[11]}" --unit dm --overwrite)
+# A generated valley of $2 x $3 cells in folder $1, as a GeoTIFF DEM and the flood options of its reach.
+valley() {
+  mkdir -p "$1/demo"
+  "$build/make_demo" "$1/demo" "$1/answers.txt" "$2" "$3" --envi > /dev/null
+  gdal_translate -q -ot Float32 -scale 0 10 0 1 "$1/demo/valley_m4.raw" "$1/dem.tif"
+  mapfile -t a < "$1/answers.txt"
+  point() { echo "$((500000 + $2 * 5 + 2)),$((4800000 - $1 * 5 - 2))"; }
+  common=(flood --dem "$1/dem.tif" --river "$1/demo/valley_skel.raw" --mask "$1/demo/valley_mask.raw"
+    --from "$(point "${a[6]}" "${a[7]}")" --to "$(point "${a[9]}" "${a[10]}")"
+    --level-from "${a[8]}" --level-to "${a[11]}" --unit dm --overwrite)
+}
+
+# The same library on a 200 x 200 valley: the program's own memory, its code and libraries,
+# which does not grow with the grid.
+valley small 200 200
+/usr/bin/time -f "%M" -o small.mem "$build/tarvex-gis" "${common[@]}" --layers 0:3:0.25 --jobs "$jobs" \
+  --out small/library > /dev/null
+valley . "$lines" "$cols"
 
 start=$(date +%s.%N)
 /usr/bin/time -f "%M" -o library.mem taskset -c "$cores" "$build/tarvex-gis" "${common[@]}" \
@@ -41,3 +51,5 @@ echo "13 separate runs   $singles s"
 echo "speed-up           $(echo "scale=2; $singles / $library" | bc) x"
 echo "peak memory        library $(($(cat library.mem) / 1024)) MB = $(echo "scale=1; $(cat library.mem) * 1024 / $cells" | bc) bytes a cell;" \
      "one single run $(($(cat single.mem) / 1024)) MB = $(echo "scale=1; $(cat single.mem) * 1024 / $cells" | bc) bytes a cell"
+echo "grown with the grid library $(echo "scale=1; ($(cat library.mem) - $(cat small.mem)) * 1024 / $cells" | bc) bytes a cell" \
+     "(the program alone: $(($(cat small.mem) / 1024)) MB); target: the shared inputs 10 + $jobs runs' grids of 13 = $((10 + 13 * jobs))"
