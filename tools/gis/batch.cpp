@@ -7,6 +7,7 @@
 
 #include "batch_index.h"
 #include "flood.h"
+#include "flood_setup.h"
 #include "gis_io.h"
 #include "manifest.h"
 #include "outputs.h"
@@ -46,7 +47,7 @@ Batch batch_of(const std::string& manifest, const std::map<std::string, std::str
     b.redo = options.count("--redo") != 0;
     if (options.count("--jobs")) {
         b.jobs = options.at("--jobs");
-        if (whole(b.jobs, 1024) < 1) fail("--jobs needs a whole number from 1 to 1024, not '" + b.jobs + "'");
+        jobs_option(b.jobs);  // refused before any row runs
     }
     if (options.count("--shard")) read_shard(options.at("--shard"), b);
     return b;

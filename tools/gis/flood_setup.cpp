@@ -79,14 +79,22 @@ std::vector<std::string> levels_of(const std::string& text) {
     return levels;
 }
 
+}  // namespace
+
+int jobs_option(const std::string& text) {
+    const double jobs = number("--jobs", text);
+    if (jobs < 1 || jobs > 1024 || jobs != std::floor(jobs)) {
+        fail("--jobs needs a whole number from 1 to 1024, not '" + text + "'");
+    }
+    return static_cast<int>(jobs);
+}
+
+namespace {
+
 void read_options_of_the_water(FloodOptions& f, const std::map<std::string, std::string>& o) {
     if (o.count("--layer") && o.count("--layers")) fail("give --layer for one run or --layers for a library, not both");
     if (o.count("--layers")) f.layers = true, f.levels = levels_of(get(o, "--layers"));
-    if (o.count("--jobs")) {
-        const double jobs = number("--jobs", get(o, "--jobs"));
-        if (jobs < 1 || jobs > 1024 || jobs != std::floor(jobs)) fail("--jobs needs a whole number from 1 to 1024");
-        f.jobs = static_cast<int>(jobs);
-    }
+    if (o.count("--jobs")) f.jobs = jobs_option(get(o, "--jobs"));
     if (o.count("--layer")) {
         const std::vector<double> t = numbers("--layer", get(o, "--layer"), 1, 2);
         f.layer = true, f.layer_from = t[0], f.layer_to = t.back();

@@ -32,6 +32,9 @@ struct FloodOptions {
     bool overwrite = false;
 };
 
+// The runs at once that `--jobs TEXT` asks for, from 1 to 1024; fails saying why otherwise.
+int jobs_option(const std::string& text);
+
 // Checks the options (one of --mask and --width, one of --layer and --wave at least, numbers
 // where numbers are due); fails saying which is wrong.
 FloodOptions flood_options(const std::map<std::string, std::string>& options);
