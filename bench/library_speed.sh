@@ -3,13 +3,15 @@
 # COLUMNS cells (default 4000 x 4000), built by one `flood --layers` on the given cores against
 # 13 separate `flood --layer` runs on the same cores; and the library's peak memory against
 # what its runs and its shared inputs need. Needs /usr/bin/time (Debian package: time).
-# Usage: bench/library_speed.sh [BUILD_DIR] [LINES] [COLUMNS] [CORES (default 0,1)] [JOBS (default 2)]
+# Times and peaks are medians of REPEATS runs of each side; the library's highest peak is shown too.
+# Usage: bench/library_speed.sh [BUILD_DIR] [LINES] [COLUMNS] [CORES (default 0,1)] [JOBS (default 2)] [REPEATS (default 3)]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 lines=${2:-4000}
 cols=${3:-4000}
 cores=${4:-0,1}
 jobs=${5:-2}
+repeats=${6:-3}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarvex-library.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -32,24 +34,49 @@ valley small 200 200
   --out small/library > /dev/null
 valley . "$lines" "$cols"
 
-start=$(date +%s.%N)
-/usr/bin/time -f "%M" -o library.mem taskset -c "$cores" "$build/tarvex-gis" "${common[@]}" \
-  --layers 0:3:0.25 --jobs "$jobs" --out library > /dev/null
-library=$(echo "$(date +%s.%N) - $start" | bc)
-
-start=$(date +%s.%N)
-for t in 0 0.25 0.5 0.75 1 1.25 1.5 1.75 2 2.25 2.5 2.75 3; do
-  /usr/bin/time -f "%M" -o single.mem taskset -c "$cores" "$build/tarvex-gis" "${common[@]}" --layer "$t" \
-    --out "single_$t" > /dev/null
+# A side timed once: its seconds appended to $1.times, its peak memory (kB) to $1.mems.
+timed() {
+  local name=$1 start
+  shift
+  start=$(date +%s.%N)
+  "$@"
+  echo "$(date +%s.%N) - $start" | bc >> "$name.times"
+}
+library_run() {
+  /usr/bin/time -f "%M" -a -o library.mems taskset -c "$cores" "$build/tarvex-gis" "${common[@]}" \
+    --layers 0:3:0.25 --jobs "$jobs" --out library > /dev/null
+}
+singles_run() {
+  for t in 0 0.25 0.5 0.75 1 1.25 1.5 1.75 2 2.25 2.5 2.75 3; do
+    /usr/bin/time -f "%M" -o single.mem taskset -c "$cores" "$build/tarvex-gis" "${common[@]}" --layer "$t" \
+      --out "single_$t" > /dev/null
+  done
+}
+median() { sort -n "$1" | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+# The two sides in turn, $repeats times each, so that both see the machine in the same state.
+for r in $(seq "$repeats"); do
+  timed library library_run
+  timed singles singles_run
 done
-singles=$(echo "$(date +%s.%N) - $start" | bc)
+library=$(median library.times)
+singles=$(median singles.times)
+median library.mems > library.mem
+sort -n library.mems | tail -1 > library.max
 
 cells=$((lines * cols))
-echo "grid               $lines x $cols cells, 13 levels, cores $cores"
+echo "grid               $lines x $cols cells, 13 levels, cores $cores, medians of $repeats"
 echo "library, $jobs jobs    $library s"
 echo "13 separate runs   $singles s"
 echo "speed-up           $(echo "scale=2; $singles / $library" | bc) x"
 echo "peak memory        library $(($(cat library.mem) / 1024)) MB = $(echo "scale=1; $(cat library.mem) * 1024 / $cells" | bc) bytes a cell;" \
      "one single run $(($(cat single.mem) / 1024)) MB = $(echo "scale=1; $(cat single.mem) * 1024 / $cells" | bc) bytes a cell"
-echo "grown with the grid library $(echo "scale=1; ($(cat library.mem) - $(cat small.mem)) * 1024 / $cells" | bc) bytes a cell" \
-     "(the program alone: $(($(cat small.mem) / 1024)) MB); target: the shared inputs 10 + $jobs runs' grids of 13 = $((10 + 13 * jobs))"
+# What the peak may be: the program alone, $jobs runs as the engine counts what a run needs (its
+# seven grids of 13 bytes a cell with their row pointers, and the cell lists of 64 passes: see
+# src/run_memory.cpp), and the inputs the runs share: the reach's DEM and mask (5 bytes a cell;
+# its skeleton is kept as the path, the stage is gathered once the runs are done).
+run_need=$((13 * cells + lines * 7 * 24 + (5 * cols + 2 * (lines + cols)) * 8 * 64))
+target=$(($(cat small.mem) * 1024 + jobs * run_need + 5 * cells))
+echo "target             the program alone $(($(cat small.mem) / 1024)) MB + $jobs runs of $((run_need / 1048576)) MB" \
+     "+ shared $((5 * cells / 1048576)) MB = $((target / 1048576)) MB; the library's peak is" \
+     "$(echo "scale=1; $(cat library.mem) * 1024 * 100 / $target" | bc) % of it" \
+     "(highest: $(echo "scale=1; $(cat library.max) * 1024 * 100 / $target" | bc) %)"

@@ -4,6 +4,7 @@
 // at 100 m elsewhere. The centreline runs along the channel from column 5 to column 55.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 #include "gis_support.h"
@@ -207,6 +208,11 @@ TEST_F(FloodRun, ALibraryRunsEachLevelAsASingleRunAndStacksThemInOneRaster) {
         EXPECT_NE(json.find(level), std::string::npos) << level << "\n" << json;
     }
     EXPECT_TRUE(file_exists(dir / "out/library.png"));
+    // The levels' run inputs are written once, and linked into every level's folder.
+    for (const char* input : {"mask.raw", "skeleton.txt", "dem_m4.raw", "dem_m4.hdr"}) {
+        EXPECT_EQ(std::filesystem::hard_link_count(dir / ("out/layer_1/run/images/reach/" + std::string(input))), 3u)
+            << input;
+    }
     // Each level's folder is byte for byte what a single run at that level writes there.
     for (const char* level : {"0", "2"}) {
         const std::string folder = "out/layer_" + std::string(level);

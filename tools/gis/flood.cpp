@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <utility>
 
 #include "flood_checks.h"
 #include "flood_files.h"
@@ -83,12 +84,12 @@ MapSource reach_map(const Reach& r, std::function<float(int, int)> value) {
 }
 
 FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
-                   const ProgressFn& progress) {
+                   const ProgressFn& progress, RunReuse* reuse) {
     KeptTrace trace;
     FloodRun done;
-    done.results = run(reach_scenario(r, p, place), progress, trace);
+    done.results = run(reach_scenario(r, p, place, reuse != nullptr ? std::move(reuse->spare) : Inputs()), progress, trace);
     const Results& results = done.results;
-    write_run(place, r, p, results, trace.text);
+    write_run(place, r, p, results, trace.text, reuse != nullptr ? reuse->inputs : nullptr);
     write_flood_rasters(place, r, results);
     done.figures = measure_flood(r, results);
     std::vector<std::string> files;

@@ -22,8 +22,16 @@ struct FloodRun {
     FloodFigures figures;
     std::string summary;
 };
+// What a caller running one reach again and again keeps from run to run: grids of the reach's
+// size (a run's results once written), which take the next run's copies of the inputs, as
+// memory already in use costs far less to fill than fresh pages; and the run inputs written
+// once for all the runs.
+struct RunReuse {
+    Inputs spare;
+    SharedRunInputs* inputs = nullptr;
+};
 FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
-                   const ProgressFn& progress);
+                   const ProgressFn& progress, RunReuse* reuse = nullptr);
 
 // A map of the reach's ground, its path and ends, showing `value(i, j)` over it (NaN: nothing shown).
 MapSource reach_map(const Reach& r, std::function<float(int, int)> value);

@@ -10,15 +10,24 @@
 
 namespace {
 
-// For every cell, the path position nearest to it through the grid (4-neighbour steps).
-std::vector<int> nearest_positions(const Reach& r, int positions) {
+// What part of the path each cell lies nearest to: its first position, its last, or another.
+enum Nearest : unsigned char { kUnreached, kFirst, kLast, kInner };
+
+Nearest part_of_path(int k, int positions) {
+    return k == 0 ? kFirst : k == positions - 1 ? kLast : kInner;
+}
+
+// For every cell, the part of the path holding the position nearest to it through the grid
+// (4-neighbour steps, ties to the position that reaches it first): a byte a cell, where the
+// position itself would take four, since every level of a library has one at once.
+std::vector<unsigned char> nearest_parts(const Reach& r, int positions) {
     const int lines = r.grid.lines, cols = r.grid.cols;
-    std::vector<int> nearest(static_cast<std::size_t>(lines) * static_cast<std::size_t>(cols), -1);
+    std::vector<unsigned char> nearest(static_cast<std::size_t>(lines) * static_cast<std::size_t>(cols), kUnreached);
     std::deque<std::size_t> front;
     for (int k = 0; k < positions; ++k) {
         const std::size_t at = static_cast<std::size_t>(r.path[static_cast<std::size_t>(k)].i) * cols + r.path[k].j;
-        if (nearest[at] >= 0) continue;
-        nearest[at] = k;
+        if (nearest[at] != kUnreached) continue;
+        nearest[at] = part_of_path(k, positions);
         front.push_back(at);
     }
     while (!front.empty()) {
@@ -30,7 +39,7 @@ std::vector<int> nearest_positions(const Reach& r, int positions) {
             const int ni = i + di[n], nj = j + dj[n];
             if (ni < 0 || nj < 0 || ni >= lines || nj >= cols) continue;
             const std::size_t next = static_cast<std::size_t>(ni) * cols + nj;
-            if (nearest[next] >= 0) continue;
+            if (nearest[next] != kUnreached) continue;
             nearest[next] = nearest[at];
             front.push_back(next);
         }
@@ -40,8 +49,9 @@ std::vector<int> nearest_positions(const Reach& r, int positions) {
 
 // Whether a cell nearest an end of the path lies past it: on the far side of the end from
 // the path's next cell.
-bool past_end(const Reach& r, int positions, int k, int i, int j, double& distance_cells) {
-    if (positions < 2 || (k != 0 && k != positions - 1)) return false;
+bool past_end(const Reach& r, int positions, unsigned char part, int i, int j, double& distance_cells) {
+    if (positions < 2 || (part != kFirst && part != kLast)) return false;
+    const int k = part == kFirst ? 0 : positions - 1;
     const Cell end = r.path[static_cast<std::size_t>(k)];
     const Cell inner = r.path[static_cast<std::size_t>(k == 0 ? 1 : positions - 2)];
     const double oi = end.i - inner.i, oj = end.j - inner.j, ci = i - end.i, cj = j - end.j;
@@ -71,7 +81,7 @@ void measure_path(const Reach& r, const Results& results, FloodFigures& f) {
 }
 
 void measure_water(const Reach& r, const Results& results, FloodFigures& f) {
-    const std::vector<int> nearest = nearest_positions(r, f.path_cells);
+    const std::vector<unsigned char> nearest = nearest_parts(r, f.path_cells);
     const double cell_area = r.pixel.metres * r.pixel.metres;
     double depth_sum = 0;
     for (int i = 0; i < r.grid.lines; ++i) {

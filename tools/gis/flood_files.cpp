@@ -15,7 +15,10 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <sstream>
+#include <utility>
+#include <vector>
 #include <cstring>
 
 #include "file_formats.h"
@@ -102,35 +105,82 @@ void FloodFolder::commit() {
     if (replace) fs::remove_all(old, ec);
 }
 
-Scenario reach_scenario(const Reach& r, const Parameters& p, const FloodPlace& folder) {
+namespace {
+
+// `from`, copied into `into` when that is a grid of the same size (memory already in use),
+// else into a new grid.
+template <typename T>
+Grid<T> copy_into(Grid<T> into, const Grid<T>& from) {
+    if (into.nb_lig() != from.nb_lig() || into.nb_col() != from.nb_col()) return from;
+    std::memcpy(into.data(), from.data(), from.cells() * sizeof(T));
+    return into;
+}
+
+}  // namespace
+
+Scenario reach_scenario(const Reach& r, const Parameters& p, const FloodPlace& folder, Inputs spare) {
     Scenario s;
     const std::string images = folder.final_path(std::string("run/images/") + kRunDirectory + "/");
     s.nomim1 = images + kRunMask + kByteRaster;
     s.nomim2 = images + kRunSkeleton + kByteRaster;
     s.nomim3 = images + kRunDem + kDemRaster;
     s.descriptor_pixel = r.pixel.whole;
-    s.inputs = Inputs{r.mask, r.skeleton, r.dem};
+    s.inputs = Inputs{copy_into(std::move(spare.tab_mask), r.mask), skeleton_grid(r, std::move(spare.tab_soul)),
+                      copy_into(std::move(spare.itab_in), r.dem)};
     s.parameters = p;
     return s;
 }
 
 namespace {
 
-// An input raster of the console run, its descriptor and its ENVI header.
+// The files of an input raster of the console run, within the flood's folder: the raster, its
+// descriptor and its ENVI header.
+struct InputFiles {
+    std::string raw, descriptor, header;
+};
+InputFiles input_files(const std::string& stem, bool dem) {
+    const std::string base = std::string("run/images/") + kRunDirectory + "/" + stem;
+    const std::string raw = base + (dem ? kDemRaster : kByteRaster);
+    return InputFiles{raw, base + (dem ? kDemDescriptor : kByteDescriptor), with_extension(raw, kEnviHeader)};
+}
+
 template <typename T>
 void write_input(const FloodPlace& f, const Reach& r, const std::string& stem, bool dem, const Grid<T>& cells,
                  const int fields[6]) {
-    const std::string base = f.at(std::string("run/images/") + kRunDirectory + "/" + stem);
-    const std::string raw = base + (dem ? kDemRaster : kByteRaster);
+    const InputFiles names = input_files(stem, dem);
     GisOutputs out(false);  // in the flood's folder, synced whole at its commit
-    std::FILE* file = out.create(raw);
-    write_cells(file, cells.data(), cells.cells(), raw);
-    out.close(file, raw);
-    out.write_text(base + (dem ? kDemDescriptor : kByteDescriptor), descriptor_text(fields, 6));
+    std::FILE* file = out.create(f.at(names.raw));
+    write_cells(file, cells.data(), cells.cells(), f.at(names.raw));
+    out.close(file, f.at(names.raw));
+    out.write_text(f.at(names.descriptor), descriptor_text(fields, 6));
     const double high = std::numeric_limits<std::int32_t>::max();
-    out.write_text(with_extension(raw, kEnviHeader),
-                   envi_header(r.grid.lines, r.grid.cols, dem, r.grid.georef, dem ? &high : nullptr));
+    out.write_text(f.at(names.header), envi_header(r.grid.lines, r.grid.cols, dem, r.grid.georef, dem ? &high : nullptr));
     out.commit();
+}
+
+void write_inputs(const FloodPlace& f, const Reach& r, const Results& results) {
+    const int byte_fields[6] = {r.grid.lines, r.grid.cols, 1, 0, 255, r.pixel.whole};
+    write_input(f, r, kRunMask, false, r.mask, byte_fields);
+    write_input(f, r, kRunSkeleton, false, skeleton_grid(r), byte_fields);
+    const int dem_fields[6] = {r.grid.lines, r.grid.cols, 4, results.dem_min, results.dem_max, r.pixel.whole};
+    write_input(f, r, kRunDem, true, r.dem, dem_fields);
+}
+
+// Links the input files of the folder `first` into `f`; false, with none left, where one
+// cannot be linked.
+bool link_inputs(const std::string& first, const FloodPlace& f) {
+    std::vector<std::string> linked;
+    for (const auto& [stem, dem] : {std::pair{kRunMask, false}, {kRunSkeleton, false}, {kRunDem, true}}) {
+        const InputFiles names = input_files(stem, dem);
+        for (const std::string* name : {&names.raw, &names.descriptor, &names.header}) {
+            if (link((first + "/" + *name).c_str(), f.at(*name).c_str()) != 0) {
+                for (const std::string& done : linked) unlink(done.c_str());
+                return false;
+            }
+            linked.push_back(f.at(*name));
+        }
+    }
+    return true;
 }
 
 // The answers of the console dialog that give the reach's run (reals to 17 digits: they read
@@ -176,12 +226,14 @@ void write_results(const FloodPlace& f, const Reach& r, const Results& results) 
 }  // namespace
 
 void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const Results& results,
-               const std::string& trace) {
-    const int byte_fields[6] = {r.grid.lines, r.grid.cols, 1, 0, 255, r.pixel.whole};
-    write_input(f, r, kRunMask, false, r.mask, byte_fields);
-    write_input(f, r, kRunSkeleton, false, r.skeleton, byte_fields);
-    const int dem_fields[6] = {r.grid.lines, r.grid.cols, 4, results.dem_min, results.dem_max, r.pixel.whole};
-    write_input(f, r, kRunDem, true, r.dem, dem_fields);
+               const std::string& trace, SharedRunInputs* shared) {
+    if (shared == nullptr) {
+        write_inputs(f, r, results);
+    } else {
+        std::lock_guard<std::mutex> held(shared->mutex);
+        if (shared->first.empty() || !link_inputs(shared->first, f)) write_inputs(f, r, results);
+        if (shared->first.empty()) shared->first = f.work;
+    }
     write_results(f, r, results);
     GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     out.write_text(f.at("run/answers.txt"), answers_of(p));

@@ -1,18 +1,26 @@
 #include "flood_library.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "flood.h"
+#include "gdal_raster.h"
 #include "geotiff.h"
+#include "gis_io.h"
+#include "library_stage.h"
 #include "maps.h"
 #include "outputs.h"
 #include "resources.h"
@@ -23,34 +31,25 @@ namespace {
 
 constexpr float kNever = -9999.0f;
 
-// How many runs go at once: `--jobs`, else the cores, as far as the memory each run needs
-// beyond the inputs they share (its grids, its copy of the inputs and its results) allows.
+// How many runs go at once: `--jobs`, else the cores, as far as the memory left beside the
+// shared inputs allows a run's grids and cell lists, and a byte a cell for what writing a
+// level holds at once (its polygons, SQLite pages and picture lines).
 int jobs_for(const FloodOptions& o, const Reach& r, std::size_t levels) {
-    const std::uint64_t cells = r.dem.cells();
-    const std::uint64_t per_run = run_memory_need(r.grid.lines, r.grid.cols) + saturated_product(cells, 6 + 5);
-    const std::uint64_t by_memory = std::max<std::uint64_t>(1, available_memory() / std::max<std::uint64_t>(per_run, 1));
+    const std::uint64_t per_run = run_memory_need(r.grid.lines, r.grid.cols) + r.dem.cells();
+    const std::uint64_t by_memory = std::max<std::uint64_t>(1, available_memory() / per_run);
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const std::uint64_t jobs = o.jobs > 0 ? static_cast<std::uint64_t>(o.jobs) : std::min<std::uint64_t>(cores, by_memory);
     return static_cast<int>(std::min<std::uint64_t>(jobs, levels));
 }
 
-// For each cell, the smallest thickness of the library at which it is water.
-class Stage {
-public:
-    explicit Stage(std::size_t cells) : cells_(cells, std::nanf("")) {}
-    void add(const ByteGrid& water, float layer) {
-        std::lock_guard<std::mutex> held(mutex_);
-        const unsigned char* w = water.data();
-        for (std::size_t k = 0; k < cells_.size(); ++k) {
-            if (w[k] == 1 && !(cells_[k] <= layer)) cells_[k] = layer;
-        }
-    }
-    float at(std::size_t k) const { return cells_[k]; }
-
-private:
-    std::mutex mutex_;
-    std::vector<float> cells_;
-};
+// Gives back to the system the pages of the small blocks freed so far (by the reach's
+// derivation, by the writing of a level), which glibc keeps in its arenas otherwise: before
+// each run takes its memory, so that the library holds no more than its runs and its inputs.
+void release_free_memory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 struct Level {
     std::string label;
@@ -64,24 +63,32 @@ void show_progress(int done, int running, int left, double seconds) {
     std::fprintf(stderr, "\r  levels: %d done, %d running, %d left, about %.0f s to go   ", done, running, left, to_go);
 }
 
-// Runs every level, `jobs` at a time; the first failure stops the levels not begun.
-void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder, int jobs, std::vector<Level>& levels,
-                Stage& stage) {
-    std::atomic<std::size_t> next{0};
+// Runs every level, `jobs` at a time, the thickest first (they take longest, so the last to
+// run are short); the first failure stops the levels not begun. Each worker keeps the grids
+// of its last level's results for its next level's inputs, and the levels share their run
+// input files.
+void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder, int jobs, std::vector<Level>& levels) {
+    std::atomic<std::size_t> taken{0};
     std::atomic<int> done{0}, running{0};
     std::mutex failure_mutex;
     std::exception_ptr failure;
+    SharedRunInputs inputs;
     const auto start = std::chrono::steady_clock::now();
     auto worker = [&] {
-        for (std::size_t k = next++; k < levels.size() && !failure; k = next++) {
+        RunReuse reuse;
+        reuse.inputs = &inputs;
+        for (std::size_t n = taken++; n < levels.size() && !failure; n = taken++) {
+            const std::size_t k = levels.size() - 1 - n;
+            release_free_memory();
             ++running;
             try {
                 Parameters p = r.parameters;
                 p.water_layer = 0;
                 p.dthick_deb = p.dthick_end = std::strtod(levels[k].label.c_str(), nullptr);
-                const FloodRun one = flood_run(r, p, o, folder.place("layer_" + levels[k].label), ProgressFn());
-                stage.add(one.results.tab_mask, static_cast<float>(p.dthick_deb));
+                FloodRun one = flood_run(r, p, o, folder.place("layer_" + levels[k].label), ProgressFn(), &reuse);
                 levels[k].figures = one.figures;
+                reuse.spare.tab_mask = std::move(one.results.tab_mask);
+                reuse.spare.itab_in = std::move(one.results.itab_in);
             } catch (...) {
                 std::lock_guard<std::mutex> held(failure_mutex);
                 if (!failure) failure = std::current_exception();
@@ -97,6 +104,29 @@ void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder
     for (std::thread& t : threads) t.join();
     if (isatty(STDERR_FILENO) != 0) std::fprintf(stderr, "\n");
     if (failure) std::rethrow_exception(failure);
+}
+
+// The stage, from the levels' extent.tif, read back once every run is done: it then takes
+// memory the runs have given back instead of adding to theirs while they run.
+Stage stage_of(const FloodFolder& folder, const Reach& r, const std::vector<Level>& levels) {
+    std::vector<float> layers;
+    for (const Level& l : levels) layers.push_back(static_cast<float>(std::strtod(l.label.c_str(), nullptr)));
+    Stage stage(r.dem.cells(), layers);
+    std::vector<unsigned char> water;
+    for (std::size_t k = 0; k < levels.size(); ++k) {
+        const std::string path = folder.at("layer_" + levels[k].label + "/extent.tif");
+        const GdalDataset extent(path, GDAL_OF_RASTER);
+        GDALRasterBandH band = GDALGetRasterBand(extent.get(), 1);
+        for_each_piece(r.grid.lines, r.grid.cols, [&](const Piece& p) {
+            water.resize(p.cells());
+            if (GDALRasterIO(band, GF_Read, p.col, p.line, p.cols, p.lines, water.data(), p.cols, p.lines, GDT_Byte, 0,
+                             0) != CE_None) {
+                fail("cannot read back " + path + ": " + gdal_message());
+            }
+            stage.add(water.data(), static_cast<std::size_t>(p.line) * r.grid.cols + p.col, p.cells(), k);
+        });
+    }
+    return stage;
 }
 
 void write_stage(const FloodFolder& folder, const Reach& r, const Stage& stage) {
@@ -145,10 +175,10 @@ int flood_library(const FloodOptions& o) {
     const Reach r = derive_reach(o);
     std::vector<Level> levels;
     for (const std::string& label : o.levels) levels.push_back(Level{label, FloodFigures{}});
+    release_free_memory();
     const int jobs = jobs_for(o, r, levels.size());
-    Stage stage(r.dem.cells());
-    run_levels(o, r, folder, jobs, levels, stage);
-    write_stage(folder, r, stage);
+    run_levels(o, r, folder, jobs, levels);
+    write_stage(folder, r, stage_of(folder, r, levels));
     GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     out.write_text(folder.at("library.json"), library_json(r, levels, jobs));
     out.commit();

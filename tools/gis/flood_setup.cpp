@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "altitudes.h"
@@ -191,8 +192,7 @@ void make_mask(Reach& r, const FloodOptions& o) {
     const int lines = r.grid.lines, cols = r.grid.cols;
     r.mask = o.width > 0 ? cells_within(r.path, lines, cols, o.width / 2 / r.pixel.metres)
                          : cells_on_grid(o.mask, r.grid, false);
-    r.skeleton = ByteGrid(lines, cols);
-    for (const Cell c : r.path) r.mask[c.i][c.j] = r.skeleton[c.i][c.j] = 1;  // the river runs in its mask
+    for (const Cell c : r.path) r.mask[c.i][c.j] = 1;  // the river runs in its mask
 }
 
 // The lowest ground of the mask within a few cells of `c`: the river bed there.
@@ -229,7 +229,7 @@ void set_wave(Reach& r, const FloodOptions& o) {
     r.summit = static_cast<int>(r.path.size() / 2);
     if (o.wave_placed) {
         double moved = 0;
-        const Cell at = snap_to_centreline(r.skeleton, r.grid, r.pixel.metres, o.wave_x, o.wave_y, moved);
+        const Cell at = snap_to_centreline(skeleton_grid(r), r.grid, r.pixel.metres, o.wave_x, o.wave_y, moved);
         r.summit = static_cast<int>(std::find(r.path.begin(), r.path.end(), at) - r.path.begin());
     }
     p.i_AO = r.path[static_cast<std::size_t>(r.summit)].i;
@@ -269,4 +269,14 @@ Reach derive_reach(const FloodOptions& o) {
     set_levels(r, o);
     set_parameters(r, o);
     return r;
+}
+
+ByteGrid skeleton_grid(const Reach& r, ByteGrid into) {
+    if (into.nb_lig() == r.grid.lines && into.nb_col() == r.grid.cols) {
+        std::memset(into.data(), 0, into.cells());
+    } else {
+        into = ByteGrid(r.grid.lines, r.grid.cols);
+    }
+    for (const Cell c : r.path) into[c.i][c.j] = 1;
+    return into;
 }

@@ -55,7 +55,7 @@ struct Reach {
     IntGrid dem;                 // DEM units; cells without data are high ground
     std::vector<Cell> path;      // the centreline from the upper to the lower end
     ReachEnd from, to;
-    ByteGrid mask, skeleton;     // the river mask (with the path) and the path alone
+    ByteGrid mask;               // the river mask, with the path
     int summit = -1;             // the wave's summit, an index into `path`
     std::vector<std::string> warnings;
     Parameters parameters;
@@ -65,5 +65,9 @@ struct Reach {
 
 // Reads the DEM, places the centreline, the ends and the mask, and derives the parameters.
 Reach derive_reach(const FloodOptions& o);
+
+// The river skeleton of the reach, its path alone (1 on the path's cells, 0 elsewhere), made
+// when needed rather than kept beside the mask: in `into` when that has the grid's size.
+ByteGrid skeleton_grid(const Reach& r, ByteGrid into = ByteGrid());
 
 #endif

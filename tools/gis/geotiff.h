@@ -2,68 +2,48 @@
 #ifndef TARVEX_GIS_GEOTIFF_H
 #define TARVEX_GIS_GEOTIFF_H
 
-#include <cpl_error.h>
 #include <gdal.h>
 
 #include <string>
+#include <vector>
 
-#include "gdal_raster.h"
 #include "georef.h"
-#include "gis_io.h"
 #include "outputs.h"
 #include "pieces.h"
 
-// A compressed GeoTIFF written piece by piece to the temporary of an output. GDAL reports its
-// failures (a full disk among them) as its last error, which is checked after every call.
+// A compressed, tiled GeoTIFF written piece by piece to the temporary of an output. The pieces
+// gather into a row of tiles, and each row goes to the file as soon as it is whole, tile after
+// tile, past GDAL's block cache: the file is the same bytes however busy the cache is with
+// other rasters (other levels of a library, written at the same time), and no raster waits
+// whole in memory for its closing. GDAL reports its failures (a full disk among them) as its
+// last error, which is checked after every call.
 class GeoTiff {
 public:
     GeoTiff(GisOutputs& outputs, const std::string& path, int lines, int cols, GDALDataType type, const Georef& georef,
-            const double* nodata)
-        : path_(path), temporary_(outputs.reserve(path)), type_(type) {
-        const char* options[] = {"COMPRESS=DEFLATE", "TILED=YES", "BIGTIFF=IF_SAFER", nullptr};
-        CPLErrorReset();
-        ds_ = GDALCreate(GDALGetDriverByName("GTiff"), temporary_.c_str(), cols, lines, 1, type,
-                         const_cast<char**>(options));
-        if (ds_ == nullptr) failed();
-        if (georef.has_transform) GDALSetGeoTransform(ds_, const_cast<double*>(georef.transform));
-        if (!georef.wkt.empty()) GDALSetProjection(ds_, georef.wkt.c_str());
-        band_ = GDALGetRasterBand(ds_, 1);
-        if (nodata != nullptr) GDALSetRasterNoDataValue(band_, *nodata);
-        check();
-    }
-    ~GeoTiff() {
-        if (ds_ != nullptr) GDALClose(ds_);
-    }
+            const double* nodata);
+    ~GeoTiff();
     GeoTiff(const GeoTiff&) = delete;
     GeoTiff& operator=(const GeoTiff&) = delete;
 
-    void write(const Piece& p, void* cells) {
-        if (GDALRasterIO(band_, GF_Write, p.col, p.line, p.cols, p.lines, cells, p.cols, p.lines, type_, 0, 0) !=
-            CE_None) {
-            failed();
-        }
-        check();
-    }
+    // The cells of `p`, in the band's type; pieces come in the order of for_each_piece.
+    void write(const Piece& p, const void* cells);
     // Writes what GDAL still holds and closes the file.
-    void close() {
-        GDALClose(ds_);
-        ds_ = nullptr;
-        check();
-    }
+    void close();
 
 private:
-    void check() {
-        if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) failed();
-    }
-    [[noreturn]] void failed() {
-        const std::string why = gdal_message(temporary_, path_);
-        fail("cannot write " + path_ + (why.empty() ? "" : ": " + why));
-    }
+    void write_tile_row(int rows);
+    void check();
+    [[noreturn]] void failed();
 
     std::string path_, temporary_;
     GDALDataType type_;
     GDALDatasetH ds_ = nullptr;
     GDALRasterBandH band_ = nullptr;
+    int lines_, cols_, cell_bytes_;
+    int tile_cols_ = 0, tile_lines_ = 0;
+    int row_top_ = 0;                  // the first line of the row of tiles being gathered
+    std::vector<unsigned char> row_;   // that row, tile_lines_ whole lines
+    std::vector<unsigned char> tile_;  // one tile, as it goes to the file
 };
 
 #endif

@@ -2,6 +2,7 @@
 // DEMs, masks and skeletons in as tarvex's raw rasters, takes results out as GeoTIFFs, and
 // draws a run as a map and a profile.
 #include <cpl_error.h>
+#include <malloc.h>
 #include <gdal.h>
 
 #include <cmath>
@@ -201,6 +202,17 @@ int dispatch(const std::string& name, const Args& a) {
     return profile_svg(p[0], p[1], a.get("--unit"), overwrite);
 }
 
+// Blocks of 128 KiB and more (grids, raster pieces, GDAL's tiles) get pages of their own, given
+// back to the system when freed. By default glibc raises this threshold after the first big
+// free, so that later grids of a byte a cell come from the threads' arenas, which keep their
+// freed pages: with several runs at once that held about 4 bytes a cell beyond what the live
+// grids need.
+void keep_big_blocks_apart() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -214,6 +226,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const Args args = parse(found->second, argc, argv);
+    keep_big_blocks_apart();
     // Before GDAL starts any thread: Ctrl-C, SIGTERM and SIGHUP remove the outputs' temporaries.
     SignalCleanup signals(gis_temporaries());
     CPLSetErrorHandler(CPLQuietErrorHandler);  // failures are reported in our own words
