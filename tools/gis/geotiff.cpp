@@ -10,7 +10,7 @@
 
 GeoTiff::GeoTiff(GisOutputs& outputs, const std::string& path, int lines, int cols, GDALDataType type,
                  const Georef& georef, const double* nodata)
-    : path_(path), temporary_(outputs.reserve(path)), type_(type), lines_(lines), cols_(cols),
+    : path_(path), temporary_(outputs.reserve(path)), lines_(lines), cols_(cols),
       cell_bytes_(GDALGetDataTypeSizeBytes(type)) {
     const char* options[] = {"COMPRESS=DEFLATE", "TILED=YES", "BIGTIFF=IF_SAFER", nullptr};
     CPLErrorReset();

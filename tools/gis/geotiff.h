@@ -36,7 +36,6 @@ private:
     [[noreturn]] void failed();
 
     std::string path_, temporary_;
-    GDALDataType type_;
     GDALDatasetH ds_ = nullptr;
     GDALRasterBandH band_ = nullptr;
     int lines_, cols_, cell_bytes_;
