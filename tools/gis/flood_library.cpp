@@ -19,7 +19,6 @@
 #include "flood.h"
 #include "gdal_raster.h"
 #include "geotiff.h"
-#include "gis_io.h"
 #include "library_stage.h"
 #include "maps.h"
 #include "outputs.h"
@@ -52,7 +51,8 @@ void release_free_memory() {
 }
 
 struct Level {
-    std::string label;
+    std::string label;  // the thickness as given, which names its folder
+    double metres;
     FloodFigures figures;
 };
 
@@ -84,7 +84,7 @@ void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder
             try {
                 Parameters p = r.parameters;
                 p.water_layer = 0;
-                p.dthick_deb = p.dthick_end = std::strtod(levels[k].label.c_str(), nullptr);
+                p.dthick_deb = p.dthick_end = levels[k].metres;
                 FloodRun one = flood_run(r, p, o, folder.place("layer_" + levels[k].label), ProgressFn(), &reuse);
                 levels[k].figures = one.figures;
                 reuse.spare.tab_mask = std::move(one.results.tab_mask);
@@ -110,19 +110,14 @@ void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder
 // memory the runs have given back instead of adding to theirs while they run.
 Stage stage_of(const FloodFolder& folder, const Reach& r, const std::vector<Level>& levels) {
     std::vector<float> layers;
-    for (const Level& l : levels) layers.push_back(static_cast<float>(std::strtod(l.label.c_str(), nullptr)));
+    for (const Level& l : levels) layers.push_back(static_cast<float>(l.metres));
     Stage stage(r.dem.cells(), layers);
     std::vector<unsigned char> water;
     for (std::size_t k = 0; k < levels.size(); ++k) {
-        const std::string path = folder.at("layer_" + levels[k].label + "/extent.tif");
-        const GdalDataset extent(path, GDAL_OF_RASTER);
-        GDALRasterBandH band = GDALGetRasterBand(extent.get(), 1);
+        const GdalRaster extent(folder.at("layer_" + levels[k].label + "/extent.tif"));
         for_each_piece(r.grid.lines, r.grid.cols, [&](const Piece& p) {
             water.resize(p.cells());
-            if (GDALRasterIO(band, GF_Read, p.col, p.line, p.cols, p.lines, water.data(), p.cols, p.lines, GDT_Byte, 0,
-                             0) != CE_None) {
-                fail("cannot read back " + path + ": " + gdal_message());
-            }
+            extent.read(p, water.data());
             stage.add(water.data(), static_cast<std::size_t>(p.line) * r.grid.cols + p.col, p.cells(), k);
         });
     }
@@ -174,7 +169,9 @@ int flood_library(const FloodOptions& o) {
     FloodFolder folder(o.out, o.overwrite, {o.dem, o.river, o.mask});
     const Reach r = derive_reach(o);
     std::vector<Level> levels;
-    for (const std::string& label : o.levels) levels.push_back(Level{label, FloodFigures{}});
+    for (const std::string& label : o.levels) {
+        levels.push_back(Level{label, std::strtod(label.c_str(), nullptr), FloodFigures{}});
+    }
     release_free_memory();
     const int jobs = jobs_for(o, r, levels.size());
     run_levels(o, r, folder, jobs, levels);

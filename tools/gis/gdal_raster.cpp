@@ -64,10 +64,13 @@ std::unique_ptr<GdalRaster> GdalRaster::if_readable(const std::string& path) {
     return std::make_unique<GdalRaster>(GdalDataset(path, opened));
 }
 
-void GdalRaster::read(const Piece& p, double* cells) const {
+void GdalRaster::read(const Piece& p, double* cells) const { read_as(p, cells, GDT_Float64); }
+
+void GdalRaster::read(const Piece& p, unsigned char* cells) const { read_as(p, cells, GDT_Byte); }
+
+void GdalRaster::read_as(const Piece& p, void* cells, GDALDataType type) const {
     CPLErrorReset();
-    if (GDALRasterIO(band_, GF_Read, p.col, p.line, p.cols, p.lines, cells, p.cols, p.lines, GDT_Float64, 0, 0) !=
-        CE_None) {
+    if (GDALRasterIO(band_, GF_Read, p.col, p.line, p.cols, p.lines, cells, p.cols, p.lines, type, 0, 0) != CE_None) {
         const std::string why = gdal_message();
         fail("cannot read the cells of " + path() + (why.empty() ? "" : ": " + why));
     }

@@ -62,8 +62,12 @@ public:
 
     // The cells of `piece`, line after line; fails when GDAL cannot read them.
     void read(const Piece& piece, double* cells) const;
+    // The same, as bytes (values outside 0 .. 255 are clamped by GDAL).
+    void read(const Piece& piece, unsigned char* cells) const;
 
 private:
+    void read_as(const Piece& piece, void* cells, GDALDataType type) const;
+
     GdalDataset dataset_;
     GDALRasterBandH band_ = nullptr;
     int lines_ = 0, cols_ = 0;
