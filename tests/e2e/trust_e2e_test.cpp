@@ -117,7 +117,7 @@ TEST_F(InterruptedRun, ASignalWhileTheDialogWaitsLeavesThePreviousResults) {
         p->answer(answers_b_->substr(0, before_pixel_size));  // the result files are being written
         ASSERT_TRUE(p->wait_for_output("Pixel size ? ", 60));
         p->signal(sig);
-        RunResult r = p->finish();
+        RunResult r = p->finish(false);
         EXPECT_EQ(r.status, 128 + sig);
         expect_a_whole_set(r, "waiting for the pixel size, signal " + std::to_string(sig));
     }

@@ -95,9 +95,8 @@ bool RunningProgram::wait_for_output(const std::string& text, int seconds) {
 
 void RunningProgram::signal(int sig) { kill(pid_, sig); }
 
-RunResult RunningProgram::finish() {
-    if (answers_ >= 0) close(answers_);
-    answers_ = -1;
+RunResult RunningProgram::finish(bool answers_end_first) {
+    if (answers_end_first && answers_ >= 0) close(answers_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(time_limit_);
     int wstatus = 0;
     while (waitpid(pid_, &wstatus, WNOHANG) == 0) {
@@ -109,6 +108,8 @@ RunResult RunningProgram::finish() {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     pid_ = -1;
+    if (answers_ >= 0) close(answers_);
+    answers_ = -1;
     RunResult result;
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     result.out = read_file(io_ + "/out");

@@ -40,8 +40,10 @@ public:
     // Waits until its standard output holds `text`; false after `seconds` or when it ended.
     bool wait_for_output(const std::string& text, int seconds);
     void signal(int sig);
-    // Ends its answers and waits for its end (within the time limit).
-    RunResult finish();
+    // Ends its answers and waits for its end (within the time limit). With `answers_end_first`
+    // false, the answers end only once it has ended: after a signal, it must not see the end of
+    // its input before the signal.
+    RunResult finish(bool answers_end_first = true);
 
 private:
     std::string io_;  // a folder for its output streams
