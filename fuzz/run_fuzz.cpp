@@ -72,6 +72,19 @@ bool tiny(const std::vector<std::string>& f) {
     return true;
 }
 
+// Whether a file of the images folder is one a run leaves only by fault: a temporary
+// (".<stem>.<random>.<ext>") or a lock (".<name>_tarvex.lock"). Results start with a dot too
+// when the result name given does.
+bool left_behind(const std::string& name) {
+    if (name[0] != '.') return false;
+    for (const char* suffix : {kResultDemRaster, kResultDemDescriptor, kResultTable, kResultMaskRaster,
+                               kResultMaskDescriptor}) {
+        const std::string s(suffix);
+        if (name.size() > s.size() && name.compare(name.size() - s.size(), s.size(), s) == 0) return false;
+    }
+    return true;
+}
+
 std::string read_all(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -108,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (name[0] == '.') std::abort();  // a temporary or a lock left behind
+        if (left_behind(name)) std::abort();
         if (status == 1 && name.find("_tarvex") != std::string::npos) std::abort();  // a stopped run's result
     }
     return 0;
