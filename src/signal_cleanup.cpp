@@ -37,6 +37,10 @@ SignalCleanup::SignalCleanup(Temporaries& temporaries) : temporaries_(temporarie
     // fails instead of ending the run between two files.
     sigaddset(&set, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    // A file grown past the size limit of the process fails its write ("File too large"),
+    // which is reported and cleaned up like any other, instead of killing the process with
+    // its temporaries and locks left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     thread_ = std::thread([this] { wait_for_signal(); });
 }
 

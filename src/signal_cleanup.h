@@ -2,7 +2,8 @@
 // temporaries and locks are removed, the terminal gets back its settings, and the process then
 // ends by the same signal, as it would have without us. The signals are taken by a thread of
 // its own, so the cleanup runs ordinary code, not a signal handler. SIGPIPE is blocked: a write
-// to a console nobody reads any more fails, and the run goes on to its end.
+// to a console nobody reads any more fails, and the run goes on to its end. SIGXFSZ is ignored:
+// a write past the file size limit fails like a write to a full disk.
 #ifndef TARVEX_SIGNAL_CLEANUP_H
 #define TARVEX_SIGNAL_CLEANUP_H
 

@@ -73,25 +73,6 @@ TEST_F(FloodedCase, AFullDiskFailsEachOutputAndLeavesNothingBehind) {
         dir, 64);
 }
 
-namespace {
-
-// A tmpfs of `size` mounted on a new folder, unmounted when it goes.
-struct SmallDisk {
-    SmallDisk(const std::string& folder, const char* size) : path(folder) {
-        std::filesystem::create_directories(folder);
-        mounted = mount("tmpfs", folder.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
-        error = errno;
-    }
-    ~SmallDisk() {
-        if (mounted) umount2(path.c_str(), MNT_DETACH);
-    }
-    std::string path;
-    bool mounted = false;
-    int error = 0;
-};
-
-}  // namespace
-
 TEST(GisFullDisk, ASmallFileSystemRefusesWhatCannotFitAndFailsWhatDoesNotFitAfterAll) {
     TempDir dir;
     SmallDisk disk(dir / "small", "64k");

@@ -2,10 +2,12 @@
 
 #include <cpl_conv.h>
 #include <ogr_srs_api.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -136,7 +138,6 @@ GisProcess::GisProcess(const std::vector<std::string>& args, const std::string& 
     if (file_size_limit > 0) {
         const rlimit limit{static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
-        std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
     }
     if (!freopen("/dev/null", "rb", stdin) || !freopen(out.c_str(), "wb", stdout) ||
         !freopen(err.c_str(), "wb", stderr)) {
@@ -182,4 +183,14 @@ void FloodedCase::SetUp() {
     RunResult run = run_tarvex(dir.path(), dir.path() + "/images",
                                "case mask skel dem out  1  0 2 10.0  3 2 7.0  1  0 0.5 0.5  10");
     ASSERT_EQ(run.status, 0) << run.out;
+}
+
+SmallDisk::SmallDisk(const std::string& folder, const char* size) : path(folder) {
+    std::filesystem::create_directories(folder);
+    mounted = mount("tmpfs", folder.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
+    error = errno;
+}
+
+SmallDisk::~SmallDisk() {
+    if (mounted) umount2(path.c_str(), MNT_DETACH);
 }

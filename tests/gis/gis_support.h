@@ -75,6 +75,18 @@ private:
 
 RunResult gis(const std::vector<std::string>& args, const TempDir& dir, long file_size_limit = 0);
 
+// A tmpfs of `size` ("64k") mounted on a new folder, unmounted when it goes; `mounted` is false
+// where mounting is not allowed.
+struct SmallDisk {
+    SmallDisk(const std::string& folder, const char* size);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    std::string path;
+    bool mounted = false;
+    int error = 0;
+};
+
 // GeoTIFFs of the flooding case imported into an images folder and run through tarvex with a
 // 0.5 m water layer; the results are those derived by hand in the flooding end-to-end tests.
 struct FloodedCase : ::testing::Test {

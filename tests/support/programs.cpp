@@ -30,7 +30,6 @@ std::string new_folder() {
     if (options.file_size_limit > 0) {
         const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
-        std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit then fails with EFBIG
     }
     for (const auto& [name, value] : options.env) setenv(name.c_str(), value.c_str(), 1);
     if (dup2(input, STDIN_FILENO) < 0) _exit(126);

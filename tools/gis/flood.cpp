@@ -13,6 +13,7 @@
 #include "flood_files.h"
 #include "flood_library.h"
 #include "flood_setup.h"
+#include "gis_io.h"
 #include "maps.h"
 #include "outputs.h"
 #include "text.h"
@@ -26,13 +27,17 @@ struct KeptTrace : Trace {
     void wait_key() override {}
 };
 
-// On a terminal, each pass of the engine on one line of the error stream.
-ProgressFn progress_on_terminal() {
-    if (isatty(STDERR_FILENO) == 0) return ProgressFn();
-    return [](const Progress& p) {
+}  // namespace
+
+ProgressFn progress_of_flood(bool shown) {
+    return [shown](const Progress& p) {
+        if (gis_temporaries().stopping()) fail("interrupted");
+        if (!shown) return;
         std::fprintf(stderr, "\r  %s: pass %lld, %lld cells changed, %.1f s      ", p.phase, p.pass, p.changed, p.seconds);
     };
 }
+
+namespace {
 
 MapSource map_of(const Reach& r, const Results& results, const FloodOptions& o) {
     MapSource m = reach_map(r, [&r, &results](int i, int j) { return depth_at(r, results, i, j); });
@@ -87,31 +92,42 @@ FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, c
                    const ProgressFn& progress, RunReuse* reuse) {
     KeptTrace trace;
     FloodRun done;
-    done.results = run(reach_scenario(r, p, place, reuse != nullptr ? std::move(reuse->spare) : Inputs()), progress, trace);
+    done.results = step("run the engine", [&] {
+        return run(reach_scenario(r, p, place, reuse != nullptr ? std::move(reuse->spare) : Inputs()), progress, trace);
+    });
     const Results& results = done.results;
-    write_run(place, r, p, results, trace.text, reuse != nullptr ? reuse->inputs : nullptr);
-    write_flood_rasters(place, r, results);
-    done.figures = measure_flood(r, results);
+    step("write the run's files", [&] { write_run(place, r, p, results, trace.text, reuse != nullptr ? reuse->inputs : nullptr); });
+    step("write the flood's rasters", [&] { write_flood_rasters(place, r, results); });
+    done.figures = step("measure the flood", [&] { return measure_flood(r, results); });
     std::vector<std::string> files;
     for (const char* name : kFiles) files.push_back(place.final_path(name));
     done.summary = summary_text(r, done.figures, files);
-    GisOutputs out(false);  // in the flood's folder, synced whole at its commit
-    draw_flood_map(map_of(r, results, o), out.reserve(place.at("map.png")), place.final_path("map.png"));
-    out.write_text(place.at("profile.svg"), profile_svg_text(profile_of(r, results)));
-    out.write_text(place.at("stats.json"), stats_json(r, done.figures));
-    out.write_text(place.at("summary.txt"), done.summary);
-    out.commit();
+    step("draw the map and the profile", [&] {
+        GisOutputs out(false);  // in the flood's folder, synced whole at its commit
+        draw_flood_map(map_of(r, results, o), out.reserve(place.at("map.png")), place.final_path("map.png"));
+        out.write_text(place.at("profile.svg"), profile_svg_text(profile_of(r, results)));
+        out.write_text(place.at("stats.json"), stats_json(r, done.figures));
+        out.write_text(place.at("summary.txt"), done.summary);
+        out.commit();
+    });
+    write_record(place.work);
     return done;
 }
 
 int flood_command(const std::map<std::string, std::string>& options) {
     const FloodOptions o = flood_options(options);
     if (o.layers) return flood_library(o);
+    const Temporaries::Work work(gis_temporaries());
     FloodFolder folder(o.out, o.overwrite, {o.dem, o.river, o.mask});
-    const Reach r = derive_reach(o);
-    const FloodRun done = flood_run(r, r.parameters, o, folder.place(""), progress_on_terminal());
-    if (isatty(STDERR_FILENO) != 0) std::fprintf(stderr, "\n");
-    folder.commit();
+    FloodRun done;
+    try {
+        const Reach r = step("read the reach", [&] { return derive_reach(o); });
+        done = flood_run(r, r.parameters, o, folder.place(""), progress_of_flood(isatty(STDERR_FILENO) != 0));
+        if (isatty(STDERR_FILENO) != 0) std::fprintf(stderr, "\n");
+        folder.commit();
+    } catch (const Stop& stop) {
+        throw Stop(folder.named(stop.what()));
+    }
     std::printf("tarvex-gis flood: %s\n%s", o.out.c_str(), done.summary.c_str());
     return 0;
 }

@@ -33,6 +33,10 @@ struct RunReuse {
 FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
                    const ProgressFn& progress, RunReuse* reuse = nullptr);
 
+// The progress of a flood's engine run: each pass on one line of the error stream when
+// `shown`; once an interruption has begun, the run stops at its next pass.
+ProgressFn progress_of_flood(bool shown);
+
 // A map of the reach's ground, its path and ends, showing `value(i, j)` over it (NaN: nothing shown).
 MapSource reach_map(const Reach& r, std::function<float(int, int)> value);
 

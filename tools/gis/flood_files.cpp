@@ -22,6 +22,7 @@
 #include <cstring>
 
 #include "file_formats.h"
+#include "gdal_raster.h"
 #include "geotiff.h"
 #include "gis_io.h"
 #include "outputs.h"
@@ -33,79 +34,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr float kDry = -9999.0f;
-
-// True when `path` lies in `folder` (both as they stand on disk, links followed).
-bool inside(const std::string& path, const std::string& folder) {
-    std::error_code e1, e2;
-    const fs::path p = fs::weakly_canonical(path, e1), f = fs::weakly_canonical(folder, e2);
-    if (e1 || e2) return false;
-    const std::string ps = p.string(), fsr = f.string() + "/";
-    return ps.compare(0, fsr.size(), fsr) == 0;
-}
-
-std::string write_folder(const std::string& out) {
-    const fs::path final_path(out);
-    const fs::path parent = final_path.parent_path().empty() ? fs::path(".") : final_path.parent_path();
-    std::string pattern = (parent / ("." + final_path.filename().string() + ".XXXXXX")).string();
-    if (mkdtemp(pattern.data()) == nullptr) fail("cannot create a folder beside " + out + ": " + std::strerror(errno));
-    return pattern;
-}
-
-}  // namespace
-
-FloodFolder::FloodFolder(const std::string& out, bool overwrite, const std::vector<std::string>& inputs) : out_(out) {
-    while (out_.size() > 1 && out_.back() == '/') out_.pop_back();
-    std::error_code ec;
-    const bool exists = fs::exists(fs::symlink_status(out_, ec));
-    if (exists && !overwrite) fail(out_ + " exists already: add --overwrite to replace it");
-    if (exists && !fs::is_directory(out_, ec)) fail(out_ + " is not a folder: it cannot hold the flood's files");
-    for (const std::string& input : inputs) {
-        if (inside(input, out_)) fail("the input " + input + " lies in " + out_ + ", which the flood's files would replace");
-    }
-    work_ = write_folder(out_);
-    gis_temporaries().add(work_);
-}
-
-FloodFolder::~FloodFolder() {
-    if (committed_) return;
-    std::error_code ec;
-    fs::remove_all(work_, ec);
-    gis_temporaries().forget(work_);
-}
-
-std::string FloodFolder::at(const std::string& name) const { return work_ + "/" + name; }
-std::string FloodFolder::final_path(const std::string& name) const { return out_ + "/" + name; }
-
-FloodPlace FloodFolder::place(const std::string& sub) const {
-    FloodPlace p{sub.empty() ? work_ : work_ + "/" + sub, sub.empty() ? out_ : out_ + "/" + sub};
-    std::error_code ec;
-    fs::create_directories(p.at(std::string("run/images/") + kRunDirectory), ec);
-    if (ec) fail("cannot create " + p.final_path("run") + ": " + ec.message());
-    return p;
-}
-
-void FloodFolder::commit() {
-    // Every file of the folder on disk before it takes FOLDER's place: one sync of the file
-    // system instead of one per file.
-    const int fd = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || ::syncfs(fd) != 0) fail("cannot sync the flood's files in " + out_ + ": " + std::strerror(errno));
-    ::close(fd);
-    std::error_code ec;
-    const bool replace = fs::exists(fs::symlink_status(out_, ec));
-    const std::string old = replace ? write_folder(out_) : std::string();
-    ec.clear();
-    gis_temporaries().while_held([&](const auto& forget) {
-        if (replace) fs::rename(out_, old + "/was", ec);
-        if (!ec) fs::rename(work_, out_, ec);
-        if (ec && replace) fs::rename(old + "/was", out_);  // put the old folder back
-        if (!ec) forget(work_);
-    });
-    if (ec) fail("cannot move the flood's files into " + out_ + ": " + ec.message());
-    committed_ = true;
-    if (replace) fs::remove_all(old, ec);
-}
-
-namespace {
 
 // `from`, copied into `into` when that is a grid of the same size (memory already in use),
 // else into a new grid.
@@ -211,7 +139,7 @@ void write_results(const FloodPlace& f, const Reach& r, const Results& results) 
     for (auto [stream, path] : {std::pair{&files.f4, files.nomim4}, {&files.f4d, files.nomdescr4},
                                 {&files.f4xls, files.nomxls4}, {&files.f5, files.nomim5}, {&files.f5d, files.nomdescr5}}) {
         *stream = files.results->create(path, "wb");
-        if (*stream == nullptr) fail("cannot create " + path + ": " + std::strerror(errno));
+        if (*stream == nullptr) fail("cannot create " + path + ": " + error_text(errno));
     }
     std::istringstream no_answers;
     std::ostringstream messages;
@@ -261,7 +189,7 @@ void write_polygons(const FloodPlace& f, const Reach& r, const std::string& exte
     CPLSetThreadLocalConfigOption("OGR_CURRENT_DATE", "2000-01-01T00:00:00.000Z");
     CPLErrorReset();
     GDALDatasetH vectors = GDALCreate(GDALGetDriverByName("GPKG"), temporary.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
-    if (vectors == nullptr) fail("cannot create " + path + ": " + CPLGetLastErrorMsg());
+    if (vectors == nullptr) fail("cannot create " + path + ": " + gdal_message(temporary, path));
     OGRSpatialReferenceH srs = r.grid.georef.wkt.empty() ? nullptr : OSRNewSpatialReference(r.grid.georef.wkt.c_str());
     OGRLayerH layer = GDALDatasetCreateLayer(vectors, "flood", srs, wkbPolygon, nullptr);
     if (srs != nullptr) OSRDestroySpatialReference(srs);
@@ -283,7 +211,7 @@ void write_polygons(const FloodPlace& f, const Reach& r, const std::string& exte
     GDALClose(raster);
     GDALClose(vectors);
     if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) {
-        fail("cannot write " + path + ": " + CPLGetLastErrorMsg());
+        fail("cannot write " + path + ": " + gdal_message(temporary, path));
     }
     out.commit();
 }

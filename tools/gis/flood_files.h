@@ -7,38 +7,8 @@
 #include <vector>
 
 #include "engine.h"
+#include "flood_folder.h"
 #include "flood_setup.h"
-
-// A folder of a flood's files: where they are written now, and where they will be.
-struct FloodPlace {
-    std::string work, final_root;
-    std::string at(const std::string& name) const { return work + "/" + name; }
-    std::string final_path(const std::string& name) const { return final_root + "/" + name; }
-};
-
-// The output folder FOLDER: everything is written into a hidden folder beside it, which takes
-// its place once complete (an existing FOLDER, with --overwrite, is removed only then). A
-// command that fails or is interrupted before leaves FOLDER as it was and nothing else.
-class FloodFolder {
-public:
-    // Fails when FOLDER exists without `overwrite`, or holds one of `inputs`.
-    FloodFolder(const std::string& out, bool overwrite, const std::vector<std::string>& inputs);
-    ~FloodFolder();
-    FloodFolder(const FloodFolder&) = delete;
-    FloodFolder& operator=(const FloodFolder&) = delete;
-
-    // Where the file `name` of FOLDER (e.g. "run/answers.txt") is written now.
-    std::string at(const std::string& name) const;
-    // Where it will be: FOLDER/name, as given.
-    std::string final_path(const std::string& name) const;
-    // The sub-folder `sub` of FOLDER (all of it for ""), made with its run/images/reach/.
-    FloodPlace place(const std::string& sub) const;
-    void commit();
-
-private:
-    std::string out_, work_;
-    bool committed_ = false;
-};
 
 // The names the console run of a flood uses: its directory, inputs and result.
 inline constexpr const char* kRunDirectory = "reach";

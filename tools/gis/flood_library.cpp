@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "flood.h"
 #include "gdal_raster.h"
 #include "geotiff.h"
+#include "gis_io.h"
 #include "library_stage.h"
 #include "maps.h"
 #include "outputs.h"
@@ -72,12 +74,18 @@ void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder
     std::atomic<int> done{0}, running{0};
     std::mutex failure_mutex;
     std::exception_ptr failure;
+    std::atomic<bool> failed{false};  // read by the workers, where `failure` needs the mutex
+    auto fail_with = [&](std::exception_ptr e) {
+        std::lock_guard<std::mutex> held(failure_mutex);
+        if (!failure) failure = e;
+        failed = true;
+    };
     SharedRunInputs inputs;
     const auto start = std::chrono::steady_clock::now();
     auto worker = [&] {
         RunReuse reuse;
         reuse.inputs = &inputs;
-        for (std::size_t n = taken++; n < levels.size() && !failure; n = taken++) {
+        for (std::size_t n = taken++; n < levels.size() && !failed; n = taken++) {
             const std::size_t k = levels.size() - 1 - n;
             release_free_memory();
             ++running;
@@ -85,13 +93,12 @@ void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder
                 Parameters p = r.parameters;
                 p.water_layer = 0;
                 p.dthick_deb = p.dthick_end = levels[k].metres;
-                FloodRun one = flood_run(r, p, o, folder.place("layer_" + levels[k].label), ProgressFn(), &reuse);
+                FloodRun one = flood_run(r, p, o, folder.place("layer_" + levels[k].label), progress_of_flood(false), &reuse);
                 levels[k].figures = one.figures;
                 reuse.spare.tab_mask = std::move(one.results.tab_mask);
                 reuse.spare.itab_in = std::move(one.results.itab_in);
             } catch (...) {
-                std::lock_guard<std::mutex> held(failure_mutex);
-                if (!failure) failure = std::current_exception();
+                fail_with(std::current_exception());
             }
             --running;
             ++done;
@@ -100,7 +107,12 @@ void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder
         }
     };
     std::vector<std::thread> threads;
-    for (int k = 0; k < jobs; ++k) threads.emplace_back(worker);
+    try {
+        for (int k = 0; k < jobs; ++k) threads.emplace_back(worker);
+    } catch (const std::system_error& error) {
+        // The workers started stop after their level; the failure is told once they have.
+        fail_with(std::make_exception_ptr(Stop(std::string("cannot start a thread for the levels: ") + error.what())));
+    }
     for (std::thread& t : threads) t.join();
     if (isatty(STDERR_FILENO) != 0) std::fprintf(stderr, "\n");
     if (failure) std::rethrow_exception(failure);
@@ -165,21 +177,38 @@ std::string library_json(const Reach& r, const std::vector<Level>& levels, int j
 
 }  // namespace
 
-int flood_library(const FloodOptions& o) {
-    FloodFolder folder(o.out, o.overwrite, {o.dem, o.river, o.mask});
-    const Reach r = derive_reach(o);
-    std::vector<Level> levels;
-    for (const std::string& label : o.levels) {
-        levels.push_back(Level{label, std::strtod(label.c_str(), nullptr), FloodFigures{}});
-    }
+namespace {
+
+// The library in `folder`: its levels, stage, picture and figures; the number of levels run at once.
+int build_library(const FloodOptions& o, FloodFolder& folder, std::vector<Level>& levels) {
+    const Reach r = step("read the reach", [&] { return derive_reach(o); });
     release_free_memory();
     const int jobs = jobs_for(o, r, levels.size());
     run_levels(o, r, folder, jobs, levels);
-    write_stage(folder, r, stage_of(folder, r, levels));
+    step("gather and draw the library's stage", [&] { write_stage(folder, r, stage_of(folder, r, levels)); });
     GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     out.write_text(folder.at("library.json"), library_json(r, levels, jobs));
     out.commit();
     folder.commit();
+    return jobs;
+}
+
+}  // namespace
+
+int flood_library(const FloodOptions& o) {
+    // The levels' workers are part of this work: an interruption waits for them to stop.
+    const Temporaries::Work work(gis_temporaries());
+    FloodFolder folder(o.out, o.overwrite, {o.dem, o.river, o.mask});
+    std::vector<Level> levels;
+    for (const std::string& label : o.levels) {
+        levels.push_back(Level{label, std::strtod(label.c_str(), nullptr), FloodFigures{}});
+    }
+    int jobs = 0;
+    try {
+        jobs = build_library(o, folder, levels);
+    } catch (const Stop& stop) {
+        throw Stop(folder.named(stop.what()));
+    }
     std::printf("tarvex-gis flood: a library of %zu levels in %s (%d at once)\n", levels.size(), o.out.c_str(), jobs);
     for (const Level& l : levels) {
         std::printf("  layer %-8s %10.0f m2 flooded, %12.0f m3, greatest depth %6.2f m, %zu warning(s)\n", l.label.c_str(),

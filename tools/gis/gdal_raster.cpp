@@ -3,6 +3,7 @@
 #include <cpl_error.h>
 #include <cpl_string.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "gis_io.h"
@@ -77,7 +78,11 @@ void GdalRaster::read_as(const Piece& p, void* cells, GDALDataType type) const {
 }
 
 std::string gdal_message(const std::string& temporary, const std::string& final_path) {
+    const std::string trouble = storage_trouble(errno);  // GDAL's words may not say it
     std::string message = CPLGetLastErrorMsg();
+    if (!trouble.empty() && message.find(trouble) == std::string::npos) {
+        message += (message.empty() ? "" : ": ") + trouble;
+    }
     if (temporary.empty()) return message;
     for (std::size_t at = message.find(temporary); at != std::string::npos; at = message.find(temporary, at)) {
         message.replace(at, temporary.size(), final_path);

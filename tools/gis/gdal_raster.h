@@ -76,7 +76,8 @@ private:
     double nodata_ = 0;
 };
 
-// GDAL's last error message ("" when none), with `temporary` named as `final_path`.
+// GDAL's last error message ("" when none), with `temporary` named as `final_path`, and the
+// storage's trouble (a full disk, ...) added where GDAL's words do not say it.
 std::string gdal_message(const std::string& temporary = "", const std::string& final_path = "");
 
 #endif

@@ -14,6 +14,18 @@
 
 void fail(const std::string& message) { throw Stop(message); }
 
+std::string storage_trouble(int error) {
+    if (error == ENOSPC) return "the disk is full (" + std::string(std::strerror(error)) + ")";
+    if (error == EDQUOT) return "the disk quota is full (" + std::string(std::strerror(error)) + ")";
+    if (error == EFBIG) return std::strerror(error);
+    return "";
+}
+
+std::string error_text(int error) {
+    const std::string trouble = storage_trouble(error);
+    return trouble.empty() ? std::strerror(error) : trouble;
+}
+
 void note(const std::string& text) { std::fprintf(stderr, "tarvex-gis: note: %s\n", text.c_str()); }
 
 int unit_factor(const std::string& unit) {

@@ -3,6 +3,7 @@
 #ifndef TARVEX_GIS_IO_H
 #define TARVEX_GIS_IO_H
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,23 @@
 // "tarvex-gis: <message>" and exits with status 1. The outputs not yet committed go with the
 // stack, so a failed command leaves no file behind.
 [[noreturn]] void fail(const std::string& message);
+
+// What a failed write's error `error` means for the user, when it is the storage's doing: "the
+// disk is full", "the disk quota is full", "File too large" (past the file size limit); ""
+// for any other error.
+std::string storage_trouble(int error);
+// The words for a failed call's `error`: the storage's trouble when it is that, else strerror's.
+std::string error_text(int error);
+
+// Runs `work`; memory running out in it fails naming the step ("not enough memory to `what`").
+template <typename Work>
+auto step(const char* what, Work work) -> decltype(work()) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        fail(std::string("not enough memory to ") + what);
+    }
+}
 
 // Prints "tarvex-gis: note: <text>" on the error stream (standard output stays for results).
 void note(const std::string& text);

@@ -4,10 +4,12 @@
 #include <cpl_error.h>
 #include <malloc.h>
 #include <gdal.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <map>
 #include <new>
 #include <set>
@@ -215,6 +217,39 @@ void keep_big_blocks_apart() {
 
 }  // namespace
 
+namespace {
+
+// The command, its failures told in one line: a stop in its own words, anything else (a file
+// system error, a thread that could not start, memory running out) as what it is. Once an
+// interruption has begun, the signal's thread ends the process: nothing is said here.
+int run_command(const std::string& name, const Args& args) {
+    try {
+        // Before GDAL starts any thread: Ctrl-C, SIGTERM and SIGHUP remove the outputs' temporaries.
+        SignalCleanup signals(gis_temporaries());
+        CPLSetErrorHandler(CPLQuietErrorHandler);  // failures are reported in our own words
+        GDALAllRegister();
+        try {
+            return dispatch(name, args);
+        } catch (...) {
+            if (gis_temporaries().stopping()) {
+                for (;;) ::pause();  // the signal's thread removes the temporaries and ends the process
+            }
+            throw;
+        }
+    } catch (const Stop& stop) {
+        std::fprintf(stderr, "tarvex-gis: %s\n", stop.what());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "tarvex-gis: not enough memory\n");
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tarvex-gis: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "tarvex-gis: an unexpected error stopped the command\n");
+    }
+    return 1;  // the outputs not committed went with the stack
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
         print_overview();
@@ -227,16 +262,5 @@ int main(int argc, char** argv) {
     }
     const Args args = parse(found->second, argc, argv);
     keep_big_blocks_apart();
-    // Before GDAL starts any thread: Ctrl-C, SIGTERM and SIGHUP remove the outputs' temporaries.
-    SignalCleanup signals(gis_temporaries());
-    CPLSetErrorHandler(CPLQuietErrorHandler);  // failures are reported in our own words
-    GDALAllRegister();
-    try {
-        return dispatch(found->first, args);
-    } catch (const Stop& stop) {
-        std::fprintf(stderr, "tarvex-gis: %s\n", stop.what());
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "tarvex-gis: not enough memory\n");
-    }
-    return 1;  // the outputs not committed went with the stack
+    return run_command(found->first, args);
 }

@@ -11,7 +11,7 @@ namespace {
 
 // The reason of a failed call, for a message; a write that failed without saying why is an
 // input/output error.
-std::string reason() { return std::strerror(errno != 0 ? errno : EIO); }
+std::string reason() { return error_text(errno != 0 ? errno : EIO); }
 
 }  // namespace
 

@@ -49,7 +49,7 @@ void RawReader::read(std::uint8_t* cells, std::size_t n) {
 void write_cells(std::FILE* file, const std::int32_t* cells, std::size_t n, const std::string& path) {
     errno = 0;
     if (!write_int_row(file, cells, static_cast<int>(n))) {
-        fail("cannot write " + path + ": " + std::strerror(errno != 0 ? errno : EIO));
+        fail("cannot write " + path + ": " + error_text(errno != 0 ? errno : EIO));
     }
 }
 
