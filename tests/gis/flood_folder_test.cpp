@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "../../tools/gis/gis_io.h"
 #include "gis_support.h"
+#include "stop.h"
 
 namespace fs = std::filesystem;
 
@@ -229,4 +231,15 @@ TEST(FloodFolders, AWorkerThatCannotStartIsACleanStop) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("tarvex-gis: cannot start a thread for the levels"), std::string::npos) << r.err;
     EXPECT_EQ(folder_files(dir.path()), inputs);
+}
+
+TEST(GisSteps, MemoryRunningOutNamesTheStepAndOtherErrorsPassThrough) {
+    try {
+        step("draw the map", []() -> int { throw std::bad_alloc(); });
+        ADD_FAILURE() << "no stop";
+    } catch (const Stop& stop) {
+        EXPECT_STREQ(stop.what(), "not enough memory to draw the map");
+    }
+    EXPECT_THROW(step("draw the map", [] { fail("cannot write map.png"); }), Stop);
+    EXPECT_EQ(step("add", [] { return 2 + 2; }), 4);
 }
