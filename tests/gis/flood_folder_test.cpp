@@ -243,3 +243,25 @@ TEST(GisSteps, MemoryRunningOutNamesTheStepAndOtherErrorsPassThrough) {
     EXPECT_THROW(step("draw the map", [] { fail("cannot write map.png"); }), Stop);
     EXPECT_EQ(step("add", [] { return 2 + 2; }), 4);
 }
+
+// A folder that cannot be moved aside (one that may not be written, whose ".." entry a move
+// would change) stays as it was, and nothing hidden is left. Root may move anything: the
+// command runs as nobody.
+TEST(FloodFolders, AFolderThatCannotBeMovedAsideStaysInPlace) {
+    if (geteuid() != 0 || !file_exists("/usr/bin/setpriv")) GTEST_SKIP() << "needs root and setpriv to run as nobody";
+    const std::vector<std::string> nobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms(0777));
+    make_plain(dir, 40);
+    ASSERT_EQ(GisProcess(flood_args("out"), dir.path(), 0, nobody).wait().status, 0);
+    fs::permissions(dir / "out", fs::perms(0555));
+    const Snapshot before(dir.path());
+    const RunResult r = GisProcess(flood_args("out", {"--overwrite"}), dir.path(), 0, nobody).wait();
+    fs::permissions(dir / "out", fs::perms(0755));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot move the previous folder aside from out: Permission denied; the previous folder is in "
+                         "place, as it was"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(before.unchanged());
+}
