@@ -1,5 +1,5 @@
 // The two pass loops, frontier-driven (the program's) against the whole-grid sweeps (the
-// reference), on generated grids where the river surface spreads 550 cells from a skeleton
+// reference), and under the sound rules against the described ones, on generated grids where the river surface spreads 550 cells from a skeleton
 // line and the flood spreads 600 cells across a floodplain.
 #include <benchmark/benchmark.h>
 
@@ -85,11 +85,17 @@ void run(benchmark::State& state, bool flood) {
 
 void construction(Grids& g, RunLog& log) { river_construction(g, log); }
 void flood(Grids& g, RunLog& log) { flooding(g, log); }
+// The same passes under the sound rules (any arrangement of neighbours), to weigh against the
+// described ones on the same grids.
+void construction_sound(Grids& g, RunLog& log) { river_construction(g, log, kMaxPasses, true); }
+void flood_sound(Grids& g, RunLog& log) { flooding(g, log, kMaxPasses, true); }
 
 void BM_RiverConstruction_Frontier(benchmark::State& s) { run<construction>(s, false); }
 void BM_RiverConstruction_Sweep(benchmark::State& s) { run<river_construction_sweep>(s, false); }
 void BM_Flooding_Frontier(benchmark::State& s) { run<flood>(s, true); }
 void BM_Flooding_Sweep(benchmark::State& s) { run<flooding_sweep>(s, true); }
+void BM_RiverConstruction_FrontierSound(benchmark::State& s) { run<construction_sound>(s, false); }
+void BM_Flooding_FrontierSound(benchmark::State& s) { run<flood_sound>(s, true); }
 
 }  // namespace
 
@@ -97,5 +103,7 @@ BENCHMARK(BM_RiverConstruction_Frontier)->Arg(1000)->Arg(4000)->Unit(benchmark::
 BENCHMARK(BM_RiverConstruction_Sweep)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Flooding_Frontier)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Flooding_Sweep)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RiverConstruction_FrontierSound)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Flooding_FrontierSound)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

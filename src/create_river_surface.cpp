@@ -50,15 +50,36 @@ void burn_surface(Grids& g) {
     }
 }
 
+// The surface where it lies above the ground, which is then water; every other cell keeps its
+// ground and is dry, the river mask's cells included.
+void burn_surface_above_ground(Grids& g) {
+    const int cols = g.nb_col;
+    for (int i = 0; i < g.nb_lig; ++i) {
+        int* in = g.itab_in[i];
+        const int* out = g.itab_out[i];
+        unsigned char* water = g.tab_mask[i];
+        for (int j = 0; j < cols; ++j) {
+            const bool wet = out[j] != kNoData && out[j] > in[j];
+            in[j] = wet ? out[j] : in[j];
+            water[j] = wet ? 1 : 0;
+        }
+    }
+}
+
 }  // namespace
 
-RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, RunLog& log, Measurements& m) {
+RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, RunLog& log, Measurements& m,
+                               bool sound) {
     RiverPath path = suiv_cont(g, p, log, m);
     const int summit = wave != nullptr ? place_wave(path, p, log) : 0;
     copy_grid(g.tab_soul_prov.rows(), g.tab_respaldo.rows(), g.shape());
     path_surface(g, p, wave, summit, path, log);
     log.say("\n\n river construction \n\n");
-    river_construction(g, log);
-    burn_surface(g);
+    river_construction(g, log, kMaxPasses, sound);
+    if (sound) {
+        burn_surface_above_ground(g);
+    } else {
+        burn_surface(g);
+    }
     return path;
 }

@@ -8,7 +8,10 @@
 
 // Traces the path (suiv_cont), raises its profile by the layer and `wave` (null: no wave) into
 // k_coord2, grows the surface over the river mask (itab_out) and burns it into itab_in.
-// Returns the path; the measurements go to `m`.
-RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, RunLog& log, Measurements& m);
+// Returns the path; the measurements go to `m`. With `sound` (see SpreadRules) the surface
+// grows from any arrangement of neighbours, and the burn keeps the higher of ground and
+// surface, the water set becoming the cells whose surface lies above their ground.
+RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, RunLog& log, Measurements& m,
+                               bool sound = false);
 
 #endif

@@ -49,6 +49,18 @@ struct Inputs {
     IntGrid itab_in;    // the DEM, in the unit of Parameters::hypso_scale
 };
 
+// How the surface spreads over the river mask and the water over the terrain.
+//   described  the console program's rules: a cell takes the surface or the water only from
+//              one neighbour or two adjacent ones (three give the surface, and raise a dry cell
+//              without wetting it); opposite or all four neighbours give nothing. The whole
+//              surface is burnt into the DEM, below the ground too, and the whole mask is water.
+//   sound      a cell takes them from any of its four neighbours, whatever their arrangement: a
+//              dry cell joins the water whenever a water neighbour's level lies above its ground,
+//              at the mean of those higher levels. A river cell whose ground lies at or above its
+//              surface is dry, and no ground is lowered: the flooded DEM is the higher of the
+//              ground and the water.
+enum class SpreadRules { described, sound };
+
 struct Scenario {
     // The input rasters as the run report names them.
     std::string nomim1, nomim2, nomim3;
@@ -56,6 +68,7 @@ struct Scenario {
     int descriptor_pixel = 0;
     Inputs inputs;
     Parameters parameters;
+    SpreadRules rules = SpreadRules::described;
 };
 
 struct Measurements {

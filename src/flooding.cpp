@@ -12,6 +12,7 @@ struct FloodRules {
     unsigned char* const* water;
     unsigned char* const* prov;
     int* const* level;
+    bool sound;
 
     bool wanted(int i, int j) const { return water[i][j] != 1; }
 
@@ -20,9 +21,9 @@ struct FloodRules {
         // Away from the border all four neighbours exist: the rule reads them in one go.
         int* row = level[i];
         const int set = inner_set_bits(water, i, j);
-        if (kPatterns[set] == Pattern::none) return Change::none;  // before reading any level
+        if (sound ? set == 0 : kPatterns[set] == Pattern::none) return Change::none;  // before reading any level
         const FloodChange change =
-            flood_by_bits(set, row[j], level[i - 1][j], row[j + 1], level[i + 1][j], row[j - 1]);
+            flood_by_bits(set, row[j], level[i - 1][j], row[j + 1], level[i + 1][j], row[j - 1], sound);
         if (!change.raised) return Change::none;
         row[j] = change.level;
         if (!change.joins) return Change::climbs;
@@ -34,7 +35,7 @@ struct FloodRules {
         const int jco = orthogonal_code(water, g.nb_lig, g.nb_col, i, j);
         int values[4] = {0, 0, 0, 0};
         coded_values(level, jco, i, j, values);
-        const FloodChange change = flood_rule(jco, level[i][j], values);
+        const FloodChange change = flood_rule(jco, level[i][j], values, sound);
         if (!change.raised) return Change::none;
         level[i][j] = change.level;
         if (!change.joins) return Change::climbs;
@@ -50,8 +51,8 @@ struct FloodRules {
 
 }  // namespace
 
-void flooding(Grids& g, RunLog& log, int window) {
-    FloodRules rules{g.shape(), g.tab_mask.rows(), g.tab_mask_prov.rows(), g.itab_in.rows()};
+void flooding(Grids& g, RunLog& log, int window, bool sound) {
+    FloodRules rules{g.shape(), g.tab_mask.rows(), g.tab_mask_prov.rows(), g.itab_in.rows(), sound};
     merge_set(rules.water, rules.prov, rules.g);
     run_windows(log, "flooding", rules.g, rules, rules.water, window);
 }

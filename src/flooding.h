@@ -17,30 +17,32 @@ struct FloodChange {
     bool joins = false;
     int level = 0;
 };
-inline FloodChange flood_by_bits(int set, int z, int up, int right, int down, int left) {
+// Under the sound rules (`sound`) any arrangement of water neighbours counts, and every raised
+// cell joins the water.
+inline FloodChange flood_by_bits(int set, int z, int up, int right, int down, int left, bool sound = false) {
     FloodChange change;
     const Pattern pattern = kPatterns[set];
-    if (pattern == Pattern::none) return change;
+    if (sound ? set == 0 : pattern == Pattern::none) return change;
     const int higher = set & ((up > z ? kUp : 0) | (right > z ? kRight : 0) | (down > z ? kDown : 0) |
                               (left > z ? kLeft : 0));
     if (higher == 0) return change;
     change.raised = true;
-    change.joins = pattern != Pattern::three;
+    change.joins = sound || pattern != Pattern::three;
     change.level = mean_of(masked_sum(higher, up, right, down, left), kBits[higher]);
     return change;
 }
 
 // The same for water neighbours given by their code jco (up 2, right 8, down 32, left 128)
 // and levels values[] (up, right, down, left).
-inline FloodChange flood_rule(int jco, int level, const int values[4]) {
-    return flood_by_bits(code_bits(jco), level, values[0], values[1], values[2], values[3]);
+inline FloodChange flood_rule(int jco, int level, const int values[4], bool sound = false) {
+    return flood_by_bits(code_bits(jco), level, values[0], values[1], values[2], values[3], sound);
 }
 
 // Synchronous passes: tab_mask is the water set at the start of each pass, tab_mask_prov with
 // the pass's additions, itab_in the levels. A dry cell is examined in a pass only when a
 // neighbour joined the water in the pass before or when it climbed itself (the three-neighbour
 // rule); in the first pass, when it touches the water. Prints the progress counter of each
-// pass; runs `window` passes at a time (1 to kMaxPasses).
-void flooding(Grids& g, RunLog& log, int window = kMaxPasses);
+// pass; runs `window` passes at a time (1 to kMaxPasses). `sound` chooses the sound rules.
+void flooding(Grids& g, RunLog& log, int window = kMaxPasses, bool sound = false);
 
 #endif

@@ -63,9 +63,9 @@ inline long long masked_sum(int bits, int up, int right, int down, int left) {
            static_cast<long long>(down & -((bits >> 2) & 1)) + (left & -((bits >> 3) & 1));
 }
 
-// The mean of `count` (1 to 3) values of 32-bit range summing to `sum`, truncated toward zero.
+// The mean of `count` (1 to 4) values of 32-bit range summing to `sum`, truncated toward zero.
 inline int mean_of(long long sum, int count) {
-    return static_cast<int>(count == 1 ? sum : (count == 2 ? sum / 2 : sum / 3));
+    return static_cast<int>(count == 1 ? sum : (count == 2 ? sum / 2 : (count == 3 ? sum / 3 : sum / 4)));
 }
 
 // The values in an integer grid of the neighbours whose weights are in `code` (as given by

@@ -11,6 +11,7 @@ struct SurfaceRules {
     unsigned char* const* soul;
     unsigned char* const* prov;
     int* const* out;
+    bool sound;
 
     bool wanted(int i, int j) const { return mask[i][j] == 1 && soul[i][j] != 1; }
 
@@ -19,7 +20,9 @@ struct SurfaceRules {
         // Away from the border all four neighbours exist: the rule reads them in one go.
         int* row = out[i];
         const int set = inner_set_bits(soul, i, j);
-        if (!surface_by_bits(set, out[i - 1][j], row[j + 1], out[i + 1][j], row[j - 1], row[j])) return Change::none;
+        if (!surface_by_bits(set, out[i - 1][j], row[j + 1], out[i + 1][j], row[j - 1], row[j], sound)) {
+            return Change::none;
+        }
         open = set ^ kAllDirections;
         return Change::joins;
     }
@@ -29,7 +32,7 @@ struct SurfaceRules {
         int values[4] = {kNoData, kNoData, kNoData, kNoData};
         coded_values(out, jco, i, j, values);
         int value = 0;
-        if (!surface_rule(jco, values, value)) return Change::none;
+        if (!surface_rule(jco, values, value, sound)) return Change::none;
         out[i][j] = value;
         open = open_directions(jco, i, j, g);
         return Change::joins;
@@ -43,8 +46,9 @@ struct SurfaceRules {
 
 }  // namespace
 
-void river_construction(Grids& g, RunLog& log, int window) {
-    SurfaceRules rules{g.shape(), g.tab_mask.rows(), g.tab_soul.rows(), g.tab_soul_prov.rows(), g.itab_out.rows()};
+void river_construction(Grids& g, RunLog& log, int window, bool sound) {
+    SurfaceRules rules{g.shape(), g.tab_mask.rows(), g.tab_soul.rows(), g.tab_soul_prov.rows(), g.itab_out.rows(),
+                       sound};
     merge_set(rules.soul, rules.prov, rules.g);
     run_windows(log, "river construction", rules.g, rules, rules.soul, window);
 }

@@ -12,9 +12,10 @@
 // at). One neighbour passes its value on; two adjacent or three neighbours give the truncated
 // mean of those holding a real altitude, or no data when none does. Returns false when the
 // pattern has no rule (opposite pairs, all four, none).
-inline bool surface_by_bits(int set, int up, int right, int down, int left, int& result) {
+// Under the sound rules (`sound`) any arrangement of filled neighbours gives the mean.
+inline bool surface_by_bits(int set, int up, int right, int down, int left, int& result, bool sound = false) {
     const Pattern pattern = kPatterns[set];
-    if (pattern == Pattern::none) return false;
+    if (sound ? set == 0 : pattern == Pattern::none) return false;
     if (pattern == Pattern::one) {
         result = set == kUp ? up : (set == kRight ? right : (set == kDown ? down : left));
         return true;
@@ -27,8 +28,8 @@ inline bool surface_by_bits(int set, int up, int right, int down, int left, int&
 
 // The same for filled neighbours given by their code (up 2, right 8, down 32, left 128) and
 // values[] (up, right, down, left).
-inline bool surface_rule(int jco, const int values[4], int& result) {
-    return surface_by_bits(code_bits(jco), values[0], values[1], values[2], values[3], result);
+inline bool surface_rule(int jco, const int values[4], int& result, bool sound = false) {
+    return surface_by_bits(code_bits(jco), values[0], values[1], values[2], values[3], result, sound);
 }
 
 // Synchronous passes: tab_soul holds the filled set at the start of each pass, tab_soul_prov
@@ -36,6 +37,7 @@ inline bool surface_rule(int jco, const int values[4], int& result) {
 // a pass only when a neighbour was filled in the pass before (in the first pass, when it
 // touches the filled set), since otherwise its code is the one that already gave no rule.
 // Prints the progress counter of each pass; runs `window` passes at a time (1 to kMaxPasses).
-void river_construction(Grids& g, RunLog& log, int window = kMaxPasses);
+// `sound` chooses the sound rules.
+void river_construction(Grids& g, RunLog& log, int window = kMaxPasses, bool sound = false);
 
 #endif

@@ -85,8 +85,9 @@ Results run(Scenario scenario, const ProgressFn& progress, Trace& trace) {
     const Parameters& p = scenario.parameters;
     Wave wave;
     if (p.gauss_treat == 0) wave = gauss(p, log);
-    RiverPath path = create_river_surface(g, p, p.gauss_treat == 0 ? &wave : nullptr, log, r.measurements);
-    treatment(g, log);
+    const bool sound = scenario.rules == SpreadRules::sound;
+    RiverPath path = create_river_surface(g, p, p.gauss_treat == 0 ? &wave : nullptr, log, r.measurements, sound);
+    treatment(g, log, sound);
     r.wave_factor = wave.A;
     r.report = run_report(scenario, wave.A, r.measurements);
     r.itab_in = std::move(g.itab_in);

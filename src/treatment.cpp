@@ -3,9 +3,9 @@
 #include "byte_grids.h"
 #include "flooding.h"
 
-void treatment(Grids& g, RunLog& log) {
+void treatment(Grids& g, RunLog& log, bool sound) {
     log.say("\n\n Last Treatment \n");
     copy_grid(g.tab_mask_prov.rows(), g.tab_mask.rows(), g.shape());
     log.say("\n");
-    flooding(g, log);
+    flooding(g, log, kMaxPasses, sound);
 }

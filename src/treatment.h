@@ -6,7 +6,8 @@
 #include "run_state.h"
 #include "trace.h"
 
-// Floods itab_in beside the river and extends the water set tab_mask.
-void treatment(Grids& g, RunLog& log);
+// Floods itab_in beside the river and extends the water set tab_mask, by the sound rules
+// when `sound` (see SpreadRules), else by the described ones.
+void treatment(Grids& g, RunLog& log, bool sound = false);
 
 #endif

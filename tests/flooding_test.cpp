@@ -9,7 +9,9 @@
 
 namespace {
 
-FloodChange flood(int jco, int level, std::vector<int> values) { return flood_rule(jco, level, values.data()); }
+FloodChange flood(int jco, int level, std::vector<int> values, bool sound = false) {
+    return flood_rule(jco, level, values.data(), sound);
+}
 
 // Levels and a water set on a small grid, flooded by the passes.
 struct Flood : StageFixture {
@@ -21,7 +23,7 @@ struct Flood : StageFixture {
     }
     std::vector<int> levels() const { return cells(g.itab_in); }
     std::vector<int> water() const { return cells(g.tab_mask); }
-    void flood() { flooding(g, log); }
+    void flood(bool sound = false) { flooding(g, log, kMaxPasses, sound); }
 };
 
 std::string progress(const std::vector<int>& counts) {
@@ -68,6 +70,88 @@ TEST(FloodRules, ThreeNeighboursRaiseACellThatStaysDry) {
 
 TEST(FloodRules, OppositeFourOrNoNeighboursNeverRaise) {
     for (int jco : {34, 136, 170, 0}) EXPECT_FALSE(flood(jco, -50, {100, 100, 100, 100}).raised) << jco;
+}
+
+TEST(FloodRules, UnderTheSoundRulesAnyHigherWaterNeighbourWetsTheCellAtTheMeanOfTheHigherOnes) {
+    const struct {
+        int jco, level;
+        std::vector<int> values;
+        int expected;  // 0: not raised
+    } cases[] = {
+        {34, 90, {100, 0, 103, 0}, 101},       // up and down
+        {136, 90, {0, 100, 0, 104}, 102},      // right and left
+        {170, 90, {100, 101, 102, 103}, 101},  // all four
+        {170, 100, {100, 101, 99, 103}, 102},  // all four, two of them higher
+        {42, 90, {100, 103, 80, 0}, 101},      // three: wet at once, never climbing
+        {2, 99, {100, 0, 0, 0}, 100},
+        {10, 105, {120, 100, 0, 0}, 120},
+        {136, -10, {0, -3, 0, -4}, -3},        // (-7) / 2 truncates toward zero
+        {34, 100, {100, 0, 100, 0}, 0},        // none strictly higher
+        {0, -50, {100, 100, 100, 100}, 0},     // no water neighbour
+    };
+    for (const auto& c : cases) {
+        const FloodChange change = flood(c.jco, c.level, c.values, true);
+        EXPECT_EQ(change.raised, c.expected != 0) << c.jco << " at " << c.level;
+        EXPECT_EQ(change.joins, change.raised) << c.jco << ": a raised cell always joins the water";
+        if (change.raised) {
+            EXPECT_EQ(change.level, c.expected) << c.jco << " at " << c.level;
+        }
+    }
+}
+
+TEST(FloodingPasses, UnderTheSoundRulesALakeHasNoDryStripeWhereTheDescribedRulesLeaveOne) {
+    // Water at 100 on lines 0 and 2; line 1 lies below it, each cell with water on opposite sides.
+    const std::vector<int> water = {1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1};
+    const std::vector<int> levels = {100, 100, 100, 100, 100, 60, 99, 43, 98, 57, 100, 100, 100, 100, 100};
+    Flood described(3, 5, water, levels), sound(3, 5, water, levels);
+    described.flood();
+    sound.flood(true);
+    EXPECT_EQ(described.water(), water);
+    EXPECT_EQ(described.levels(), levels);
+    EXPECT_EQ(sound.water(), std::vector<int>(15, 1));
+    EXPECT_EQ(sound.levels(), std::vector<int>(15, 100));
+}
+
+TEST(FloodingPasses, UnderTheSoundRulesAFlatLevelFillsExactlyTheBasinsBelowItThatHoldWater) {
+    // Bumpy ground around a river down column 3 at level 50: the water must be the cells below
+    // 50 joined to the river by four-neighbour steps through cells below 50, as a level fill
+    // finds them, and nothing else.
+    const int lines = 24, cols = 30, level = 50;
+    std::vector<int> ground(lines * cols), water(lines * cols, 0);
+    unsigned seed = 12345;
+    for (int& z : ground) {
+        seed = seed * 1103515245u + 12345u;
+        z = static_cast<int>((seed >> 16) % 100);
+    }
+    std::vector<int> start = ground;
+    for (int i = 0; i < lines; ++i) water[i * cols + 3] = 1, start[i * cols + 3] = level;
+    Flood f(lines, cols, water, start);
+    f.flood(true);
+    // The level fill: a queue from the river cells.
+    std::vector<int> filled = water, queue;
+    for (int k = 0; k < lines * cols; ++k) {
+        if (water[k] == 1) queue.push_back(k);
+    }
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const int i = queue[head] / cols, j = queue[head] % cols;
+        const int di[4] = {-1, 0, 1, 0}, dj[4] = {0, 1, 0, -1};
+        for (int n = 0; n < 4; ++n) {
+            const int ni = i + di[n], nj = j + dj[n];
+            if (ni < 0 || nj < 0 || ni >= lines || nj >= cols) continue;
+            const int k = ni * cols + nj;
+            if (filled[k] == 1 || ground[k] >= level) continue;
+            filled[k] = 1;
+            queue.push_back(k);
+        }
+    }
+    std::vector<int> levels = start;
+    int wet = 0;
+    for (int k = 0; k < lines * cols; ++k) {
+        if (filled[k] == 1) levels[k] = level, ++wet;
+    }
+    EXPECT_GT(wet, 3 * lines);  // the fill reaches well beyond the river
+    EXPECT_EQ(f.water(), filled);
+    EXPECT_EQ(f.levels(), levels);
 }
 
 TEST(FloodingPasses, AThreeNeighbourCellClimbsPassAfterPassAndStaysDry) {

@@ -10,9 +10,9 @@ namespace {
 
 constexpr int N = kNoData;
 
-int rule(int jco, std::vector<int> v) {
+int rule(int jco, std::vector<int> v, bool sound = false) {
     int out = 12345;
-    return surface_rule(jco, v.data(), out) ? out : 12345;
+    return surface_rule(jco, v.data(), out, sound) ? out : 12345;
 }
 
 // Seeds (skeleton pixels with their surface value) inside a river mask, grown by the passes.
@@ -24,7 +24,7 @@ struct Growth : StageFixture {
         for (std::size_t k = 0; k < surface.size(); ++k) g.tab_soul_prov.data()[k] = surface[k] != N ? 1 : 0;
     }
     std::vector<int> surface() const { return cells(g.itab_out); }
-    void grow() { river_construction(g, log); }
+    void grow(bool sound = false) { river_construction(g, log, kMaxPasses, sound); }
 };
 
 }  // namespace
@@ -54,6 +54,21 @@ TEST(SurfaceRules, MeansUseOnlyNeighboursHoldingARealAltitude) {
 
 TEST(SurfaceRules, OppositeOrFourOrNoNeighboursHaveNoRule) {
     for (int jco : {34, 136, 170, 0}) EXPECT_EQ(rule(jco, {1, 2, 3, 4}), 12345) << jco;
+}
+
+TEST(SurfaceRules, UnderTheSoundRulesAnyFilledNeighboursGiveTheMeanOfTheirAltitudes) {
+    EXPECT_EQ(rule(34, {100, 0, 103, 0}, true), 101);
+    EXPECT_EQ(rule(136, {0, -3, 0, -4}, true), -3);
+    EXPECT_EQ(rule(170, {100, 101, N, 105}, true), 102);  // no data left out of the mean
+    EXPECT_EQ(rule(34, {N, 0, N, 0}, true), N);
+    EXPECT_EQ(rule(2, {7, 0, 0, 0}, true), 7);
+    EXPECT_EQ(rule(0, {1, 2, 3, 4}, true), 12345);
+}
+
+TEST(RiverConstruction, UnderTheSoundRulesCellsBetweenOppositeNeighboursAreFilledAtOnce) {
+    Growth opposite(1, 3, {0, 1, 0}, {50, N, 60});
+    opposite.grow(true);
+    EXPECT_EQ(opposite.surface(), (std::vector<int>{50, 55, 60}));
 }
 
 TEST(RiverConstruction, AThreeByThreeMaskGrowsFromItsCentreInTwoPasses) {
@@ -98,7 +113,7 @@ struct Surface : StageFixture {
         wave.ref_gauss = 3;
         wave.z_gauss = {0, 3.5, 7.25, 12.0, 7.25, 3.5};
     }
-    void build() { path = create_river_surface(g, p, &wave, log, m); }
+    void build(bool sound = false) { path = create_river_surface(g, p, &wave, log, m, sound); }
     std::vector<int> final_profile() const { return std::vector<int>(path.k_coord2.begin() + 1, path.k_coord2.end()); }
 
     Wave wave;
@@ -137,4 +152,19 @@ TEST(RiverSurface, ASummitOffThePathWarnsAndAppliesNoWave) {
     EXPECT_NE(s.printed().find("Caution: the summit of the wave (0 , 4) is not on the river path"),
               std::string::npos);
     EXPECT_EQ(s.path.k_coord2, s.path.k_coord);
+}
+
+TEST(RiverSurface, UnderTheSoundRulesASurfaceBelowTheGroundLeavesTheGroundAndADryCell) {
+    Surface s(5);
+    // Ground in decimetres: a bank above the surface at (0,5), a hollow below it at (2,5), and
+    // the ground of the path at (1,5) exactly at its surface.
+    s.g.itab_in[0][5] = 400, s.g.itab_in[2][5] = 50, s.g.itab_in[1][5] = 162;
+    s.build(true);
+    EXPECT_EQ(s.g.itab_in[0][5], 400);  // never lowered
+    EXPECT_EQ(s.g.tab_mask[0][5], 0);
+    EXPECT_EQ(s.g.itab_in[2][5], 162);
+    EXPECT_EQ(s.g.tab_mask[2][5], 1);
+    EXPECT_EQ(s.g.itab_in[1][5], 162);  // no depth: dry
+    EXPECT_EQ(s.g.tab_mask[1][5], 0);
+    EXPECT_EQ(s.g.tab_mask[1][4], 1);  // ground 0 under a surface of 167
 }
