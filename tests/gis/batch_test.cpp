@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <regex>
 
 #include "gis_support.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -28,11 +30,12 @@ std::vector<double> valley() {
     return m;
 }
 
-// Three reaches of the valley, the second with a centreline file that is not there.
+// Three reaches of the valley, the second with a centreline file that is not there (its name
+// holds a quote, written "" in its quoted cell); the first gives its empty `from` quoted.
 const char* const kManifest =
     "name,dem,river,width,from,layers,unit\n"
-    "upper,dem.tif,river.geojson,30,,0:2:1,cm\n"
-    "broken,dem.tif,missing.geojson,30,,0:2:1,cm\n"
+    "upper,dem.tif,river.geojson,30,\"\",0:2:1,cm\n"
+    "broken,dem.tif,\"miss\"\"ing.geojson\",30,,0:2:1,cm\n"
     "\"lower\",dem.tif,river.geojson,20,\"500075,4799935\",1:2:1,mm\n";
 
 // The inputs in inputs/; each batch runs in a folder of its own (as on a machine of its own)
@@ -83,6 +86,16 @@ std::vector<std::string> reaches_in(const std::string& gpkg, const std::string& 
     return reaches;
 }
 
+// "row name status" for each entry of an index, in order.
+std::vector<std::string> entries_of(const std::string& json) {
+    static const std::regex entry("\"row\": ([0-9]+), \"name\": \"([^\"]*)\", \"status\": \"([a-z]+)\"");
+    std::vector<std::string> entries;
+    for (std::sregex_iterator e(json.begin(), json.end(), entry), end; e != end; ++e) {
+        entries.push_back((*e)[1].str() + " " + (*e)[2].str() + " " + (*e)[3].str());
+    }
+    return entries;
+}
+
 }  // namespace
 
 TEST_F(Batch, TwoShardsRunAtOnceAndMergeIntoWhatOneBatchGives) {
@@ -90,7 +103,7 @@ TEST_F(Batch, TwoShardsRunAtOnceAndMergeIntoWhatOneBatchGives) {
     const RunResult r0 = first.wait(), r1 = second.wait();
     EXPECT_EQ(r0.status, 0) << r0.err;
     EXPECT_EQ(r1.status, 1) << r1.err;  // the broken reach
-    EXPECT_NE(r1.err.find("row 1, broken failed: no such file: ../inputs/missing.geojson"), std::string::npos) << r1.err;
+    EXPECT_NE(r1.err.find("row 1, broken failed: no such file: ../inputs/miss\"ing.geojson"), std::string::npos) << r1.err;
     EXPECT_EQ(folder_files(dir / "m0/lib"), (std::vector<std::string>{"index-shard-0-of-2.json", "lower", "upper"}));
     EXPECT_EQ(folder_files(dir / "m1/lib"), (std::vector<std::string>{"index-shard-1-of-2.json"}));
     const RunResult whole = batch("m2");
@@ -160,6 +173,8 @@ TEST_F(Batch, AManifestThatCannotBeReadAlikeByEveryShardIsRefusedBeforeAnyReachR
         {"name,dem,river,layers\na,x,y,z\n\na,x,y,z\n", {}, "line 4: the name a is taken by line 2 already"},
         {"name,dem,river,layers\na,\"x,y,z\n", {}, "line 2: a quoted cell is never closed"},
         {"name,dem,river,layers\na,\"x\"y,y,z\n", {}, "line 2: a quoted cell must end at a comma or the end of the line"},
+        {"name,dem,river,layers\na,dem.tif\0.txt,river.geojson,0:1:1\n"s, {}, "line 2: a cell holds a NUL byte (a manifest is text)"},
+        {"name,dem,river,layers\na,dem.tif,\"river\n\0\",0:1:1\n"s, {}, "line 3: a cell holds a NUL byte"},
         {"", {}, "is empty: it needs a header row"},
         {kManifest, {"--shard", "2/2"}, "--shard needs K/N with N from 1 and K from 0 to N-1, not '2/2'"},
         {kManifest, {"--shard", "1"}, "--shard needs K/N"},
@@ -212,4 +227,27 @@ TEST_F(Batch, RowsFailAloneAndAMergeOfShardsMissingOrTwiceIsRefused) {
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.err.find("merged/index.json exists already: add --overwrite to replace it"), std::string::npos);
     EXPECT_EQ(gis({"merge", "--out", "merged", "m0/lib", "m1/lib", "--overwrite"}, dir).status, 0);
+}
+
+// A shard takes every Nth row, counted without the header, blank lines or the line breaks in
+// quoted cells: counting lines would give a machine other rows than the others leave to it.
+TEST_F(Batch, ShardsTakeRowsNotLinesOfTheManifest) {
+    manifest("name,dem,river,layers\n"
+             "a,dem.tif,none.geojson,0:1:1\n"
+             "\n"
+             "b,dem.tif,none.geojson,0:1:1\n"
+             "c,dem.tif,\"no\nne.geojson\",0:1:1\n"
+             "d,dem.tif,none.geojson,0:1:1\n");
+    const struct {
+        const char* shard;
+        const char* index;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"0/3", "index-shard-0-of-3.json", {"0 a failed", "3 d failed"}},
+        {"2/3", "index-shard-2-of-3.json", {"2 c failed"}},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(batch("m", {"--shard", k.shard}).status, 1);  // no row has its centreline
+        EXPECT_EQ(entries_of(read_file(dir / ("m/lib/" + std::string(k.index)))), k.entries) << k.shard;
+    }
 }
