@@ -100,14 +100,17 @@ const std::map<std::string, Command>& commands() {
           "  --shard K/N (K from 0 to N-1), only the rows K, K+N, K+2N, ... (counted from 0 below the\n"
           "  header) run, so that N machines share a batch. A row that fails is recorded and the others\n"
           "  go on; a row whose FOLDER/NAME/library.json exists already is skipped unless --redo.\n"
-          "  FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each row.\n"
+          "  FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each row,\n"
+          "  rewritten as each row ends (the rows not run yet are pending).\n"
           "  Exits with 1 when any row failed.",
           1, {"--out", "--jobs", "--shard"}, {"--redo"}, {"--out"}}},
         {"merge",
          {"merge --out OUT FOLDER... [--overwrite]\n"
           "  Joins the folders of a batch's shards (every shard once) into OUT/index.json, every reach\n"
           "  in the manifest's order, and OUT/floods.gpkg, one layer per level (layer_<thickness>)\n"
-          "  holding every reach's flood polygons at that level with its name in the field reach.",
+          "  holding every reach's flood polygons at that level with its name in the field reach.\n"
+          "  Refuses a shard missing or given twice, pending rows, an OUT inside a FOLDER, and an\n"
+          "  OUT/index.json or OUT/floods.gpkg that is not its own.",
           kOneOrMore, {"--out"}, {"--overwrite"}, {"--out"}}},
         {"endpoints",
          {"endpoints CENTRELINE_RASTER [--dem DEM]\n"
