@@ -322,7 +322,7 @@ TEST_F(FloodRun, TheDemsScaleOffsetAndVerticalUnitGiveItsAltitudesInMetres) {
 // lower cell beside the mask, never a cell without data. Cells without data are no ground for
 // the figures either: not below the water surface, never deep.
 TEST_F(FloodRun, TheBedNearAnEndIsTheLowestValidGroundOfTheMask) {
-    const std::string upper = point(20, 5), lower = point(20, 55);
+    const std::vector<std::string> ends = {"--from", point(20, 5), "--to", point(20, 55)};
     const struct {
         std::vector<Spot> spots;
         std::vector<std::string> options;
@@ -330,19 +330,22 @@ TEST_F(FloodRun, TheBedNearAnEndIsTheLowestValidGroundOfTheMask) {
         const char* refusal;
     } cases[] = {
         // A pit in the high ground beside the mask (lines 19 to 21), within 3 cells of the upper end.
-        {{{17, 3, 90}}, {}, "95.000", nullptr},
+        {{{17, 3, 90}}, ends, "95.000", nullptr},
         // The end itself without data, ground of the mask beside it.
         {{{20, 5, kValleyNoData}, {19, 5, kValleyNoData}, {21, 5, kValleyNoData}}, {}, "95.000", nullptr},
-        {no_data_around(20, 5, 3), {}, nullptr,
+        {no_data_around(20, 5, 3), ends, nullptr,
          "the upper end (500055.0, 4799795.0) has no valid ground within 3 cells in the river mask: every cell "
          "there is no data; give its level with --level-from, or move it with --from"},
         // Its level given, the path's cells without data are not below the water surface.
-        {no_data_around(20, 5, 3), {"--level-from", "95"}, "95.000", nullptr},
+        {no_data_around(20, 5, 3), {"--level-from", "95", "--from", point(20, 5)}, "95.000", nullptr},
+        // Without --from and --to, the ends' ground tells which is upstream: none there.
+        {no_data_around(20, 5, 3), {}, nullptr,
+         "the end (500055.0, 4799795.0) of the centreline has no valid ground within 3 cells: which end is "
+         "upstream cannot be told; give the reach's ends with --from X,Y and --to X,Y"},
     };
     for (const auto& k : cases) {
         make(Valley{95, 95, 5, 55, k.spots});
-        std::vector<std::string> options = {"--width", "30", "--layer", "2", "--from", upper, "--to", lower,
-                                            "--overwrite"};
+        std::vector<std::string> options = {"--width", "30", "--layer", "2", "--overwrite"};
         options.insert(options.end(), k.options.begin(), k.options.end());
         RunResult r = flood(options);
         if (k.refusal != nullptr) {

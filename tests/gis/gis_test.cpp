@@ -233,6 +233,8 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
     make_geotiff(dir / "zeros.tif", GDT_Byte, std::vector<double>(kLines * kCols, 0), nullptr);
     make_geotiff(dir / "furlong.tif", GDT_Float32, kDemMetres, nullptr);
     set_band_units(dir / "furlong.tif", 1, 0, "furlong");
+    make_geotiff(dir / "flat.tif", GDT_Float32, kDemMetres, nullptr);
+    set_band_units(dir / "flat.tif", 0, 0, "m");
     make_vector(dir / "none.geojson", wkbPolygon, {});
     make_vector(dir / "far.geojson", wkbPolygon, {"POLYGON ((0 0,10 0,10 10,0 10,0 0))"});
     make_vrt(dir / "rotated.vrt", kCols, kLines, "EPSG:32631", "500000, 10, 1, 4800000, 0, -10");
@@ -264,6 +266,9 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
          "furlong.tif gives its altitudes in 'furlong', a unit tarvex-gis does not know: give it with --z-unit m, "
          "ft or us-ft"},
         {{"import-dem", "dem.tif", "x", "--unit", "m", "--z-unit", "yard"}, 1, "--z-unit is m, ft or us-ft, not 'yard'"},
+        {{"import-dem", "flat.tif", "x", "--unit", "m"},
+         1,
+         "flat.tif gives its values a scale of 0 and an offset of 0: they cannot be altitudes"},
         {{"export", "valley_m4.raw", "out.tif", "--like", "small.tif"}, 1, "the sizes differ"},
         {{"stats", "nothing", "--dem", "valley_m4.raw", "--unit", "m"}, 1, "no such file: nothing_tarvex.txt"},
         {{"import-dem", "dem.tif"}, 2, "wrong number of arguments"},
