@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -52,8 +51,10 @@ double decimal_at(double v, double magnitude) {
     const int decimals = 14 - static_cast<int>(std::floor(std::log10(magnitude)));
     if (decimals < 0 || decimals > 300) return v;
     char text[400];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    return std::strtod(text, nullptr);
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, decimals);
+    double decimal = v;
+    std::from_chars(text, written.ptr, decimal);
+    return decimal;
 }
 
 constexpr int kSlotBits = 16;
