@@ -171,7 +171,8 @@ void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const R
 
 float depth_at(const Reach& r, const Results& results, int i, int j) {
     const std::int32_t ground = r.dem[i][j], level = results.itab_in[i][j];
-    if (results.tab_mask[i][j] != 1 || level <= ground) return std::nanf("");
+    // A cell without data has no depth, whatever level the river surface gave it.
+    if (results.tab_mask[i][j] != 1 || ground == Reach::kNoGround || level <= ground) return std::nanf("");
     return static_cast<float>((static_cast<double>(level) - ground) / r.coef);
 }
 

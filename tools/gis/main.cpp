@@ -46,12 +46,13 @@ struct Command {
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"import-dem",
-         {"import-dem SRC NAME --unit m|dm|cm|mm [--nodata V] [--overwrite]\n"
-          "  Any raster GDAL reads (altitudes in metres) becomes NAME_m4.raw (little-endian 32-bit\n"
-          "  altitudes in the unit), NAME_m4.txt (its descriptor) and NAME_m4.hdr (an ENVI header\n"
-          "  with the georeferencing). Cells without data get V (default 2147483647: high ground\n"
-          "  that water never enters).",
-          2, {"--unit", "--nodata"}, {"--overwrite"}, {"--unit"}}},
+         {"import-dem SRC NAME --unit m|dm|cm|mm [--z-unit m|ft|us-ft] [--nodata V] [--overwrite]\n"
+          "  Any raster GDAL reads becomes NAME_m4.raw (little-endian 32-bit altitudes in the unit),\n"
+          "  NAME_m4.txt (its descriptor) and NAME_m4.hdr (an ENVI header with the georeferencing).\n"
+          "  Its values are brought to metres by the band's scale, offset and vertical unit (metres\n"
+          "  when it gives none; --z-unit in place of a unit it gives wrongly or one not known). Cells\n"
+          "  without data get V (default 2147483647: high ground that water never enters).",
+          2, {"--unit", "--z-unit", "--nodata"}, {"--overwrite"}, {"--unit"}}},
         {"import-mask",
          {"import-mask SRC NAME [--like DEM_m4.raw] [--overwrite]\n"
           "  A raster (non-zero cells are river) or a layer of polygons, burnt on the grid of the DEM\n"
@@ -77,17 +78,19 @@ const std::map<std::string, Command>& commands() {
          {"flood --dem DEM --river CENTRELINE (--mask MASK | --width METRES) [--from X,Y] [--to X,Y]\n"
           "      [--level-from M] [--level-to M] [--layer M[,M] | --layers FROM:TO:STEP [--jobs N]]\n"
           "      [--wave HALF_LENGTH_M,HEIGHT_M[,X,Y]]\n"
-          "      [--unit m|dm|cm|mm] [--extent flood|full] --out FOLDER [--overwrite]\n"
+          "      [--unit m|dm|cm|mm] [--z-unit m|ft|us-ft] [--extent flood|full] --out FOLDER [--overwrite]\n"
           "  One command from GIS data to a checked flood of a river reach: the centreline (lines or set\n"
           "  cells) is brought onto the DEM's grid and thinned, the end points snapped to it, the water\n"
           "  levels taken from the river bed unless given, the engine run, and FOLDER filled with the\n"
           "  depth and extent (GeoTIFF, GeoPackage), a map, a profile, statistics with warnings, a\n"
           "  summary, and run/ holding the console run that reproduces it. With --layers, a library: one\n"
           "  such folder per layer thickness (runs on N cores at once), and stage.tif (the smallest\n"
-          "  thickness at which each cell is water), library.json and library.png.",
+          "  thickness at which each cell is water), library.json and library.png. The DEM's values\n"
+          "  are brought to metres by its band's scale, offset and vertical unit (--z-unit in place of\n"
+          "  a unit the file gives wrongly, or does not name as metres or feet).",
           0,
           {"--dem", "--river", "--mask", "--width", "--from", "--to", "--level-from", "--level-to", "--layer",
-           "--layers", "--jobs", "--wave", "--unit", "--out", "--extent"},
+           "--layers", "--jobs", "--wave", "--unit", "--z-unit", "--out", "--extent"},
           {"--overwrite"},
           {"--dem", "--river", "--out"}}},
         {"batch",
@@ -192,7 +195,9 @@ double nodata_option(const Args& a) {
 int dispatch(const std::string& name, const Args& a) {
     const auto& p = a.positional;
     const bool overwrite = a.has("--overwrite");
-    if (name == "import-dem") return import_dem(p[0], p[1], a.get("--unit"), nodata_option(a), overwrite);
+    if (name == "import-dem") {
+        return import_dem(p[0], p[1], a.get("--unit"), a.get("--z-unit"), nodata_option(a), overwrite);
+    }
     if (name == "import-mask") return import_byte_raster(p[0], p[1], a.get("--like"), true, overwrite);
     if (name == "import-skeleton") return import_byte_raster(p[0], p[1], a.get("--like"), false, overwrite);
     if (name == "export") {
