@@ -358,10 +358,11 @@ TEST_F(FloodRun, TheBedNearAnEndIsTheLowestValidGroundOfTheMask) {
         EXPECT_EQ(field(s, "level_from_m"), k.level_from) << s;
         EXPECT_EQ(field(s, "path_cells_below_ground"), "0") << s;
         EXPECT_EQ(field(s, "max_depth_m"), "2.000") << s;
-        const Opened depth = open_with_gdal(dir / "out/depth.tif");
+        const Opened depth = open_with_gdal(dir / "out/depth.tif"), extent = open_with_gdal(dir / "out/extent.tif");
         for (const Spot& spot : k.spots) {
             if (spot.metres != kValleyNoData) continue;
             EXPECT_DOUBLE_EQ(depth.cells[spot.i * kValleyCols + spot.j], -9999.0) << spot.i << " " << spot.j;
+            EXPECT_DOUBLE_EQ(extent.cells[spot.i * kValleyCols + spot.j], 0.0) << spot.i << " " << spot.j;
         }
     }
 }

@@ -235,7 +235,7 @@ void write_flood_rasters(const FloodPlace& f, const Reach& r, const Results& res
             const int j = static_cast<int>((p.col + k) % static_cast<std::size_t>(cols));
             const float d = depth_at(r, results, i, j);
             depths[k] = std::isnan(d) ? kDry : d;
-            water[k] = results.tab_mask[i][j] == 1 ? 1 : 0;
+            water[k] = results.tab_mask[i][j] == 1 && r.has_ground(Cell{i, j}) ? 1 : 0;  // no data is never water
         }
         depth.write(p, depths.data());
         extent.write(p, water.data());

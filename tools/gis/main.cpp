@@ -96,8 +96,8 @@ const std::map<std::string, Command>& commands() {
         {"batch",
          {"batch MANIFEST.csv --out FOLDER [--jobs N] [--shard K/N] [--redo]\n"
           "  The flood libraries of many reaches: MANIFEST.csv holds one reach a row under a header row\n"
-          "  naming its columns, among name,dem,river,mask,width,from,to,level_from,level_to,layers,unit\n"
-          "  (the flood options; name, dem, river and layers are required, layers is FROM:TO:STEP, an\n"
+          "  naming its columns, among name,dem,river,mask,width,from,to,level_from,level_to,layers,unit,\n"
+          "  z_unit (the flood options; name, dem, river and layers are required, layers is FROM:TO:STEP, an\n"
           "  empty cell gives no option, a cell holding commas is quoted; relative paths are taken from\n"
           "  the manifest's folder). Each row runs flood --layers on N cores into FOLDER/NAME. With\n"
           "  --shard K/N (K from 0 to N-1), only the rows K, K+N, K+2N, ... (counted from 0 below the\n"
