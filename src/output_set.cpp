@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -19,27 +20,9 @@ std::string folder_of(const std::string& path) {
     return folder.empty() ? "." : folder;
 }
 
-// Syncs a folder, so that the renames into it survive a power cut.
-void sync_folder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    (void)::fsync(fd);  // some file systems cannot sync a folder; the renames are done anyway
-    ::close(fd);
-}
-
 bool is_folder(const std::string& path) {
     struct stat s {};
     return ::lstat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
-}
-
-bool sync_path(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return synced;
 }
 
 // Moves `from` onto `to` only when `to` does not exist. A hard link does that in one step;
@@ -60,8 +43,26 @@ bool move_new(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-OutputSet::OutputSet(Temporaries* temporaries, bool sync)
-    : temporaries_(temporaries), sync_(sync), random_(std::random_device{}()) {}
+OutputSet::OutputSet(Temporaries* temporaries, bool sync, SyncFn sync_fd)
+    : temporaries_(temporaries), sync_(sync), sync_fd_(std::move(sync_fd)), random_(std::random_device{}()) {}
+
+bool OutputSet::sync_path(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const bool synced = sync_fd_(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced;
+}
+
+// Syncs a folder, so that the renames into it survive a power cut.
+void OutputSet::sync_folder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)sync_fd_(fd);  // some file systems cannot sync a folder; the renames are done anyway
+    ::close(fd);
+}
 
 OutputSet::~OutputSet() {
     for (Entry& e : entries_) {
@@ -126,7 +127,7 @@ bool OutputSet::close(std::FILE*& file) {
     for (Entry& e : entries_) {
         if (e.stream != file || file == nullptr) continue;
         errno = 0;
-        bool ok = std::fflush(e.stream) == 0 && std::ferror(e.stream) == 0 && (!sync_ || ::fsync(::fileno(e.stream)) == 0);
+        bool ok = std::fflush(e.stream) == 0 && std::ferror(e.stream) == 0 && (!sync_ || sync_fd_(::fileno(e.stream)) == 0);
         int error = errno;
         if (std::fclose(e.stream) != 0 && ok) {
             ok = false;

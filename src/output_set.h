@@ -7,7 +7,10 @@
 #ifndef TARVEX_OUTPUT_SET_H
 #define TARVEX_OUTPUT_SET_H
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,10 +19,14 @@
 
 class OutputSet {
 public:
+    // Puts an open file or folder on disk, as fsync does: 0 when done, else -1 with errno set.
+    using SyncFn = std::function<int(int fd)>;
+
     // `temporaries`, when given, learns every temporary and the lock, so that an interrupting
     // signal removes them. Without `sync`, files are not synced one by one: for a set written
     // inside a folder that is itself synced whole and moved into place once complete.
-    explicit OutputSet(Temporaries* temporaries = nullptr, bool sync = true);
+    // Every sync goes through `sync_fd`, so that a test can see what is synced and when.
+    explicit OutputSet(Temporaries* temporaries = nullptr, bool sync = true, SyncFn sync_fd = ::fsync);
     // Closes and removes the temporaries not committed, and releases the lock.
     ~OutputSet();
     OutputSet(const OutputSet&) = delete;
@@ -62,8 +69,12 @@ private:
     bool move_into_place(const Entry& e, bool replace);
     void release_lock();
 
+    bool sync_path(const std::string& path);
+    void sync_folder(const std::string& folder);
+
     Temporaries* temporaries_;
     bool sync_;
+    SyncFn sync_fd_;
     std::vector<Entry> entries_;
     std::string lock_path_;
     int lock_fd_ = -1;

@@ -50,6 +50,12 @@ TEST(Descriptor, FewerIntegersSetOnlyThosePresent) {
     EXPECT_EQ(read_text("-12 99999999999 3", h), 1);  // beyond 32 bits stops the read
     EXPECT_EQ(h.v[0], -12);
     EXPECT_EQ(h.v[1], -1);
+    // 2^31, one beyond the largest int, stops the read like any larger value; -2^31 is an int.
+    Fields edge;
+    EXPECT_EQ(read_text("2147483647 -2147483648 2147483648 5", edge), 2);
+    EXPECT_EQ(edge.v[0], 2147483647);
+    EXPECT_EQ(edge.v[1], -2147483647 - 1);
+    EXPECT_EQ(edge.v[2], -1);
 }
 
 TEST(Descriptor, WrittenAsOneIntegerPerLine) {

@@ -4,13 +4,23 @@
 // the channel from column 3 to column 26.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <functional>
+#include <regex>
+#include <thread>
 
 #include "gis_support.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -28,11 +38,12 @@ std::vector<double> valley() {
     return m;
 }
 
-// Three reaches of the valley, the second with a centreline file that is not there.
+// Three reaches of the valley, the second with a centreline file that is not there (its name
+// holds a quote, written "" in its quoted cell); the first gives its empty `from` quoted.
 const char* const kManifest =
     "name,dem,river,width,from,layers,unit\n"
-    "upper,dem.tif,river.geojson,30,,0:2:1,cm\n"
-    "broken,dem.tif,missing.geojson,30,,0:2:1,cm\n"
+    "upper,dem.tif,river.geojson,30,\"\",0:2:1,cm\n"
+    "broken,dem.tif,\"miss\"\"ing.geojson\",30,,0:2:1,cm\n"
     "\"lower\",dem.tif,river.geojson,20,\"500075,4799935\",1:2:1,mm\n";
 
 // The inputs in inputs/; each batch runs in a folder of its own (as on a machine of its own)
@@ -83,6 +94,35 @@ std::vector<std::string> reaches_in(const std::string& gpkg, const std::string& 
     return reaches;
 }
 
+// "row name status" for each entry of an index, in order.
+std::vector<std::string> entries_of(const std::string& json) {
+    static const std::regex entry("\"row\": ([0-9]+), \"name\": \"([^\"]*)\", \"status\": \"([a-z]+)\"");
+    std::vector<std::string> entries;
+    for (std::sregex_iterator e(json.begin(), json.end(), entry), end; e != end; ++e) {
+        entries.push_back((*e)[1].str() + " " + (*e)[2].str() + " " + (*e)[3].str());
+    }
+    return entries;
+}
+
+// The write end of the FIFO `path`, opened once a process has opened it to read (within a
+// minute); -1 when none does.
+int writer_of_fifo(const std::string& path) {
+    for (int tries = 0; tries < 30000; ++tries) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0 || errno != ENXIO) return fd;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return -1;
+}
+
+// A DEM of the valley's grid whose cells come from `source`, read only when they are needed.
+std::string vrt_of(const std::string& source) {
+    return "<VRTDataset rasterXSize=\"30\" rasterYSize=\"12\"><SRS>EPSG:32631</SRS>"
+           "<GeoTransform>500000, 10, 0, 4800000, 0, -10</GeoTransform><VRTRasterBand dataType=\"Float32\" band=\"1\">"
+           "<SimpleSource><SourceFilename relativeToVRT=\"1\">" +
+           source + "</SourceFilename><SourceBand>1</SourceBand></SimpleSource></VRTRasterBand></VRTDataset>";
+}
+
 }  // namespace
 
 TEST_F(Batch, TwoShardsRunAtOnceAndMergeIntoWhatOneBatchGives) {
@@ -90,7 +130,7 @@ TEST_F(Batch, TwoShardsRunAtOnceAndMergeIntoWhatOneBatchGives) {
     const RunResult r0 = first.wait(), r1 = second.wait();
     EXPECT_EQ(r0.status, 0) << r0.err;
     EXPECT_EQ(r1.status, 1) << r1.err;  // the broken reach
-    EXPECT_NE(r1.err.find("row 1, broken failed: no such file: ../inputs/missing.geojson"), std::string::npos) << r1.err;
+    EXPECT_NE(r1.err.find("row 1, broken failed: no such file: ../inputs/miss\"ing.geojson"), std::string::npos) << r1.err;
     EXPECT_EQ(folder_files(dir / "m0/lib"), (std::vector<std::string>{"index-shard-0-of-2.json", "lower", "upper"}));
     EXPECT_EQ(folder_files(dir / "m1/lib"), (std::vector<std::string>{"index-shard-1-of-2.json"}));
     const RunResult whole = batch("m2");
@@ -160,6 +200,8 @@ TEST_F(Batch, AManifestThatCannotBeReadAlikeByEveryShardIsRefusedBeforeAnyReachR
         {"name,dem,river,layers\na,x,y,z\n\na,x,y,z\n", {}, "line 4: the name a is taken by line 2 already"},
         {"name,dem,river,layers\na,\"x,y,z\n", {}, "line 2: a quoted cell is never closed"},
         {"name,dem,river,layers\na,\"x\"y,y,z\n", {}, "line 2: a quoted cell must end at a comma or the end of the line"},
+        {"name,dem,river,layers\na,dem.tif\0.txt,river.geojson,0:1:1\n"s, {}, "line 2: a cell holds a NUL byte (a manifest is text)"},
+        {"name,dem,river,layers\na,dem.tif,\"river\n\0\",0:1:1\n"s, {}, "line 3: a cell holds a NUL byte"},
         {"", {}, "is empty: it needs a header row"},
         {kManifest, {"--shard", "2/2"}, "--shard needs K/N with N from 1 and K from 0 to N-1, not '2/2'"},
         {kManifest, {"--shard", "1"}, "--shard needs K/N"},
@@ -174,13 +216,14 @@ TEST_F(Batch, AManifestThatCannotBeReadAlikeByEveryShardIsRefusedBeforeAnyReachR
     }
 }
 
-// Rows that fail before any run: the batch goes on, and the merge refuses shards given
-// wrongly, writing nothing.
-TEST_F(Batch, RowsFailAloneAndAMergeOfShardsMissingOrTwiceIsRefused) {
-    manifest("\xEF\xBB\xBFname,dem,river,width,layers\r\n"
-             "a,dem.tif,river.geojson,30,\r\n"
-             "b,dem.tif,river.geojson,-3,0:1:1\r\n"
-             "c,dem.tif,river.geojson,30,0:1:1\r\n");
+// Rows that fail before any run: the batch goes on. The merge refuses shards given wrongly,
+// and an output it could not call its own, writing nothing, even with --overwrite.
+TEST_F(Batch, RowsFailAloneAndAMergeOfWrongShardsOrIntoAnotherOutputIsRefused) {
+    manifest("\xEF\xBB\xBFname,dem,river,width,layers,z_unit\r\n"
+             "a,dem.tif,river.geojson,30,,\r\n"
+             "b,dem.tif,river.geojson,-3,0:1:1,\r\n"
+             "c,dem.tif,river.geojson,30,0:1:1,m\r\n"
+             "d,dem.tif,river.geojson,30,0:1:1,yard\r\n");
     GisProcess first = start("m0", {"--shard", "0/2"}), second = start("m1", {"--shard", "1/2"});
     EXPECT_EQ(first.wait().status, 1);
     EXPECT_EQ(second.wait().status, 1);
@@ -188,28 +231,119 @@ TEST_F(Batch, RowsFailAloneAndAMergeOfShardsMissingOrTwiceIsRefused) {
     EXPECT_NE(shard0.find("\"name\": \"a\", \"status\": \"failed\", \"reason\": \"the row gives no layers\""), std::string::npos)
         << shard0;
     EXPECT_NE(shard0.find("\"name\": \"c\", \"status\": \"done\""), std::string::npos) << shard0;
-    EXPECT_NE(read_file(dir / "m1/lib/index-shard-1-of-2.json").find("--width needs a width above 0 metres"),
-              std::string::npos);
+    const std::string shard1 = read_file(dir / "m1/lib/index-shard-1-of-2.json");
+    EXPECT_NE(shard1.find("--width needs a width above 0 metres"), std::string::npos) << shard1;
+    EXPECT_NE(shard1.find("--z-unit is m, ft or us-ft, not 'yard'"), std::string::npos) << shard1;
+    fs::create_directories(dir / "both");  // a whole batch's index beside a shard's
+    fs::copy(dir / "m0/lib/index-shard-0-of-2.json", dir / "both/index-shard-0-of-2.json");
+    fs::copy(dir / "m0/lib/index-shard-0-of-2.json", dir / "both/index.json");
+    fs::create_directories(dir / "other");
+    write_file(dir / "other/index.json", "{\"type\": \"FeatureCollection\", \"features\": []}");
+    fs::create_directories(dir / "loose");
+    write_file(dir / "loose/floods.gpkg", "someone's polygons");
     const struct {
         std::vector<std::string> folders;
         const char* message;
+        std::string out = "merged";
     } cases[] = {
         {{"m0/lib"}, "shard 1 of 2 is missing: give the folder of its index-shard-1-of-2.json too"},
+        {{"m1/lib"}, "shard 0 of 2 is missing: give the folder of its index-shard-0-of-2.json too"},
         {{"m0/lib", "m1/lib", "m0/lib"}, "row 0 (a) is in both m0/lib/index-shard-0-of-2.json and m0/lib/index-shard-0-of-2.json"},
         {{"m0/lib", "inputs"}, "inputs holds no index.json nor index-shard-K-of-N.json"},
         {{"m0/lib", "m1/lib/index-shard-1-of-2.json"}, "m1/lib/index-shard-1-of-2.json is not a folder of a batch"},
+        {{"both", "m1/lib"}, "both holds both index.json, the index of a whole batch, and index-shard-0-of-2.json, the index of a shard"},
+        {{"m0/lib", "m1/lib"}, "the output folder m1/lib/ is the batch folder m1/lib the merge reads", "m1/lib/"},
+        {{"m0/lib", "m1/lib"}, "the output folder m1/../m0/lib/c lies in the batch folder m0/lib the merge reads", "m1/../m0/lib/c"},
+        {{"m0/lib", "m1/lib"}, "other/index.json is not the index of a batch, and a merge replaces no other file", "other"},
+        {{"m0/lib", "m1/lib"}, "loose/floods.gpkg stands without the index.json of a merge beside it", "loose"},
     };
     for (const auto& k : cases) {
-        std::vector<std::string> args = {"merge", "--out", "merged"};
+        std::vector<std::string> args = {"merge", "--out", k.out, "--overwrite"};
         args.insert(args.end(), k.folders.begin(), k.folders.end());
+        const Snapshot before(dir.path());
         const RunResult r = gis(args, dir);
         EXPECT_EQ(r.status, 1) << k.message;
         EXPECT_NE(r.err.find(k.message), std::string::npos) << r.err;
-        EXPECT_FALSE(file_exists(dir / "merged")) << k.message;
+        EXPECT_TRUE(before.unchanged()) << k.message;
     }
     ASSERT_EQ(gis({"merge", "--out", "merged", "m0/lib", "m1/lib"}, dir).status, 0);
     const RunResult again = gis({"merge", "--out", "merged", "m0/lib", "m1/lib"}, dir);
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.err.find("merged/index.json exists already: add --overwrite to replace it"), std::string::npos);
     EXPECT_EQ(gis({"merge", "--out", "merged", "m0/lib", "m1/lib", "--overwrite"}, dir).status, 0);
+}
+
+// A shard takes every Nth row, counted without the header, blank lines or the line breaks in
+// quoted cells: counting lines would give a machine other rows than the others leave to it.
+TEST_F(Batch, ShardsTakeRowsNotLinesOfTheManifest) {
+    manifest("name,dem,river,layers\n"
+             "a,dem.tif,none.geojson,0:1:1\n"
+             "\n"
+             "b,dem.tif,none.geojson,0:1:1\n"
+             "c,dem.tif,\"no\nne.geojson\",0:1:1\n"
+             "d,dem.tif,none.geojson,0:1:1\n");
+    const struct {
+        const char* shard;
+        const char* index;
+        std::vector<std::string> entries;
+    } cases[] = {
+        {"0/3", "index-shard-0-of-3.json", {"0 a failed", "3 d failed"}},
+        {"2/3", "index-shard-2-of-3.json", {"2 c failed"}},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(batch("m", {"--shard", k.shard}).status, 1);  // no row has its centreline
+        EXPECT_EQ(entries_of(read_file(dir / ("m/lib/" + std::string(k.index)))), k.entries) << k.shard;
+    }
+}
+
+// A batch rewrites its own index only: anything else at that name stops it before any row runs.
+TEST_F(Batch, AnIndexNameHoldingAnythingButABatchIndexIsRefusedBeforeAnyRowRuns) {
+    fs::create_directories(dir / "m/lib/index-shard-1-of-2.json");
+    write_file(dir / "m/lib/index.json", "{\"type\": \"FeatureCollection\", \"features\": []}");
+    const struct {
+        std::vector<std::string> options;
+        const char* message;
+    } cases[] = {
+        {{}, "lib/index.json is not the index of a batch, and a batch replaces no other file: move it away"},
+        {{"--shard", "1/2"}, "lib/index-shard-1-of-2.json is not the index of a batch"},
+    };
+    for (const auto& k : cases) {
+        const Snapshot before(dir / "m");
+        const RunResult r = batch("m", k.options);
+        EXPECT_EQ(r.status, 1) << k.message;
+        EXPECT_NE(r.err.find(k.message), std::string::npos) << r.err;
+        EXPECT_TRUE(before.unchanged()) << k.message;
+    }
+}
+
+// A --redo stopped while a row runs: the index lists the rows run with their new figures and
+// the others as pending, never the figures of floods replaced since; a merge refuses it.
+TEST_F(Batch, ARedoStoppedMidwayLeavesAnIndexTrueToTheFloodsThere) {
+    manifest("name,dem,river,width,layers,unit\n"
+             "upper,dem.tif,river.geojson,30,0:2:1,cm\n"
+             "lower,dem.tif,river.geojson,20,1:2:1,mm\n");
+    ASSERT_EQ(batch("m").status, 0);
+    // upper's library now ends a level lower; the new row 1 waits for the cells of its DEM.
+    ASSERT_EQ(::mkfifo((dir / "inputs/stuck.tif").c_str(), 0600), 0);
+    write_file(dir / "inputs/stuck.vrt", vrt_of("stuck.tif"));
+    manifest("name,dem,river,width,layers,unit\n"
+             "upper,dem.tif,river.geojson,30,0:1:1,cm\n"
+             "stuck,stuck.vrt,river.geojson,30,0:1:1,cm\n"
+             "lower,dem.tif,river.geojson,20,1:2:1,mm\n");
+    GisProcess redo = start("m", {"--redo"});
+    const int fifo = writer_of_fifo(dir / "inputs/stuck.tif");  // held open: the read waits
+    EXPECT_GE(fifo, 0);
+    ::kill(redo.pid(), SIGTERM);
+    EXPECT_EQ(redo.wait().status, 128 + SIGTERM);
+    ::close(fifo);
+    const std::string json = index("m");
+    EXPECT_EQ(entries_of(json), (std::vector<std::string>{"0 upper done", "1 stuck pending", "2 lower pending"}));
+    EXPECT_NE(json.find("\"folder\": \"layer_1\""), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"folder\": \"layer_2\""), std::string::npos) << json;  // upper's old level, lower's
+    const RunResult merge = gis({"merge", "--out", "merged", "m/lib"}, dir);
+    EXPECT_EQ(merge.status, 1);
+    EXPECT_NE(merge.err.find("row 1 (stuck) of m/lib/index.json has not run: its batch was stopped before it"),
+              std::string::npos)
+        << merge.err;
+    EXPECT_FALSE(file_exists(dir / "merged"));
 }

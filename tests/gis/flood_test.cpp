@@ -13,9 +13,17 @@ namespace {
 
 constexpr int kValleyLines = 40, kValleyCols = 60;
 
+constexpr double kValleyNoData = -9999;
+
+struct Spot {
+    int i, j;
+    double metres;  // kValleyNoData: a cell without data
+};
+
 struct Valley {
     double bed_from = 95, bed_to = 95;  // the channel's bed at columns 5 and 55, linear between
     int plain_from = 5, plain_to = 55;  // the floodplain's columns
+    std::vector<Spot> spots = {};       // cells given another altitude
 
     std::vector<double> metres() const {
         std::vector<double> m;
@@ -31,9 +39,19 @@ struct Valley {
                 }
             }
         }
+        for (const Spot& s : spots) m[static_cast<std::size_t>(s.i) * kValleyCols + s.j] = s.metres;
         return m;
     }
 };
+
+// The cells of the square of `radius` cells around (i, j), without data.
+std::vector<Spot> no_data_around(int i, int j, int radius) {
+    std::vector<Spot> spots;
+    for (int di = -radius; di <= radius; ++di) {
+        for (int dj = -radius; dj <= radius; ++dj) spots.push_back(Spot{i + di, j + dj, kValleyNoData});
+    }
+    return spots;
+}
 
 // The map coordinates of a cell's centre.
 std::string point(int i, int j) {
@@ -43,7 +61,7 @@ std::string point(int i, int j) {
 struct FloodRun : ::testing::Test {
     TempDir dir;
     void make(const Valley& v) {
-        make_geotiff(dir / "dem.tif", GDT_Float32, v.metres(), nullptr, kValleyLines, kValleyCols);
+        make_geotiff(dir / "dem.tif", GDT_Float32, v.metres(), &kValleyNoData, kValleyLines, kValleyCols);
         make_vector(dir / "river.geojson", wkbLineString, {"LINESTRING (500055 4799795,500555 4799795)"});
     }
     RunResult flood(const std::vector<std::string>& extra) {
@@ -131,6 +149,18 @@ TEST_F(FloodRun, EndPointsAreSnappedAndSaidWhereTheyLanded) {
     EXPECT_NE(r.out.find("line 20 column 10, snapped 25.0 m from the point given"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("line 20 column 50, snapped 14.0 m from the point given"), std::string::npos) << r.out;
     EXPECT_EQ(field(stats(), "path_cells"), "41");
+    EXPECT_EQ(field(stats(), "from_snapped_m"), "25.00");
+    EXPECT_EQ(field(stats(), "to_snapped_m"), "14.00");
+    EXPECT_EQ(stats().find("from the point given with"), std::string::npos) << stats();  // within 5 pixels
+    // 105 m (10.5 pixels) north of the centreline: a point of another river, perhaps.
+    r = flood({"--width", "30", "--layer", "2", "--from", "500105,4799900", "--overwrite"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const char* warning = "the upper end lies 105.0 m (10.5 pixels) from the point given with --from "
+                          "(500105.0, 4799900.0): check that the point is on this river";
+    EXPECT_NE(stats().find(warning), std::string::npos) << stats();
+    EXPECT_NE(r.out.find(warning), std::string::npos) << r.out;
+    EXPECT_EQ(field(stats(), "from_snapped_m"), "105.00");
+    EXPECT_EQ(field(stats(), "to_snapped_m"), "0.00");  // an end of the centreline
 }
 
 TEST_F(FloodRun, ACommandThatCannotRunLeavesNoFolder) {
@@ -147,11 +177,30 @@ TEST_F(FloodRun, ACommandThatCannotRunLeavesNoFolder) {
         {{"--width", "-3", "--layer", "1"}, "--width needs a width above 0 metres"},
         {{"--width", "30", "--layer", "1", "--layers", "0:2:1"}, "give --layer for one run or --layers for a library"},
         {{"--width", "30", "--layers", "2:0:1"}, "--layers needs FROM <= TO and a STEP above 0"},
+        {{"--width", "30", "--layers", "1:1.000001:0.0000001"},
+         "--layers 1:1.000001:0.0000001 gives levels that share the folder name layer_1 (a level is named with 6 "
+         "significant digits): give a larger STEP"},
+        {{"--width", "30", "--wave", "25000000000,1"},
+         "the wave of 2.5e+10 m on each side (2500000000 pixels) cannot be used on a path of 51 pixels"},
+        {{"--width", "30", "--layer", "1", "--from", "400000,4799795"},
+         "--from (400000.0, 4799795.0) lies outside the DEM dem.tif, which spans x 500000.0 to 500600.0 and y "
+         "4799600.0 to 4800000.0"},
+        {{"--width", "30", "--layer", "1", "--to", "500100,1e12"}, "--to (500100.0, 1000000000000.0) lies outside"},
+        {{"--width", "30", "--wave", "100,1,1e12,1e12"}, "--wave (1000000000000.0, 1000000000000.0) lies outside"},
+        {{"--width", "30", "--layer", "1", "--level-from", "3e7"},
+         "--level-from 3e+07 m does not fit a 32-bit altitude in cm: give a smaller value or a coarser --unit"},
+        {{"--width", "30", "--layer", "1", "--level-to", "-3e7", "--unit", "mm"},
+         "--level-to -3e+07 m does not fit a 32-bit altitude in mm"},
+        {{"--width", "30", "--layer", "1,3e7"}, "--layer 3e+07 m does not fit a 32-bit altitude in cm"},
+        {{"--width", "30", "--layers", "0:4e7:2e7"}, "--layers 4e+07 m does not fit a 32-bit altitude in cm"},
+        {{"--width", "30", "--wave", "100,3e7"}, "--wave 3e+07 m does not fit a 32-bit altitude in cm"},
     };
     for (const auto& k : cases) {
+        std::filesystem::remove_all(dir / "out");  // each case on its own, should one before it have run
         RunResult r = flood(k.options);
         EXPECT_EQ(r.status, 1) << k.message;
         EXPECT_NE(r.err.find(k.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("This value is too large for the unit of the DEM"), std::string::npos) << r.err;
         EXPECT_EQ(folder_files(dir.path()), (std::vector<std::string>{"dem.tif", "river.geojson"})) << k.message;
     }
 }
@@ -220,5 +269,100 @@ TEST_F(FloodRun, ALibraryRunsEachLevelAsASingleRunAndStacksThemInOneRaster) {
         RunResult single = flood({"--width", "30", "--layer", level, "--out", folder, "--overwrite"});
         ASSERT_EQ(single.status, 0) << single.err;
         EXPECT_TRUE(library.unchanged()) << level;
+    }
+}
+
+// A DEM says in its band how its values become metres: a scale and an offset, then a vertical
+// unit. The valley stored so floods as the valley in metres does: its bed at 95 m, its plain's
+// 408 cells under the 2 m layer. Its bed of 311.67978 ft is 94.9999969 m: 9499 cm.
+TEST_F(FloodRun, TheDemsScaleOffsetAndVerticalUnitGiveItsAltitudesInMetres) {
+    const double us_foot = 1200.0 / 3937.0;
+    const struct {
+        GDALDataType type;
+        double scale, offset;
+        const char* unit;     // in the file
+        double unit_m;        // the metres of a unit, for storing the valley
+        const char* z_unit;   // --z-unit, or none
+        const char* level;    // the level at the upper end
+        const char* refusal = nullptr;
+    } cases[] = {
+        {GDT_Int16, 0.1, 0, "", 1, nullptr, "95.000"},  // decimetres
+        {GDT_Float32, 1, 0, "ft", 0.3048, nullptr, "94.990"},
+        {GDT_Int32, 0.01, 0, "US survey foot", us_foot, nullptr, "95.000"},
+        {GDT_Float32, 1, 90, "metre", 1, nullptr, "95.000"},
+        {GDT_Float32, 1, 0, "", 0.3048, "ft", "94.990"},  // feet the file does not mention
+        {GDT_Float32, 1, 0, "furlong", 1, "m", "95.000"},
+        {GDT_Float32, 1, 0, "furlong", 1, nullptr, nullptr,
+         "dem.tif gives its altitudes in 'furlong', a unit tarvex-gis does not know: give it with --z-unit m, ft "
+         "or us-ft"},
+        {GDT_Float32, 1, 0, "", 1, "yard", nullptr, "--z-unit is m, ft or us-ft, not 'yard'"},
+    };
+    for (const auto& k : cases) {
+        std::vector<double> stored = Valley{}.metres();
+        for (double& v : stored) v = std::round((v / k.unit_m - k.offset) / k.scale * 1e6) / 1e6;
+        make(Valley{});
+        make_geotiff(dir / "dem.tif", k.type, stored, nullptr, kValleyLines, kValleyCols);
+        set_band_units(dir / "dem.tif", k.scale, k.offset, k.unit);
+        std::vector<std::string> options = {"--width", "30", "--layer", "2", "--overwrite"};
+        if (k.z_unit != nullptr) options.insert(options.end(), {"--z-unit", k.z_unit});
+        RunResult r = flood(options);
+        const std::string what = std::string(GDALGetDataTypeName(k.type)) + " in '" + k.unit + "'";
+        if (k.refusal != nullptr) {
+            EXPECT_EQ(r.status, 1) << what;
+            EXPECT_NE(r.err.find(k.refusal), std::string::npos) << r.err;
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << what << ": " << r.err;
+        EXPECT_EQ(field(stats(), "level_from_m"), k.level) << what;
+        EXPECT_EQ(field(stats(), "flooded_cells"), "408") << what;
+    }
+}
+
+// The bed near an end is the lowest valid ground of the river mask within 3 cells: never a
+// lower cell beside the mask, never a cell without data. Cells without data are no ground for
+// the figures either: not below the water surface, never deep.
+TEST_F(FloodRun, TheBedNearAnEndIsTheLowestValidGroundOfTheMask) {
+    const std::vector<std::string> ends = {"--from", point(20, 5), "--to", point(20, 55)};
+    const struct {
+        std::vector<Spot> spots;
+        std::vector<std::string> options;
+        const char* level_from;  // none when refused
+        const char* refusal;
+    } cases[] = {
+        // A pit in the high ground beside the mask (lines 19 to 21), within 3 cells of the upper end.
+        {{{17, 3, 90}}, ends, "95.000", nullptr},
+        // The end itself without data, ground of the mask beside it.
+        {{{20, 5, kValleyNoData}, {19, 5, kValleyNoData}, {21, 5, kValleyNoData}}, {}, "95.000", nullptr},
+        {no_data_around(20, 5, 3), ends, nullptr,
+         "the upper end (500055.0, 4799795.0) has no valid ground within 3 cells in the river mask: every cell "
+         "there is no data; give its level with --level-from, or move it with --from"},
+        // Its level given, the path's cells without data are not below the water surface.
+        {no_data_around(20, 5, 3), {"--level-from", "95", "--from", point(20, 5)}, "95.000", nullptr},
+        // Without --from and --to, the ends' ground tells which is upstream: none there.
+        {no_data_around(20, 5, 3), {}, nullptr,
+         "the end (500055.0, 4799795.0) of the centreline has no valid ground within 3 cells: which end is "
+         "upstream cannot be told; give the reach's ends with --from X,Y and --to X,Y"},
+    };
+    for (const auto& k : cases) {
+        make(Valley{95, 95, 5, 55, k.spots});
+        std::vector<std::string> options = {"--width", "30", "--layer", "2", "--overwrite"};
+        options.insert(options.end(), k.options.begin(), k.options.end());
+        RunResult r = flood(options);
+        if (k.refusal != nullptr) {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_NE(r.err.find(k.refusal), std::string::npos) << r.err;
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string s = stats();
+        EXPECT_EQ(field(s, "level_from_m"), k.level_from) << s;
+        EXPECT_EQ(field(s, "path_cells_below_ground"), "0") << s;
+        EXPECT_EQ(field(s, "max_depth_m"), "2.000") << s;
+        const Opened depth = open_with_gdal(dir / "out/depth.tif"), extent = open_with_gdal(dir / "out/extent.tif");
+        for (const Spot& spot : k.spots) {
+            if (spot.metres != kValleyNoData) continue;
+            EXPECT_DOUBLE_EQ(depth.cells[spot.i * kValleyCols + spot.j], -9999.0) << spot.i << " " << spot.j;
+            EXPECT_DOUBLE_EQ(extent.cells[spot.i * kValleyCols + spot.j], 0.0) << spot.i << " " << spot.j;
+        }
     }
 }

@@ -92,6 +92,44 @@ TEST(GisFullDisk, ASmallFileSystemRefusesWhatCannotFitAndFailsWhatDoesNotFitAfte
     EXPECT_TRUE(folder_files(disk.path).empty());
 }
 
+// A raster of a few bytes may declare billions of cells: one without a valid cell is refused
+// before anything is written or allocated for its cells (a file size limit of 64 bytes makes
+// any write fail, and cuts the messages there), and one too large for the memory is refused
+// before its grid is allocated.
+TEST(GisBoundedWork, HugeRastersWithoutAValidCellAreRefusedBeforeAnyWriteOrGrid) {
+    TempDir dir;
+    const std::string utm = "EPSG:32631", transform = "500000, 10, 0, 4800000, 0, -10";
+    make_vrt(dir / "empty.vrt", 50000, 50000, utm, transform, "Float32", "-9999");
+    make_vrt(dir / "huge_empty.vrt", 2000000, 2000000, utm, transform, "Float32", "-9999");
+    make_vrt(dir / "zeros.vrt", 50000, 50000, utm, transform, "Byte");
+    make_vrt(dir / "huge_zeros.vrt", 2000000, 2000000, utm, transform, "Byte");
+    make_geotiff(dir / "line.tif", GDT_Byte, kRiver, nullptr);
+    // The line in the corner of two million lines and columns.
+    write_file(dir / "huge_line.vrt",
+               "<VRTDataset rasterXSize=\"2000000\" rasterYSize=\"2000000\">\n  <SRS>" + utm +
+                   "</SRS>\n  <GeoTransform>" + transform +
+                   "</GeoTransform>\n  <VRTRasterBand dataType=\"Byte\" band=\"1\">\n    <SimpleSource>\n"
+                   "      <SourceFilename relativeToVRT=\"1\">line.tif</SourceFilename>\n"
+                   "      <SourceBand>1</SourceBand>\n      <SrcRect xOff=\"0\" yOff=\"0\" xSize=\"5\" ySize=\"4\"/>\n"
+                   "      <DstRect xOff=\"0\" yOff=\"0\" xSize=\"5\" ySize=\"4\"/>\n    </SimpleSource>\n"
+                   "  </VRTRasterBand>\n</VRTDataset>\n");
+    make_vector(dir / "river.geojson", wkbLineString, {"LINESTRING (500005 4799965,500045 4799965)"});
+    expect_refused(
+        {
+            {{"import-dem", "empty.vrt", "empty", "--unit", "m"}, "empty.vrt holds no valid altitude"},
+            {{"import-mask", "zeros.vrt", "zeros"}, "zeros.vrt sets no cell"},
+            {{"import-skeleton", "zeros.vrt", "zeros"}, "zeros.vrt sets no cell"},
+            {{"flood", "--dem", "huge_empty.vrt", "--river", "river.geojson", "--width", "30", "--layer", "1", "--out",
+              "out"},
+             "huge_empty.vrt holds no valid altitude"},
+            {{"flood", "--dem", "line.tif", "--river", "huge_zeros.vrt", "--width", "30", "--layer", "1", "--out", "out"},
+             "huge_zeros.vrt sets no cell of the DEM's grid"},
+            {{"endpoints", "huge_zeros.vrt"}, "huge_zeros.vrt sets no cell"},
+            {{"endpoints", "huge_line.vrt"}, "not enough memory for the 2000000 x 2000000 cells"},
+        },
+        dir, 64);
+}
+
 TEST(GisPixelSizes, AreMetresOrRefusedWithAWayOut) {
     TempDir dir;
     struct Case {

@@ -45,6 +45,17 @@ void make_geotiff(const std::string& path, GDALDataType type, const std::vector<
     GDALClose(ds);
 }
 
+void set_band_units(const std::string& path, double scale, double offset, const std::string& unit) {
+    GDALAllRegister();
+    GDALDatasetH ds = GDALOpen(path.c_str(), GA_Update);
+    ASSERT_NE(ds, nullptr) << path;
+    GDALRasterBandH band = GDALGetRasterBand(ds, 1);
+    EXPECT_EQ(GDALSetRasterScale(band, scale), CE_None);
+    EXPECT_EQ(GDALSetRasterOffset(band, offset), CE_None);
+    EXPECT_EQ(GDALSetRasterUnitType(band, unit.c_str()), CE_None);
+    GDALClose(ds);
+}
+
 void make_vector(const std::string& path, OGRwkbGeometryType type, const std::vector<std::string>& shapes) {
     GDALAllRegister();
     GDALDatasetH ds = GDALCreate(GDALGetDriverByName("GeoJSON"), path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);

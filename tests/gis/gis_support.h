@@ -28,6 +28,9 @@ extern const std::vector<double> kRiver;
 std::string utm_wkt();
 void make_geotiff(const std::string& path, GDALDataType type, const std::vector<double>& cells, const double* nodata,
                   int lines = kLines, int cols = kCols, const Transform& transform = kTransform);
+// Gives band 1 of the raster at `path` a scale, an offset and a vertical unit ("ft", ...), as
+// producers of DEMs in decimetres or feet do.
+void set_band_units(const std::string& path, double scale, double offset, const std::string& unit);
 // A vector file of one layer "shapes" (in the grid's coordinate system) holding the WKT shapes.
 void make_vector(const std::string& path, OGRwkbGeometryType type, const std::vector<std::string>& shapes);
 // A virtual raster of one band and no cells in any file: a header declaring its size, its

@@ -42,7 +42,9 @@ TEST(GisImport, AGeoTiffDemRoundTripsWithItsValuesAndGeoreferencing) {
 
 // An imported altitude becomes DEM units as the dialog converts the same number typed: the
 // exact product, truncated toward zero. 9.6 is stored just below 9.6 (95.999... dm), 9.9 just
-// above; a single-precision value counts as the decimal it stands for.
+// above; a single-precision value counts as the decimal it stands for. A band's scale, offset
+// and vertical unit bring its values to metres first, and the metres count as the decimal they
+// stand for too: 96 x 0.1 is 9.6 m, 959 cm as the dialog gives for 9.6.
 TEST(GisImport, AltitudesBecomeDemUnitsAsTheDialogConvertsThem) {
     TempDir dir;
     const std::vector<double> metres = {9.6, 100.3, 9.9, -0.29, 123.45, 7.0};
@@ -50,15 +52,31 @@ TEST(GisImport, AltitudesBecomeDemUnitsAsTheDialogConvertsThem) {
         GDALDataType type;
         const char* unit;
         std::vector<int> expected;
+        std::vector<double> stored = {};  // the values in the file, when not `metres`
+        double scale = 1, offset = 0;
+        const char* z_unit = "";  // in the file
+        std::vector<std::string> options = {};
     } cases[] = {
         {GDT_Float64, "dm", {95, 1002, 99, -2, 1234, 70}},
         {GDT_Float32, "dm", {95, 1002, 99, -2, 1234, 70}},  // 9.6f is 9.6000003815: still 95
         {GDT_Float32, "cm", {959, 10029, 990, -28, 12345, 700}},
         {GDT_Float64, "m", {9, 100, 9, 0, 123, 7}},
+        {GDT_Int16, "cm", {959, 10029, 990, -29, 12350, 700}, {96, 1003, 99, -3, 1235, 70}, 0.1},
+        {GDT_Int16, "cm", {959, 10029, 990, -29, 12350, 700}, {-4, 903, -1, -103, 1135, -30}, 0.1, 10},
+        // 31.5 ft is 9.6012 m and 10000 ft 3048 m; 10000 US survey feet are 3048.006096 m.
+        {GDT_Float32, "mm", {9601, 30480, -304, 304, 0, 3048000}, {31.5, 100, -1, 1, 0, 10000}, 1, 0, "foot"},
+        {GDT_Float32, "mm", {9601, 30480, -304, 304, 0, 3048000}, {31.5, 100, -1, 1, 0, 10000}, 1, 0, "m",
+         {"--z-unit", "ft"}},
+        {GDT_Float64, "mm", {9601, 30480, -304, 304, 0, 3048006}, {31.5, 100, -1, 1, 0, 10000}, 1, 0, "ftUS"},
+        {GDT_Float64, "mm", {9601, 30480, -304, 304, 0, 3048006}, {31.5, 100, -1, 1, 0, 10000}, 1, 0, "furlong",
+         {"--z-unit", "us-ft"}},
     };
     for (const auto& k : cases) {
-        make_geotiff(dir / "d.tif", k.type, metres, nullptr, 1, 6);
-        RunResult r = gis({"import-dem", "d.tif", "d", "--unit", k.unit, "--overwrite"}, dir);
+        make_geotiff(dir / "d.tif", k.type, k.stored.empty() ? metres : k.stored, nullptr, 1, 6);
+        set_band_units(dir / "d.tif", k.scale, k.offset, k.z_unit);
+        std::vector<std::string> args = {"import-dem", "d.tif", "d", "--unit", k.unit, "--overwrite"};
+        args.insert(args.end(), k.options.begin(), k.options.end());
+        RunResult r = gis(args, dir);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(read_file(dir / "d_m4.raw"), int_raster(k.expected)) << k.unit << " " << GDALGetDataTypeName(k.type);
     }
@@ -213,6 +231,10 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
     const double nodata = -9999;
     make_geotiff(dir / "empty.tif", GDT_Float32, std::vector<double>(kLines * kCols, nodata), &nodata);
     make_geotiff(dir / "zeros.tif", GDT_Byte, std::vector<double>(kLines * kCols, 0), nullptr);
+    make_geotiff(dir / "furlong.tif", GDT_Float32, kDemMetres, nullptr);
+    set_band_units(dir / "furlong.tif", 1, 0, "furlong");
+    make_geotiff(dir / "flat.tif", GDT_Float32, kDemMetres, nullptr);
+    set_band_units(dir / "flat.tif", 0, 0, "m");
     make_vector(dir / "none.geojson", wkbPolygon, {});
     make_vector(dir / "far.geojson", wkbPolygon, {"POLYGON ((0 0,10 0,10 10,0 10,0 0))"});
     make_vrt(dir / "rotated.vrt", kCols, kLines, "EPSG:32631", "500000, 10, 1, 4800000, 0, -10");
@@ -239,6 +261,14 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
         {{"import-mask", "lines.geojson", "x"}, 1, "needs --like"},
         {{"import-dem", "dem.tif", "valley", "--unit", "m"}, 1, "exists already: add --overwrite"},
         {{"import-dem", "dem.tif", "x", "--unit", "ft"}, 1, "unknown unit 'ft'"},
+        {{"import-dem", "furlong.tif", "x", "--unit", "m"},
+         1,
+         "furlong.tif gives its altitudes in 'furlong', a unit tarvex-gis does not know: give it with --z-unit m, "
+         "ft or us-ft"},
+        {{"import-dem", "dem.tif", "x", "--unit", "m", "--z-unit", "yard"}, 1, "--z-unit is m, ft or us-ft, not 'yard'"},
+        {{"import-dem", "flat.tif", "x", "--unit", "m"},
+         1,
+         "flat.tif gives its values a scale of 0 and an offset of 0: they cannot be altitudes"},
         {{"export", "valley_m4.raw", "out.tif", "--like", "small.tif"}, 1, "the sizes differ"},
         {{"stats", "nothing", "--dem", "valley_m4.raw", "--unit", "m"}, 1, "no such file: nothing_tarvex.txt"},
         {{"import-dem", "dem.tif"}, 2, "wrong number of arguments"},

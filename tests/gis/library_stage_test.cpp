@@ -1,6 +1,7 @@
 // The stage of a flood library: each cell keeps the smallest thickness at which any level had
 // it as water, whatever order the levels come in, for libraries of a few levels and of more
-// levels than a byte can number.
+// levels than a byte can number: 255 levels are the most a byte numbers (0 is never water),
+// 256 the fewest that need two.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +12,7 @@
 namespace {
 
 TEST(LibraryStage, EachCellKeepsTheLowestLevelThatFloodsItInAnyOrder) {
-    for (const std::size_t count : {3u, 300u}) {
+    for (const std::size_t count : {3u, 255u, 256u, 300u}) {
         SCOPED_TRACE(count);
         std::vector<float> layers;
         for (std::size_t k = 0; k < count; ++k) layers.push_back(0.25f * static_cast<float>(k));

@@ -1,5 +1,6 @@
 #include "batch.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <new>
@@ -106,27 +107,49 @@ std::string index_path(const Batch& b) {
     return b.out + "/index-shard-" + std::to_string(b.shard) + "-of-" + std::to_string(b.shards) + ".json";
 }
 
+// Replaces the index in one step: a reader, or a batch stopped at any moment, finds the
+// previous index whole or this one.
+void write_index(const Batch& b, const std::vector<IndexEntry>& entries) {
+    GisOutputs out;
+    out.write_text(index_path(b), index_json(entries));
+    out.commit();
+}
+
+// The rows of the manifest that are the batch's shard.
+std::vector<ManifestRow> shard_rows(std::vector<ManifestRow> rows, const Batch& b) {
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [&b](const ManifestRow& r) { return r.row % b.shards != b.shard; }),
+               rows.end());
+    return rows;
+}
+
+// What became of a row, as it ends.
+void say(const IndexEntry& e) {
+    std::printf("tarvex-gis batch: row %d, %s: %s\n", e.row, e.name.c_str(), e.status.c_str());
+    if (e.status == "failed") std::fprintf(stderr, "tarvex-gis: row %d, %s failed: %s\n", e.row, e.name.c_str(), e.reason.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int batch_command(const std::string& manifest, const std::map<std::string, std::string>& options) {
     const Batch b = batch_of(manifest, options);
-    const std::vector<ManifestRow> rows = read_manifest(manifest);
+    const std::vector<ManifestRow> rows = shard_rows(read_manifest(manifest), b);
+    check_replaceable_index(index_path(b), "a batch");
     make_output_folder(b.out);
+    // The index lists every row of the shard, pending until it has run in this batch, and is
+    // rewritten as each row ends: a row whose folder may be being replaced never shows the
+    // figures of floods that are no longer there, whenever the batch is stopped.
     std::vector<IndexEntry> entries;
+    for (const ManifestRow& row : rows) entries.push_back(IndexEntry{row.row, row.name, "pending", "", {}});
+    write_index(b, entries);
     int failed = 0, skipped = 0;
-    for (const ManifestRow& row : rows) {
-        if (row.row % b.shards != b.shard) continue;
-        entries.push_back(run_row(row, b));
-        const IndexEntry& e = entries.back();
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const IndexEntry& e = entries[k] = run_row(rows[k], b);
+        write_index(b, entries);
         failed += e.status == "failed";
         skipped += e.status == "skipped";
-        std::printf("tarvex-gis batch: row %d, %s: %s\n", e.row, e.name.c_str(), e.status.c_str());
-        if (e.status == "failed") std::fprintf(stderr, "tarvex-gis: row %d, %s failed: %s\n", e.row, e.name.c_str(), e.reason.c_str());
-        std::fflush(stdout);
+        say(e);
     }
-    GisOutputs out;
-    out.write_text(index_path(b), index_json(entries));
-    out.commit();
     std::printf("tarvex-gis batch: %zu rows: %zu done, %d skipped, %d failed; the index is %s\n", entries.size(),
                 entries.size() - failed - skipped, skipped, failed, index_path(b).c_str());
     return failed > 0 ? 1 : 0;

@@ -8,6 +8,7 @@
 #include "flood_checks.h"
 #include "gis_io.h"
 #include "manifest.h"
+#include "stop.h"
 #include "text.h"
 
 namespace {
@@ -46,18 +47,33 @@ std::vector<IndexLevel> levels_of(const CPLJSONArray& levels, const std::string&
     return out;
 }
 
+// Rows done or skipped have their levels' figures; failed and pending ones none.
+bool has_levels(const IndexEntry& e) { return e.status == "done" || e.status == "skipped"; }
+
 IndexEntry entry_of(const CPLJSONObject& o, const std::string& path) {
     IndexEntry e;
     e.row = o.GetInteger("row", -1);
     e.name = o.GetString("name");
     e.status = o.GetString("status");
     e.reason = o.GetString("reason");
-    const bool known = e.status == "done" || e.status == "skipped" || e.status == "failed";
+    const bool known = e.status == "done" || e.status == "skipped" || e.status == "failed" || e.status == "pending";
     if (e.row < 0 || !valid_reach_name(e.name) || !known) {
         fail(path + " has an entry without its row, its name (a folder name) or its status");
     }
-    if (e.status != "failed") e.levels = levels_of(o.GetArray("levels"), path);
+    if (has_levels(e)) e.levels = levels_of(o.GetArray("levels"), path);
     return e;
+}
+
+// True when `path` is a file that reads as the index of a batch (a link to one counts).
+bool is_batch_index(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    try {
+        read_index(path);
+        return true;
+    } catch (const Stop&) {
+        return false;
+    }
 }
 
 }  // namespace
@@ -74,8 +90,8 @@ std::string index_json(const std::vector<IndexEntry>& entries) {
         const IndexEntry& e = entries[k];
         json += strf("%s\n    {\"row\": %d, \"name\": %s, \"status\": %s", k ? "," : "", e.row, json_text(e.name).c_str(),
                      json_text(e.status).c_str());
-        if (e.status == "failed") {
-            json += ", \"reason\": " + json_text(e.reason) + "}";
+        if (!has_levels(e)) {
+            json += (e.status == "failed" ? ", \"reason\": " + json_text(e.reason) : std::string()) + "}";
             continue;
         }
         json += ", \"levels\": [";
@@ -96,6 +112,12 @@ std::vector<IndexEntry> read_index(const std::string& path) {
     std::vector<IndexEntry> entries;
     for (int k = 0; k < reaches.Size(); ++k) entries.push_back(entry_of(reaches[k], path));
     return entries;
+}
+
+void check_replaceable_index(const std::string& path, const std::string& writer) {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec)) || is_batch_index(path)) return;
+    fail(path + " is not the index of a batch, and " + writer + " replaces no other file: move it away or choose another --out");
 }
 
 void make_output_folder(const std::string& path) {

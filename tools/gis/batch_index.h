@@ -15,7 +15,9 @@ struct IndexLevel {
 struct IndexEntry {
     int row = 0;  // the manifest's row, from 0
     std::string name;
-    std::string status;  // "done", "skipped" or "failed"
+    // "done", "skipped" or "failed"; "pending" while it has not run yet in the batch writing
+    // the index (a batch that was stopped, or is still running, leaves such rows).
+    std::string status;
     std::string reason;  // when failed
     std::vector<IndexLevel> levels;
 };
@@ -29,6 +31,10 @@ std::string index_json(const std::vector<IndexEntry>& entries);
 // a folder name, or a level folder that is not layer_<thickness>, counts as not one: the
 // merge opens the files they name).
 std::vector<IndexEntry> read_index(const std::string& path);
+
+// Fails unless `path` is free or holds the index of a batch (or of a merge, which is one too):
+// `writer` ("a batch", "a merge") replaces nothing else there.
+void check_replaceable_index(const std::string& path, const std::string& writer);
 
 // Makes the folder `path` (and those above it) unless it is there; fails when it cannot.
 void make_output_folder(const std::string& path);

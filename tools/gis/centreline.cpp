@@ -43,11 +43,18 @@ std::string map_text(const DemGrid& dem, Cell c) {
 ByteGrid cells_on_grid(const std::string& src, const DemGrid& dem, bool lines) {
     GdalDataset dataset(src, GDAL_OF_RASTER | GDAL_OF_VECTOR);
     const bool vector = GDALDatasetGetLayerCount(dataset.get()) > 0 && GDALGetRasterCount(dataset.get()) == 0;
-    ByteGrid g = vector ? layers_on_grid(dataset, dem, lines) : raster_on_grid(GdalRaster(std::move(dataset)), dem, lines);
-    if (count_set(g) == 0) {
-        fail(vector ? "the features of " + src + " set no cell of the DEM's grid: they lie outside it"
-                    : src + " sets no cell of the DEM's grid: its cells are all 0 or no data, or lie outside it");
+    const std::string empty =
+        vector ? "the features of " + src + " set no cell of the DEM's grid: they lie outside it"
+               : src + " sets no cell of the DEM's grid: its cells are all 0 or no data, or lie outside it";
+    ByteGrid g;
+    if (vector) {
+        g = layers_on_grid(dataset, dem, lines);
+    } else {
+        const GdalRaster raster(std::move(dataset));
+        if (!raster.any_cell([&raster](double v) { return raster.is_set(v); })) fail(empty);  // before reading it all
+        g = raster_on_grid(raster, dem, lines);
     }
+    if (count_set(g) == 0) fail(empty);
     return g;
 }
 
@@ -66,14 +73,36 @@ CentrelinePoints centreline_points(const ByteGrid& line) {
     return points;
 }
 
-Cell snap_to_centreline(const ByteGrid& line, const DemGrid& dem, double pixel_m, double x, double y,
-                        double& moved_m) {
+namespace {
+
+// The map point (x, y) in pixels of the DEM's grid: column u, line v (a cell's centre is at
+// j + 0.5, i + 0.5).
+void pixel_point(const DemGrid& dem, double x, double y, double& u, double& v) {
     double inverse[6];
     if (!GDALInvGeoTransform(const_cast<double*>(dem.georef.transform), inverse)) {
         fail("the DEM's georeferencing cannot be inverted: no map point can be placed on its grid");
     }
-    // The point in pixels: column u, line v (a cell's centre is at j + 0.5, i + 0.5).
-    const double u = inverse[0] + x * inverse[1] + y * inverse[2], v = inverse[3] + x * inverse[4] + y * inverse[5];
+    u = inverse[0] + x * inverse[1] + y * inverse[2];
+    v = inverse[3] + x * inverse[4] + y * inverse[5];
+}
+
+}  // namespace
+
+void check_on_dem(const DemGrid& dem, double x, double y, const std::string& option, const std::string& dem_name) {
+    double u = 0, v = 0;
+    pixel_point(dem, x, y, u, v);
+    if (u >= 0 && u < dem.cols && v >= 0 && v < dem.lines) return;
+    const double* t = dem.georef.transform;
+    const double x0 = t[0], x1 = t[0] + dem.cols * t[1], y0 = t[3], y1 = t[3] + dem.lines * t[5];
+    fail(option + " (" + map_coordinate(x) + ", " + map_coordinate(y) + ") lies outside the DEM " + dem_name +
+         ", which spans x " + map_coordinate(std::min(x0, x1)) + " to " + map_coordinate(std::max(x0, x1)) + " and y " +
+         map_coordinate(std::min(y0, y1)) + " to " + map_coordinate(std::max(y0, y1)));
+}
+
+Cell snap_to_centreline(const ByteGrid& line, const DemGrid& dem, double pixel_m, double x, double y,
+                        double& moved_m) {
+    double u = 0, v = 0;
+    pixel_point(dem, x, y, u, v);
     if (!std::isfinite(u) || !std::isfinite(v)) fail("the point " + map_coordinate(x) + "," + map_coordinate(y) + " is not a place on the map");
     Cell best{-1, -1};
     double best_d2 = INFINITY;

@@ -50,6 +50,10 @@ struct CentrelinePoints {
 };
 CentrelinePoints centreline_points(const ByteGrid& line);
 
+// Fails, naming `option` and the point, unless the map point (x, y) lies on a cell of the
+// DEM `dem_name`.
+void check_on_dem(const DemGrid& dem, double x, double y, const std::string& option, const std::string& dem_name);
+
 // The centreline cell nearest the map point (x, y), and how far it lies from it in metres
 // (`pixel_m` the side of a pixel). Fails when the centreline has no cell.
 Cell snap_to_centreline(const ByteGrid& line, const DemGrid& dem, double pixel_m, double x, double y,

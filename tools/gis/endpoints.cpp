@@ -8,6 +8,7 @@
 #include "gdal_raster.h"
 #include "gis_io.h"
 #include "on_grid.h"
+#include "resources.h"
 #include "thinning.h"
 
 namespace {
@@ -52,10 +53,18 @@ std::vector<std::string> altitudes(const std::string& dem_path, const GdalRaster
 int endpoints_command(const std::string& centreline, const std::string& dem) {
     const GdalRaster skeleton(centreline);
     const DemGrid grid{skeleton.lines(), skeleton.cols(), skeleton.georef()};
-    ByteGrid cells = raster_on_grid(skeleton, grid, true);
-    if (std::count(cells.data(), cells.data() + cells.cells(), 1) == 0) {
+    // Before the grid of its cells is allocated: a few bytes of a virtual raster may declare
+    // billions of them.
+    if (!skeleton.any_cell([&skeleton](double v) { return skeleton.is_set(v); })) {
         fail(centreline + " sets no cell: every cell is 0 or no data");
     }
+    const std::uint64_t available = available_memory();
+    if (skeleton.cells() > available) {
+        fail("not enough memory for the " + std::to_string(skeleton.lines()) + " x " + std::to_string(skeleton.cols()) +
+             " cells of " + centreline + ": they need " + size_text(skeleton.cells()) + " and " +
+             size_text(available) + " is available");
+    }
+    ByteGrid cells = raster_on_grid(skeleton, grid, true);
     thin_elbows_as_engine(cells);  // what the console program follows
     const std::vector<Point> points = points_of(cells);
     const std::vector<std::string> ground = altitudes(dem, skeleton, points);

@@ -65,7 +65,7 @@ void measure_path(const Reach& r, const Results& results, FloodFigures& f) {
     for (int k = 1; k <= f.path_cells; ++k) {
         const Cell c = r.path[static_cast<std::size_t>(k - 1)];
         const double below = r.ground_m(c) - static_cast<double>(results.k_coord2[static_cast<std::size_t>(k)]) / r.coef;
-        if (below > 0) {
+        if (below > 0) {  // never where the DEM has no data: its ground is NaN
             ++f.path_cells_below_ground;
             f.deepest_below_ground_m = std::max(f.deepest_below_ground_m, below);
         }
@@ -161,10 +161,11 @@ std::string stats_json(const Reach& r, const FloodFigures& f) {
                 "  \"max_depth_m\": %.3f,\n  \"mean_depth_m\": %.3f,\n  \"path_cells\": %d,\n"
                 "  \"path_cells_below_ground\": %d,\n  \"flooded_cells_beyond_ends\": %lld,\n"
                 "  \"pixel_size_m\": %.6g,\n  \"river_length_m\": %.2f,\n  \"straight_distance_m\": %.2f,\n"
-                "  \"tortuosity\": %.4f,\n  \"level_from_m\": %.3f,\n  \"level_to_m\": %.3f,\n",
+                "  \"tortuosity\": %.4f,\n  \"level_from_m\": %.3f,\n  \"level_to_m\": %.3f,\n"
+                "  \"from_snapped_m\": %.2f,\n  \"to_snapped_m\": %.2f,\n",
                 f.flooded_cells, f.flooded_area_m2, f.volume_m3, f.max_depth_m, f.mean_depth_m, f.path_cells,
                 f.path_cells_below_ground, f.flooded_cells_beyond_ends, r.pixel.metres, f.river_length_m, f.straight_m,
-                f.tortuosity, r.from.level_m, r.to.level_m) +
+                f.tortuosity, r.from.level_m, r.to.level_m, r.from.moved_m, r.to.moved_m) +
            "  \"warnings\": [" + warnings + "]\n}\n";
 }
 

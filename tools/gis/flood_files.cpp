@@ -171,7 +171,8 @@ void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const R
 
 float depth_at(const Reach& r, const Results& results, int i, int j) {
     const std::int32_t ground = r.dem[i][j], level = results.itab_in[i][j];
-    if (results.tab_mask[i][j] != 1 || level <= ground) return std::nanf("");
+    // A cell without data has no depth, whatever level the river surface gave it.
+    if (results.tab_mask[i][j] != 1 || ground == Reach::kNoGround || level <= ground) return std::nanf("");
     return static_cast<float>((static_cast<double>(level) - ground) / r.coef);
 }
 
@@ -234,7 +235,7 @@ void write_flood_rasters(const FloodPlace& f, const Reach& r, const Results& res
             const int j = static_cast<int>((p.col + k) % static_cast<std::size_t>(cols));
             const float d = depth_at(r, results, i, j);
             depths[k] = std::isnan(d) ? kDry : d;
-            water[k] = results.tab_mask[i][j] == 1 ? 1 : 0;
+            water[k] = results.tab_mask[i][j] == 1 && r.has_ground(Cell{i, j}) ? 1 : 0;  // no data is never water
         }
         depth.write(p, depths.data());
         extent.write(p, water.data());

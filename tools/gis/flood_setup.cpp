@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <set>
 
 #include "altitudes.h"
+#include "dem_units.h"
 #include "gdal_raster.h"
 #include "gis_io.h"
 #include "parameter_rules.h"
@@ -17,8 +19,9 @@
 
 namespace {
 
-constexpr int kBedRadius = 3;  // cells around an end point searched for the river bed
-constexpr std::int32_t kHighGround = std::numeric_limits<std::int32_t>::max();
+constexpr int kBedRadius = 3;     // cells around an end point searched for the river bed
+constexpr double kFarSnap = 5;    // pixels between a point given and its centreline cell, beyond which it is warned of
+constexpr std::int32_t kHighGround = Reach::kNoGround;
 
 double number(const std::string& option, const std::string& text) {
     char* end = nullptr;
@@ -62,7 +65,8 @@ void read_points(FloodOptions& f, const std::map<std::string, std::string>& o) {
 }
 
 // FROM:TO:STEP as the levels from FROM up to TO (and TO itself, within a millionth of a step),
-// each labelled as %g prints it, so that it reads back as the thickness a single run is given.
+// each labelled as %g prints it, so that it reads back as the thickness a single run is given;
+// fails when two levels would have one label, and so one folder.
 std::vector<std::string> levels_of(const std::string& text) {
     std::vector<double> v;
     std::size_t start = 0;
@@ -76,7 +80,14 @@ std::vector<std::string> levels_of(const std::string& text) {
     const double count = std::floor((v[1] - v[0]) / v[2] + 1e-6) + 1;
     if (count > 1000) fail("--layers gives " + strf("%.0f", count) + " levels: a library holds at most 1000");
     std::vector<std::string> levels;
-    for (int k = 0; k < static_cast<int>(count); ++k) levels.push_back(strf("%g", v[0] + k * v[2]));
+    std::set<std::string> labels;
+    for (int k = 0; k < static_cast<int>(count); ++k) {
+        levels.push_back(strf("%g", v[0] + k * v[2]));
+        if (!labels.insert(levels.back()).second) {
+            fail("--layers " + text + " gives levels that share the folder name layer_" + levels.back() +
+                 " (a level is named with 6 significant digits): give a larger STEP");
+        }
+    }
     return levels;
 }
 
@@ -112,6 +123,22 @@ void read_options_of_the_water(FloodOptions& f, const std::map<std::string, std:
     }
 }
 
+// Fails, naming the option, when `metres` would not fit a 32-bit altitude in the run's unit:
+// the engine would refuse it in words that name no option.
+void check_fits(const FloodOptions& f, const char* option, double metres) {
+    if (dem_units_fit(metres, unit_factor(f.unit))) return;
+    fail(strf("%s %g m does not fit a 32-bit altitude in %s: give a smaller value or a coarser --unit", option, metres,
+              f.unit.c_str()));
+}
+
+void check_fits_unit(const FloodOptions& f) {
+    if (f.has_level_from) check_fits(f, "--level-from", f.level_from);
+    if (f.has_level_to) check_fits(f, "--level-to", f.level_to);
+    if (f.layer) check_fits(f, "--layer", f.layer_from), check_fits(f, "--layer", f.layer_to);
+    for (const std::string& level : f.levels) check_fits(f, "--layers", std::strtod(level.c_str(), nullptr));
+    if (f.wave) check_fits(f, "--wave", f.wave_height_m);
+}
+
 }  // namespace
 
 FloodOptions flood_options(const std::map<std::string, std::string>& o) {
@@ -130,21 +157,30 @@ FloodOptions flood_options(const std::map<std::string, std::string>& o) {
         f.width = number("--width", get(o, "--width"));
         if (f.width <= 0) fail("--width needs a width above 0 metres");
     }
+    if (o.count("--z-unit")) {
+        f.z_unit = get(o, "--z-unit");
+        check_z_unit_option(f.z_unit);
+    }
     read_points(f, o);
     read_options_of_the_water(f, o);
+    check_fits_unit(f);
     return f;
 }
 
 namespace {
 
-// The DEM: its grid, pixel size and cells in DEM units, once it is clear the machine can hold
-// the run (its grids, and the outputs drawn from them).
+// The DEM: its grid, pixel size and cells in DEM units (its values brought to metres first),
+// once it is clear it holds an altitude and the machine can hold the run (its grids, and the
+// outputs drawn from them).
 void read_dem(Reach& r, const FloodOptions& o) {
     const GdalRaster raster(o.dem);
     if (raster.complex_band()) fail(o.dem + ": wrong band type (complex values are not altitudes)");
+    std::string units_note;
+    const ZUnits z = z_units_of(raster, o.z_unit, units_note);
     r.grid = DemGrid{raster.lines(), raster.cols(), raster.georef()};
     r.pixel = pixel_size(raster.georef(), raster.lines(), raster.cols(), o.dem);
     r.coef = unit_factor(o.unit);
+    require_an_altitude(raster);
     const std::uint64_t needed = run_memory_need(r.grid.lines, r.grid.cols) +
                                  saturated_product(raster.cells(), 6);  // the mask, skeleton and DEM read in
     const std::uint64_t available = available_memory();
@@ -153,7 +189,8 @@ void read_dem(Reach& r, const FloodOptions& o) {
              std::to_string(r.grid.cols) + " cells of " + o.dem + ": it needs " + size_text(needed) + " and " +
              size_text(available) + " is available");
     }
-    r.dem = load_dem(raster, r.coef, kHighGround);
+    r.dem = load_dem(raster, z, r.coef, kHighGround);
+    if (!units_note.empty()) note(units_note);
 }
 
 double squared_distance(Cell a, Cell b) {
@@ -161,14 +198,55 @@ double squared_distance(Cell a, Cell b) {
     return di * di + dj * dj;
 }
 
+// The lowest valid ground within kBedRadius cells of `c`, of the mask only when `in_mask`;
+// kHighGround when every cell there is no data.
+std::int32_t lowest_near(const Reach& r, Cell c, bool in_mask) {
+    std::int32_t lowest = kHighGround;  // no data is kHighGround: any valid cell lies below it
+    for (int i = std::max(0, c.i - kBedRadius); i <= std::min(r.grid.lines - 1, c.i + kBedRadius); ++i) {
+        for (int j = std::max(0, c.j - kBedRadius); j <= std::min(r.grid.cols - 1, c.j + kBedRadius); ++j) {
+            if (!in_mask || r.mask[i][j] == 1) lowest = std::min(lowest, r.dem[i][j]);
+        }
+    }
+    return lowest;
+}
+
+// The point of --from (`upper`) or --to snapped to the centreline; it must lie on the DEM, and
+// one far from the centreline is warned of.
+ReachEnd snapped_end(Reach& r, const FloodOptions& o, const ByteGrid& line, bool upper) {
+    const double x = upper ? o.from_x : o.to_x, y = upper ? o.from_y : o.to_y;
+    const char* option = upper ? "--from" : "--to";
+    check_on_dem(r.grid, x, y, option, o.dem);
+    ReachEnd e;
+    e.given = true;
+    e.cell = snap_to_centreline(line, r.grid, r.pixel.metres, x, y, e.moved_m);
+    if (e.moved_m > kFarSnap * r.pixel.metres) {
+        r.warnings.push_back(strf("the %s end lies %.1f m (%.1f pixels) from the point given with %s (%s, %s): check "
+                                  "that the point is on this river",
+                                  upper ? "upper" : "lower", e.moved_m, e.moved_m / r.pixel.metres, option,
+                                  map_coordinate(x).c_str(), map_coordinate(y).c_str()));
+    }
+    return e;
+}
+
+// The ground at an end of the centreline, for telling which end is upstream: where the end
+// has no data, the lowest valid ground near it; fails when there is none.
+std::int32_t ground_at_end(const Reach& r, Cell end) {
+    if (r.has_ground(end)) return r.dem[end.i][end.j];
+    const std::int32_t near = lowest_near(r, end, false);
+    if (near == kHighGround) {
+        fail("the end " + map_text(r.grid, end) + " of the centreline has no valid ground within " +
+             std::to_string(kBedRadius) + " cells: which end is upstream cannot be told; give the reach's ends with " +
+             "--from X,Y and --to X,Y");
+    }
+    return near;
+}
+
 // The two ends: the points given, snapped to the centreline; a missing one is the end of the
 // centreline farthest from the other, and with neither, the centreline's two ends, the higher
 // ground upstream.
 void place_ends(Reach& r, const FloodOptions& o, const ByteGrid& line) {
-    if (o.has_from) r.from = ReachEnd{snap_to_centreline(line, r.grid, r.pixel.metres, o.from_x, o.from_y, r.from.moved_m),
-                                      r.from.moved_m, true};
-    if (o.has_to) r.to = ReachEnd{snap_to_centreline(line, r.grid, r.pixel.metres, o.to_x, o.to_y, r.to.moved_m),
-                                  r.to.moved_m, true};
+    if (o.has_from) r.from = snapped_end(r, o, line, true);
+    if (o.has_to) r.to = snapped_end(r, o, line, false);
     if (o.has_from && o.has_to) return;
     const std::vector<Cell> ends = centreline_points(line).ends;
     if (ends.size() < 2 || (ends.size() > 2 && !o.has_from && !o.has_to)) {
@@ -183,7 +261,7 @@ void place_ends(Reach& r, const FloodOptions& o, const ByteGrid& line) {
         (o.has_from ? r.to : r.from).cell = far;
         return;
     }
-    const bool first_higher = r.dem[ends[0].i][ends[0].j] >= r.dem[ends[1].i][ends[1].j];
+    const bool first_higher = ground_at_end(r, ends[0]) >= ground_at_end(r, ends[1]);
     r.from.cell = first_higher ? ends[0] : ends[1];
     r.to.cell = first_higher ? ends[1] : ends[0];
 }
@@ -195,13 +273,15 @@ void make_mask(Reach& r, const FloodOptions& o) {
     for (const Cell c : r.path) r.mask[c.i][c.j] = 1;  // the river runs in its mask
 }
 
-// The lowest ground of the mask within a few cells of `c`: the river bed there.
-double bed_near(const Reach& r, Cell c) {
-    std::int32_t lowest = r.dem[c.i][c.j];
-    for (int i = std::max(0, c.i - kBedRadius); i <= std::min(r.grid.lines - 1, c.i + kBedRadius); ++i) {
-        for (int j = std::max(0, c.j - kBedRadius); j <= std::min(r.grid.cols - 1, c.j + kBedRadius); ++j) {
-            if (r.mask[i][j] == 1) lowest = std::min(lowest, r.dem[i][j]);
-        }
+// The lowest valid ground of the mask within a few cells of an end: the river bed there.
+// Fails, naming the end, when every cell there is no data.
+double bed_near(const Reach& r, const ReachEnd& end, bool upper) {
+    const std::int32_t lowest = lowest_near(r, end.cell, true);
+    if (lowest == kHighGround) {
+        fail(std::string("the ") + (upper ? "upper" : "lower") + " end " + map_text(r.grid, end.cell) +
+             " has no valid ground within " + std::to_string(kBedRadius) +
+             " cells in the river mask: every cell there is no data; give its level with " +
+             (upper ? "--level-from" : "--level-to") + ", or move it with " + (upper ? "--from" : "--to"));
     }
     return static_cast<double>(lowest) / r.coef;
 }
@@ -209,8 +289,8 @@ double bed_near(const Reach& r, Cell c) {
 void set_levels(Reach& r, const FloodOptions& o) {
     r.from.level_given = o.has_level_from;
     r.to.level_given = o.has_level_to;
-    r.from.level_m = o.has_level_from ? o.level_from : bed_near(r, r.from.cell);
-    r.to.level_m = o.has_level_to ? o.level_to : bed_near(r, r.to.cell);
+    r.from.level_m = o.has_level_from ? o.level_from : bed_near(r, r.from, true);
+    r.to.level_m = o.has_level_to ? o.level_to : bed_near(r, r.to, false);
     if (r.to.level_m <= r.from.level_m) return;
     const std::string levels = strf("the level at the lower end (%.3f m) lies above the level at the upper end (%.3f m)",
                                     r.to.level_m, r.from.level_m);
@@ -220,25 +300,28 @@ void set_levels(Reach& r, const FloodOptions& o) {
 }
 
 // The wave: its half length in whole pixels, its summit on the path (the point given, else the
-// middle of the path); fails when the engine could not use it.
+// middle of the path); fails when the engine could not use it. A half length longer than the
+// path is refused as it stands, before it becomes a whole number of pixels that could wrap.
 void set_wave(Reach& r, const FloodOptions& o) {
     Parameters& p = r.parameters;
     p.gauss_treat = 0;
-    p.LO = std::max(1, static_cast<int>(std::lround(o.wave_half_m / r.pixel.metres)));
+    const double pixels = std::max(1.0, std::round(o.wave_half_m / r.pixel.metres));
+    const int longest = longest_half_wave(static_cast<std::int64_t>(r.path.size()));
+    p.LO = pixels > longest ? longest + 1 : static_cast<int>(pixels);
     p.AO_Max = o.wave_height_m;
     r.summit = static_cast<int>(r.path.size() / 2);
     if (o.wave_placed) {
+        check_on_dem(r.grid, o.wave_x, o.wave_y, "--wave", o.dem);
         double moved = 0;
         const Cell at = snap_to_centreline(skeleton_grid(r), r.grid, r.pixel.metres, o.wave_x, o.wave_y, moved);
         r.summit = static_cast<int>(std::find(r.path.begin(), r.path.end(), at) - r.path.begin());
     }
     p.i_AO = r.path[static_cast<std::size_t>(r.summit)].i;
     p.j_AO = r.path[static_cast<std::size_t>(r.summit)].j;
-    const std::string refusal = wave_refusal(p, GridShape{r.grid.lines, r.grid.cols},
-                                             longest_half_wave(static_cast<std::int64_t>(r.path.size())));
+    const std::string refusal = wave_refusal(p, GridShape{r.grid.lines, r.grid.cols}, longest);
     if (!refusal.empty()) {
-        fail(strf("the wave of %g m on each side (%d pixels) cannot be used on a path of %zu pixels:", o.wave_half_m,
-                  p.LO, r.path.size()) +
+        fail(strf("the wave of %g m on each side (%.0f pixels) cannot be used on a path of %zu pixels:", o.wave_half_m,
+                  pixels, r.path.size()) +
              refusal.substr(1, refusal.size() - 3));
     }
 }

@@ -4,6 +4,9 @@
 #ifndef TARVEX_GIS_FLOOD_SETUP_H
 #define TARVEX_GIS_FLOOD_SETUP_H
 
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +18,7 @@
 // The command's options, checked.
 struct FloodOptions {
     std::string dem, river, mask, out, unit = "cm", extent = "flood";
+    std::string z_unit;  // the DEM's vertical unit, in place of the file's ("" to take the file's)
     double width = 0;  // metres, for a mask made around the centreline (0: --mask)
     bool has_from = false, has_to = false;
     double from_x = 0, from_y = 0, to_x = 0, to_y = 0;
@@ -42,7 +46,7 @@ FloodOptions flood_options(const std::map<std::string, std::string>& options);
 // An end point of the reach: where it lies, and how it was chosen.
 struct ReachEnd {
     Cell cell;
-    double moved_m = 0;        // from the point given, when it was snapped
+    double moved_m = 0;        // from the point given, when it was snapped (0 at an end of the centreline)
     bool given = false;        // from --from / --to
     double level_m = 0;        // the water surface there
     bool level_given = false;  // from --level-from / --level-to, else the bed near it
@@ -52,7 +56,7 @@ struct Reach {
     DemGrid grid;
     PixelSize pixel;
     int coef = 100;
-    IntGrid dem;                 // DEM units; cells without data are high ground
+    IntGrid dem;                 // DEM units; cells without data are high ground (kNoGround)
     std::vector<Cell> path;      // the centreline from the upper to the lower end
     ReachEnd from, to;
     ByteGrid mask;               // the river mask, with the path
@@ -60,7 +64,11 @@ struct Reach {
     std::vector<std::string> warnings;
     Parameters parameters;
 
-    double ground_m(Cell c) const { return static_cast<double>(dem[c.i][c.j]) / coef; }
+    bool has_ground(Cell c) const { return dem[c.i][c.j] != kNoGround; }
+    // The ground of a cell in metres, NaN where the DEM has no data.
+    double ground_m(Cell c) const { return has_ground(c) ? static_cast<double>(dem[c.i][c.j]) / coef : NAN; }
+
+    static constexpr std::int32_t kNoGround = std::numeric_limits<std::int32_t>::max();
 };
 
 // Reads the DEM, places the centreline, the ends and the mask, and derives the parameters.

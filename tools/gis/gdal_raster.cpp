@@ -57,6 +57,15 @@ GdalRaster::GdalRaster(GdalDataset&& dataset) : dataset_(std::move(dataset)) {
     int has = 0;
     nodata_ = GDALGetRasterNoDataValue(band_, &has);
     has_nodata_ = has != 0;
+    scale_ = GDALGetRasterScale(band_, nullptr);
+    offset_ = GDALGetRasterOffset(band_, nullptr);
+    const char* unit = GDALGetRasterUnitType(band_);
+    unit_ = unit != nullptr ? unit : "";
+}
+
+bool GdalRaster::without_data(const Piece& p) const {
+    const int status = GDALGetDataCoverageStatus(band_, p.col, p.line, p.cols, p.lines, 0, nullptr);
+    return (status & GDAL_DATA_COVERAGE_STATUS_EMPTY) != 0 && (status & GDAL_DATA_COVERAGE_STATUS_DATA) == 0;
 }
 
 std::unique_ptr<GdalRaster> GdalRaster::if_readable(const std::string& path) {

@@ -59,6 +59,19 @@ public:
     bool complex_band() const { return complex_band_; }
     bool single_precision_band() const { return single_band_; }  // 32-bit reals
     bool is_nodata(double v) const { return (has_nodata_ && v == nodata_) || !std::isfinite(v); }
+    // A cell of a mask or a skeleton: neither 0 nor no data.
+    bool is_set(double v) const { return v != 0 && !is_nodata(v); }
+    // What the band says its values stand for: value x scale + offset, in `unit` (GDAL's
+    // text, "" when it gives none).
+    double scale() const { return scale_; }
+    double offset() const { return offset_; }
+    const std::string& unit() const { return unit_; }
+
+    // Whether `wanted(v)` holds for some cell: read piece by piece up to the first that has
+    // one, without reading the parts GDAL knows to have no data at all (a virtual raster
+    // where no source lies), whose cells are the band's no data value, or 0 without one.
+    template <typename Wanted>
+    bool any_cell(Wanted wanted) const;
 
     // The cells of `piece`, line after line; fails when GDAL cannot read them.
     void read(const Piece& piece, double* cells) const;
@@ -67,6 +80,7 @@ public:
 
 private:
     void read_as(const Piece& piece, void* cells, GDALDataType type) const;
+    bool without_data(const Piece& piece) const;  // GDAL knows that no data lies there
 
     GdalDataset dataset_;
     GDALRasterBandH band_ = nullptr;
@@ -74,7 +88,28 @@ private:
     Georef georef_;
     bool integer_band_ = false, complex_band_ = false, single_band_ = false, has_nodata_ = false;
     double nodata_ = 0;
+    double scale_ = 1, offset_ = 0;
+    std::string unit_;
 };
+
+template <typename Wanted>
+bool GdalRaster::any_cell(Wanted wanted) const {
+    const bool fill_wanted = wanted(has_nodata_ ? nodata_ : 0.0);
+    if (without_data(Piece{0, 0, lines_, cols_})) return fill_wanted;
+    std::vector<double> values;
+    bool found = false;
+    for_each_piece(lines_, cols_, [&](const Piece& p) {
+        if (found) return;
+        if (without_data(p)) {
+            found = fill_wanted;
+            return;
+        }
+        values.resize(p.cells());
+        read(p, values.data());
+        for (std::size_t k = 0; k < p.cells() && !found; ++k) found = wanted(values[k]);
+    });
+    return found;
+}
 
 // GDAL's last error message ("" when none), with `temporary` named as `final_path`, and the
 // storage's trouble (a full disk, ...) added where GDAL's words do not say it.

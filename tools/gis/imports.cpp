@@ -59,17 +59,19 @@ void finish(GisOutputs& outputs, const ImportFiles& out, const int fields[6], co
 
 struct Altitudes {
     std::int32_t min = std::numeric_limits<std::int32_t>::max(), max = std::numeric_limits<std::int32_t>::min();
-    std::uint64_t valid = 0;
 };
 
 // The mask or skeleton import once its grid is known: `lines` x `cols` cells placed by
-// `georef` (that of `placed_by`), each piece's cells given by fill(piece, cells).
-template <typename Fill>
+// `georef` (that of `placed_by`), each piece's cells given by fill(piece, cells). Once the
+// outputs are known to fit the disk, and before they are written, sets_a_cell() tells whether
+// any cell will be set (true when only the writing can tell).
+template <typename SetsACell, typename Fill>
 int import_bytes(const ImportFiles& out, const Georef& georef, const std::string& placed_by, int lines, int cols,
-                 const std::string& when_empty, Fill fill) {
+                 const std::string& when_empty, SetsACell sets_a_cell, Fill fill) {
     const PixelSize pixel = pixel_size(georef, lines, cols, placed_by);
     const std::string header = envi_header(lines, cols, false, georef, nullptr);
     check_disk_room(out.all(), saturated_product(static_cast<std::uint64_t>(lines), static_cast<std::uint64_t>(cols)));
+    if (!sets_a_cell()) fail(when_empty);
     GisOutputs outputs;
     std::uint64_t set = 0;
     write_pieces<std::uint8_t>(outputs, out.raw, lines, cols, [&](const Piece& p, std::uint8_t* cells) {
@@ -92,7 +94,7 @@ int import_layers(GdalDataset& vectors, const GdalRaster* grid, const ImportFile
     return import_bytes(
         out, grid->georef(), grid->path(), grid->lines(), grid->cols(),
         "the features of " + src + " set no cell of the grid of " + grid->path() + ": they lie outside it",
-        [&](const Piece& p, std::uint8_t* cells) { burner.burn(p, cells); });
+        [] { return true; }, [&](const Piece& p, std::uint8_t* cells) { burner.burn(p, cells); });
 }
 
 int import_cells(const GdalRaster& r, const GdalRaster* grid, const ImportFiles& out) {
@@ -103,51 +105,53 @@ int import_cells(const GdalRaster& r, const GdalRaster* grid, const ImportFiles&
              " cells, " + grid->path() + " " + std::to_string(grid->lines()) + " x " + std::to_string(grid->cols()));
     }
     std::vector<double> values(std::min(kPieceCells, r.cells()));
-    return import_bytes(out, r.georef(), src, r.lines(), r.cols(), src + " sets no cell: every cell is 0 or no data",
-                        [&](const Piece& p, std::uint8_t* cells) {
-                            r.read(p, values.data());
-                            for (std::size_t k = 0; k < p.cells(); ++k) {
-                                cells[k] = (!r.is_nodata(values[k]) && values[k] != 0) ? 1 : 0;
-                            }
-                        });
+    return import_bytes(
+        out, r.georef(), src, r.lines(), r.cols(), src + " sets no cell: every cell is 0 or no data",
+        [&r] { return r.any_cell([&r](double v) { return r.is_set(v); }); },
+        [&](const Piece& p, std::uint8_t* cells) {
+            r.read(p, values.data());
+            for (std::size_t k = 0; k < p.cells(); ++k) cells[k] = r.is_set(values[k]) ? 1 : 0;
+        });
 }
 
 }  // namespace
 
-int import_dem(const std::string& src, const std::string& name, const std::string& unit, double nodata_out,
-               bool overwrite) {
+int import_dem(const std::string& src, const std::string& name, const std::string& unit, const std::string& z_unit,
+               double nodata_out, bool overwrite) {
     const int factor = unit_factor(unit);
+    if (!z_unit.empty()) check_z_unit_option(z_unit);
     const ImportFiles out(name, true);
     const GdalRaster r(src);
     InputGuard guard;
     guard.add(src, r.files());
     check_outputs(out, guard, overwrite);
     if (r.complex_band()) fail(src + ": wrong band type (complex values are not altitudes)");
+    std::string units_note;
+    const ZUnits z = z_units_of(r, z_unit, units_note);
     const PixelSize pixel = pixel_size(r.georef(), r.lines(), r.cols(), src);
     const auto out_nodata = static_cast<std::int32_t>(nodata_out);
     const std::string header = envi_header(r.lines(), r.cols(), true, r.georef(), &nodata_out);
     check_disk_room(out.all(), saturated_product(r.cells(), 4));
+    require_an_altitude(r);
     GisOutputs outputs;
     Altitudes a;
-    std::vector<double> metres(std::min(kPieceCells, r.cells()));
+    DemValues convert(r, z, factor);
+    std::vector<double> values(std::min(kPieceCells, r.cells()));
     write_pieces<std::int32_t>(outputs, out.raw, r.lines(), r.cols(), [&](const Piece& p, std::int32_t* cells) {
-        r.read(p, metres.data());
+        r.read(p, values.data());
         for (std::size_t k = 0; k < p.cells(); ++k) {
-            if (r.is_nodata(metres[k])) {
-                cells[k] = out_nodata;
-                continue;
-            }
-            cells[k] = to_dem_value(metres[k], r.single_precision_band(), factor, src);
+            const bool none = r.is_nodata(values[k]);
+            cells[k] = none ? out_nodata : convert(values[k]);
+            if (none) continue;
             a.min = std::min(a.min, cells[k]);
             a.max = std::max(a.max, cells[k]);
-            ++a.valid;
         }
     });
-    if (a.valid == 0) fail(src + " holds no valid altitude: every cell is no data");
     const int fields[6] = {r.lines(), r.cols(), 4, a.min, a.max, pixel.whole};
     finish(outputs, out, fields, header);
     std::printf("%s: %d lines x %d columns, altitudes %d to %d %s, pixel size %.10g m\n", out.raw.c_str(), r.lines(),
                 r.cols(), a.min, a.max, unit.c_str(), pixel.metres);
+    if (!units_note.empty()) note(units_note);
     if (!pixel.note.empty()) note(pixel.note);
     return 0;
 }

@@ -6,8 +6,10 @@
 
 #include <string>
 
-int import_dem(const std::string& src, const std::string& name, const std::string& unit, double nodata_out,
-               bool overwrite);
+// A DEM: its values brought to metres by its band's scale, offset and vertical unit (`z_unit`,
+// "m", "ft" or "us-ft", in place of the file's; "" for the file's), then to `unit`.
+int import_dem(const std::string& src, const std::string& name, const std::string& unit, const std::string& z_unit,
+               double nodata_out, bool overwrite);
 // A mask (polygons, when vector) or a skeleton (lines); `like` is a DEM_m4.raw giving the grid.
 int import_byte_raster(const std::string& src, const std::string& name, const std::string& like, bool mask,
                        bool overwrite);

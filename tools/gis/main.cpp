@@ -46,12 +46,13 @@ struct Command {
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"import-dem",
-         {"import-dem SRC NAME --unit m|dm|cm|mm [--nodata V] [--overwrite]\n"
-          "  Any raster GDAL reads (altitudes in metres) becomes NAME_m4.raw (little-endian 32-bit\n"
-          "  altitudes in the unit), NAME_m4.txt (its descriptor) and NAME_m4.hdr (an ENVI header\n"
-          "  with the georeferencing). Cells without data get V (default 2147483647: high ground\n"
-          "  that water never enters).",
-          2, {"--unit", "--nodata"}, {"--overwrite"}, {"--unit"}}},
+         {"import-dem SRC NAME --unit m|dm|cm|mm [--z-unit m|ft|us-ft] [--nodata V] [--overwrite]\n"
+          "  Any raster GDAL reads becomes NAME_m4.raw (little-endian 32-bit altitudes in the unit),\n"
+          "  NAME_m4.txt (its descriptor) and NAME_m4.hdr (an ENVI header with the georeferencing).\n"
+          "  Its values are brought to metres by the band's scale, offset and vertical unit (metres\n"
+          "  when it gives none; --z-unit in place of a unit it gives wrongly or one not known). Cells\n"
+          "  without data get V (default 2147483647: high ground that water never enters).",
+          2, {"--unit", "--z-unit", "--nodata"}, {"--overwrite"}, {"--unit"}}},
         {"import-mask",
          {"import-mask SRC NAME [--like DEM_m4.raw] [--overwrite]\n"
           "  A raster (non-zero cells are river) or a layer of polygons, burnt on the grid of the DEM\n"
@@ -77,37 +78,42 @@ const std::map<std::string, Command>& commands() {
          {"flood --dem DEM --river CENTRELINE (--mask MASK | --width METRES) [--from X,Y] [--to X,Y]\n"
           "      [--level-from M] [--level-to M] [--layer M[,M] | --layers FROM:TO:STEP [--jobs N]]\n"
           "      [--wave HALF_LENGTH_M,HEIGHT_M[,X,Y]]\n"
-          "      [--unit m|dm|cm|mm] [--extent flood|full] --out FOLDER [--overwrite]\n"
+          "      [--unit m|dm|cm|mm] [--z-unit m|ft|us-ft] [--extent flood|full] --out FOLDER [--overwrite]\n"
           "  One command from GIS data to a checked flood of a river reach: the centreline (lines or set\n"
           "  cells) is brought onto the DEM's grid and thinned, the end points snapped to it, the water\n"
           "  levels taken from the river bed unless given, the engine run, and FOLDER filled with the\n"
           "  depth and extent (GeoTIFF, GeoPackage), a map, a profile, statistics with warnings, a\n"
           "  summary, and run/ holding the console run that reproduces it. With --layers, a library: one\n"
           "  such folder per layer thickness (runs on N cores at once), and stage.tif (the smallest\n"
-          "  thickness at which each cell is water), library.json and library.png.",
+          "  thickness at which each cell is water), library.json and library.png. The DEM's values\n"
+          "  are brought to metres by its band's scale, offset and vertical unit (--z-unit in place of\n"
+          "  a unit the file gives wrongly, or does not name as metres or feet).",
           0,
           {"--dem", "--river", "--mask", "--width", "--from", "--to", "--level-from", "--level-to", "--layer",
-           "--layers", "--jobs", "--wave", "--unit", "--out", "--extent"},
+           "--layers", "--jobs", "--wave", "--unit", "--z-unit", "--out", "--extent"},
           {"--overwrite"},
           {"--dem", "--river", "--out"}}},
         {"batch",
          {"batch MANIFEST.csv --out FOLDER [--jobs N] [--shard K/N] [--redo]\n"
           "  The flood libraries of many reaches: MANIFEST.csv holds one reach a row under a header row\n"
-          "  naming its columns, among name,dem,river,mask,width,from,to,level_from,level_to,layers,unit\n"
-          "  (the flood options; name, dem, river and layers are required, layers is FROM:TO:STEP, an\n"
+          "  naming its columns, among name,dem,river,mask,width,from,to,level_from,level_to,layers,unit,\n"
+          "  z_unit (the flood options; name, dem, river and layers are required, layers is FROM:TO:STEP, an\n"
           "  empty cell gives no option, a cell holding commas is quoted; relative paths are taken from\n"
           "  the manifest's folder). Each row runs flood --layers on N cores into FOLDER/NAME. With\n"
           "  --shard K/N (K from 0 to N-1), only the rows K, K+N, K+2N, ... (counted from 0 below the\n"
           "  header) run, so that N machines share a batch. A row that fails is recorded and the others\n"
           "  go on; a row whose FOLDER/NAME/library.json exists already is skipped unless --redo.\n"
-          "  FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each row.\n"
+          "  FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each row,\n"
+          "  rewritten as each row ends (the rows not run yet are pending).\n"
           "  Exits with 1 when any row failed.",
           1, {"--out", "--jobs", "--shard"}, {"--redo"}, {"--out"}}},
         {"merge",
          {"merge --out OUT FOLDER... [--overwrite]\n"
           "  Joins the folders of a batch's shards (every shard once) into OUT/index.json, every reach\n"
           "  in the manifest's order, and OUT/floods.gpkg, one layer per level (layer_<thickness>)\n"
-          "  holding every reach's flood polygons at that level with its name in the field reach.",
+          "  holding every reach's flood polygons at that level with its name in the field reach.\n"
+          "  Refuses a shard missing or given twice, pending rows, an OUT inside a FOLDER, and an\n"
+          "  OUT/index.json or OUT/floods.gpkg that is not its own.",
           kOneOrMore, {"--out"}, {"--overwrite"}, {"--out"}}},
         {"endpoints",
          {"endpoints CENTRELINE_RASTER [--dem DEM]\n"
@@ -189,7 +195,9 @@ double nodata_option(const Args& a) {
 int dispatch(const std::string& name, const Args& a) {
     const auto& p = a.positional;
     const bool overwrite = a.has("--overwrite");
-    if (name == "import-dem") return import_dem(p[0], p[1], a.get("--unit"), nodata_option(a), overwrite);
+    if (name == "import-dem") {
+        return import_dem(p[0], p[1], a.get("--unit"), a.get("--z-unit"), nodata_option(a), overwrite);
+    }
     if (name == "import-mask") return import_byte_raster(p[0], p[1], a.get("--like"), true, overwrite);
     if (name == "import-skeleton") return import_byte_raster(p[0], p[1], a.get("--like"), false, overwrite);
     if (name == "export") {

@@ -42,6 +42,7 @@ private:
         if (at_ < text_.size() && text_[at_] == '"') return quoted();
         const std::size_t end = std::min(text_.find_first_of(",\r\n", at_), text_.size());
         std::string c = text_.substr(at_, end - at_);
+        if (c.find('\0') != std::string::npos) refuse_nul(line_);
         at_ = end;
         return c;
     }
@@ -52,6 +53,7 @@ private:
         for (++at_;; ++at_) {
             if (at_ >= text_.size()) fail(path_ + " line " + std::to_string(first) + ": a quoted cell is never closed");
             if (text_[at_] == '\n') ++line_;
+            if (text_[at_] == '\0') refuse_nul(line_);
             if (text_[at_] != '"') {
                 c += text_[at_];
             } else if (at_ + 1 < text_.size() && text_[at_ + 1] == '"') {
@@ -66,6 +68,12 @@ private:
             fail(path_ + " line " + std::to_string(line_) + ": a quoted cell must end at a comma or the end of the line");
         }
         return c;
+    }
+
+    // A NUL byte would cut a cell short where it becomes a path or an option: another file
+    // than the one written would be read.
+    [[noreturn]] void refuse_nul(int line) const {
+        fail(path_ + " line " + std::to_string(line) + ": a cell holds a NUL byte (a manifest is text)");
     }
 
     const std::string& text_;
@@ -114,7 +122,8 @@ ManifestRow row_of(const Record& r, const std::vector<std::string>& columns, int
 
 const std::vector<std::string>& manifest_columns() {
     static const std::vector<std::string> columns = {"name",     "dem",       "river",    "mask",   "width", "from",
-                                                     "to",       "level_from", "level_to", "layers", "unit"};
+                                                     "to",       "level_from", "level_to", "layers", "unit",
+                                                     "z_unit"};
     return columns;
 }
 

@@ -51,14 +51,12 @@ bool on_dem_grid(const GdalRaster& r, const DemGrid& dem) {
     return std::equal(a, a + 6, dem.georef.transform) && same_srs(r.georef().wkt, dem.georef.wkt);
 }
 
-unsigned char set_value(const GdalRaster& r, double v) { return (v != 0 && !r.is_nodata(v)) ? 1 : 0; }
-
 void copy_cells(const GdalRaster& r, ByteGrid& g) {
     std::vector<double> values(std::min(kPieceCells, r.cells()));
     for_each_piece(r.lines(), r.cols(), [&](const Piece& p) {
         r.read(p, values.data());
         unsigned char* cells = g[p.line] + p.col;
-        for (std::size_t k = 0; k < p.cells(); ++k) cells[k] = set_value(r, values[k]);
+        for (std::size_t k = 0; k < p.cells(); ++k) cells[k] = r.is_set(values[k]) ? 1 : 0;
     });
 }
 
@@ -77,7 +75,7 @@ void nearest_cells(const GdalRaster& r, GDALDatasetH source, const DemGrid& dem,
             fail("cannot bring " + r.path() + " onto the DEM's grid: " + gdal_message());
         }
         unsigned char* cells = g[p.line] + p.col;
-        for (std::size_t k = 0; k < p.cells(); ++k) cells[k] = set_value(r, values[k]);
+        for (std::size_t k = 0; k < p.cells(); ++k) cells[k] = r.is_set(values[k]) ? 1 : 0;
     });
 }
 
@@ -97,7 +95,7 @@ void forward_cells(const GdalRaster& r, GDALDatasetH source, const DemGrid& dem,
         r.read(p, values.data());
         std::vector<double> x, y, z;
         for (std::size_t k = 0; k < p.cells(); ++k) {
-            if (set_value(r, values[k]) == 0) continue;
+            if (!r.is_set(values[k])) continue;
             x.push_back(p.col + static_cast<double>(k % p.cols) + 0.5);
             y.push_back(p.line + static_cast<double>(k / p.cols) + 0.5);
         }
