@@ -1,6 +1,8 @@
 #include "create_river_surface.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "byte_grids.h"
 #include "dem_units.h"
@@ -50,6 +52,19 @@ void burn_surface(Grids& g) {
     }
 }
 
+// The bed under each path position (see SurfaceProfile::bed) as its profile, in place of the line
+// between the end altitudes.
+void carve_bed(const Grids& g, RiverPath& path) {
+    constexpr int kNoGround = std::numeric_limits<int>::max();
+    int bed = kNoGround, first = 0;
+    for (int k = 1; k <= path.pix_soul; ++k) {
+        bed = std::min(bed, g.itab_in[path.i_coord[k]][path.j_coord[k]]);
+        path.k_coord[k] = path.k_coord2[k] = bed;
+        if (bed != kNoGround && first == 0) first = k;
+    }
+    for (int k = 1; k < first; ++k) path.k_coord[k] = path.k_coord2[k] = path.k_coord[first];
+}
+
 // The surface where it lies above the ground, which is then water; every other cell keeps its
 // ground and is dry, the river mask's cells included.
 void burn_surface_above_ground(Grids& g) {
@@ -69,8 +84,9 @@ void burn_surface_above_ground(Grids& g) {
 }  // namespace
 
 RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, RunLog& log, Measurements& m,
-                               bool sound) {
+                               bool sound, bool bed) {
     RiverPath path = suiv_cont(g, p, log, m);
+    if (bed) carve_bed(g, path);
     const int summit = wave != nullptr ? place_wave(path, p, log) : 0;
     copy_grid(g.tab_soul_prov.rows(), g.tab_respaldo.rows(), g.shape());
     path_surface(g, p, wave, summit, path, log);

@@ -11,7 +11,9 @@
 // Returns the path; the measurements go to `m`. With `sound` (see SpreadRules) the surface
 // grows from any arrangement of neighbours, and the burn keeps the higher of ground and
 // surface, the water set becoming the cells whose surface lies above their ground.
+// With `bed` the profile under the layer and the wave is the carved bed (see SurfaceProfile), not the
+// straight line between the end altitudes.
 RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, RunLog& log, Measurements& m,
-                               bool sound = false);
+                               bool sound = false, bool bed = false);
 
 #endif

@@ -61,6 +61,14 @@ struct Inputs {
 //              ground and the water.
 enum class SpreadRules { described, sound };
 
+// The water surface along the path, before the layer and the wave are added to it.
+//   straight  the straight line between the two end altitudes (Parameters::alti_deb, alti_fin).
+//   bed       the river bed: the ground of each path position, carved so that it never rises
+//             downstream (the lowest ground at or upstream of the position). A cell at the
+//             highest altitude a DEM unit holds (no ground: a DEM's no data) gives no bed; the
+//             positions before the first with ground take its bed.
+enum class SurfaceProfile { straight, bed };
+
 struct Scenario {
     // The input rasters as the run report names them.
     std::string nomim1, nomim2, nomim3;
@@ -69,6 +77,7 @@ struct Scenario {
     Inputs inputs;
     Parameters parameters;
     SpreadRules rules = SpreadRules::described;
+    SurfaceProfile surface = SurfaceProfile::straight;
 };
 
 struct Measurements {

@@ -86,7 +86,8 @@ Results run(Scenario scenario, const ProgressFn& progress, Trace& trace) {
     Wave wave;
     if (p.gauss_treat == 0) wave = gauss(p, log);
     const bool sound = scenario.rules == SpreadRules::sound;
-    RiverPath path = create_river_surface(g, p, p.gauss_treat == 0 ? &wave : nullptr, log, r.measurements, sound);
+    RiverPath path = create_river_surface(g, p, p.gauss_treat == 0 ? &wave : nullptr, log, r.measurements, sound,
+                                          scenario.surface == SurfaceProfile::bed);
     treatment(g, log, sound);
     r.wave_factor = wave.A;
     r.report = run_report(scenario, wave.A, r.measurements);

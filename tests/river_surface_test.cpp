@@ -113,7 +113,7 @@ struct Surface : StageFixture {
         wave.ref_gauss = 3;
         wave.z_gauss = {0, 3.5, 7.25, 12.0, 7.25, 3.5};
     }
-    void build(bool sound = false) { path = create_river_surface(g, p, &wave, log, m, sound); }
+    void build(bool sound = false, bool bed = false) { path = create_river_surface(g, p, &wave, log, m, sound, bed); }
     std::vector<int> final_profile() const { return std::vector<int>(path.k_coord2.begin() + 1, path.k_coord2.end()); }
 
     Wave wave;
@@ -167,4 +167,17 @@ TEST(RiverSurface, UnderTheSoundRulesASurfaceBelowTheGroundLeavesTheGroundAndADr
     EXPECT_EQ(s.g.itab_in[1][5], 162);  // no depth: dry
     EXPECT_EQ(s.g.tab_mask[1][5], 0);
     EXPECT_EQ(s.g.tab_mask[1][4], 1);  // ground 0 under a surface of 167
+}
+
+TEST(RiverSurface, ABedSurfaceFollowsTheCarvedBedWithTheLayerAndTheWaveOnTop) {
+    Surface s(5);
+    s.p.water_layer = 0, s.p.dthick_deb = 1.0, s.p.dthick_end = 1.0;  // 10 units at every position
+    // A bumpy bed (decimetres) along the path: a bump at columns 3 and 4 (a bridge, a bar) is
+    // carved down to the lowest ground upstream; no ground at column 0 takes the first bed.
+    const int ground[11] = {2147483647, 150, 152, 170, 149, 151, 140, 145, 130, 130, 129};
+    for (int j = 0; j < 11; ++j) s.g.itab_in[1][j] = ground[j];
+    s.build(true, true);
+    EXPECT_EQ(s.path.k_coord, (std::vector<int>{0, 150, 150, 150, 150, 149, 149, 140, 140, 130, 130, 129}));
+    EXPECT_EQ(s.final_profile(), (std::vector<int>{160, 160, 160, 160 + 3, 159 + 7, 159 + 12, 150 + 7, 150 + 3, 140,
+                                                   140, 139}));
 }
