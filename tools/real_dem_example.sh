@@ -14,12 +14,17 @@ apt-get download r-cran-terra > /dev/null 2>&1 || { echo "cannot download r-cran
 dpkg-deb -x r-cran-terra_*.deb terra
 gdalwarp -q -t_srs EPSG:32632 -tr 500 500 -r bilinear terra/usr/lib/R/site-library/terra/ex/elev.tif lux.tif
 
-# 2. One command: the centreline in longitude and latitude, a 1.5 km wide river, a 12 m layer.
+# 2. One command: the centreline in longitude and latitude, a 1.5 km wide river, water 12 m
+#    above the river bed, by the sound rules, cut at the reach's ends.
 "$build/tarvex-gis" flood --dem lux.tif --river "$here/docs/examples/alzette.geojson" --width 1500 \
   --layer 12 --unit cm --out alzette
+test -f alzette/profile.csv && test -f alzette/run/scenario.json
 
-# 3. The run replays through the console program, byte for byte, in its own folder.
-cp -r alzette/run/images/reach flood-results
-TARVEX_IMAGES=alzette/run/images "$build/tarvex" < alzette/run/answers.txt > replay.txt
-for f in flood-results/flood_tarvex*; do cmp "$f" "alzette/run/images/reach/$(basename "$f")"; done
+# 3. The console program's rules on the straight surface, as earlier versions flooded: the run
+#    replays through the console program, byte for byte, in its own folder.
+"$build/tarvex-gis" flood --dem lux.tif --river "$here/docs/examples/alzette.geojson" --width 1500 \
+  --layer 12 --unit cm --rules described --surface straight --beyond-ends --out alzette-described
+cp -r alzette-described/run/images/reach flood-results
+TARVEX_IMAGES=alzette-described/run/images "$build/tarvex" < alzette-described/run/answers.txt > replay.txt
+for f in flood-results/flood_tarvex*; do cmp "$f" "alzette-described/run/images/reach/$(basename "$f")"; done
 echo "replayed: the five results are byte for byte those of the flood"

@@ -153,7 +153,7 @@ TEST(FloodFolders, FoldersFollowTheUmask) {
     const RunResult r = gis(flood_args("library", {"--layers", "0:1:1"}), dir);
     ::umask(before);
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* folder : {"library", "library/layer_1", "library/layer_1/run/images/reach"}) {
+    for (const char* folder : {"library", "library/layer_1", "library/layer_1/run"}) {
         struct stat s {};
         ASSERT_EQ(::stat((dir / folder).c_str(), &s), 0) << folder;
         EXPECT_EQ(s.st_mode & 07777, 0755u) << folder;
@@ -170,7 +170,7 @@ TEST(FloodFolders, AnInterruptionAtAnyMomentLeavesNoHiddenFolder) {
         std::string inside;
         int sig;
     } cases[] = {
-        {flood_args("out"), "run/images", SIGTERM},
+        {flood_args("out"), "run", SIGTERM},
         {flood_args("out", {"--layers", "0:3:0.25", "--jobs", "2"}), "layer_3/run", SIGINT},
     };
     for (const auto& c : cases) {

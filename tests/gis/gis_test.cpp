@@ -141,7 +141,7 @@ TEST_F(FloodedCase, TheMapShowsTheDepthWhereWetTheGroundWhereDryAndThePathBetwee
         const Picture p = read_png(dir / "map.png");
         ASSERT_TRUE(p.read);
         EXPECT_EQ(p.width, 720);
-        EXPECT_EQ(p.height, 48 + 480 + 100);
+        EXPECT_EQ(p.height, 48 + 480 + 116);
         auto at = [&](int i, int j) { return p.at(l.map.x + 120 * j + 60, l.map.y + 120 * i + 60); };
         for (int i = 0; i < kLines; ++i) {
             for (int j : {0, 1, 3, 4}) {

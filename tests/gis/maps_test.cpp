@@ -109,7 +109,7 @@ TEST(FloodMap, DepthIsRampColouredWhereWetAndHillshadedWhereDryWithTheRampInItsL
     EXPECT_EQ(l.map.w, 624);
     EXPECT_EQ(l.map.h, 384);
     EXPECT_EQ(p.width, 720);
-    EXPECT_EQ(p.height, 48 + 384 + 100);
+    EXPECT_EQ(p.height, 48 + 384 + 116);
     const DepthRamp ramp = depth_ramp(2.0);
     for (int i = l.window.top; i < l.window.top + l.window.lines; ++i) {
         for (int j = l.window.left; j < l.window.left + l.window.cols; ++j) {
@@ -137,7 +137,7 @@ TEST(FloodMap, TheWholeGridWhenAskedAndScaleBarAndNorthArrowInThePanel) {
     ASSERT_TRUE(p.read);
     // 80 x 60 cells at 8 pixels a cell.
     EXPECT_EQ(p.width, 720);
-    EXPECT_EQ(p.height, 48 + 480 + 100);
+    EXPECT_EQ(p.height, 48 + 480 + 116);
     const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{}, true);
     EXPECT_TRUE(cell_pixel(p, l, 0, 0).grey());
     EXPECT_EQ(cell_pixel(p, l, 25, 49), pixel_of(depth_ramp(2.0).colour(2.0)));
@@ -167,6 +167,28 @@ TEST(FloodMap, ThePathJoinsNeighbouringCellsAndItsEndsAreMarked) {
     EXPECT_EQ(cell_pixel(p, l, 25, 39), pixel_of(depth_ramp(2.0).colour(depth_at(39))));
 }
 
+TEST(FloodMap, TheWarningsStandUnderTheTitleAndTheCutsAcrossTheValley) {
+    TempDir dir;
+    MapSource m = valley();
+    m.cut = {{21, 30}, {22, 30}, {23, 30}};
+    m.notes = {"the flood reaches the DEM's edge on 3 cells (north 3, east 0, south 0, west 0): it may go on beyond the "
+               "DEM",
+               "short"};
+    const Picture p = draw(m, dir);
+    ASSERT_TRUE(p.read);
+    const std::vector<std::string> lines = note_lines(m.notes, 720 - 32, 8);
+    ASSERT_EQ(lines.size(), 3u);  // the first note wraps once
+    EXPECT_EQ(lines[0].rfind("- the flood", 0), 0u);
+    EXPECT_EQ(lines[2], "- short");
+    const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{20, 30, 10, 20}, false, 3);
+    EXPECT_EQ(p.height, 48 + 3 * kNoteLine + 8 + 384 + 116);
+    EXPECT_GT(p.count(pixel_of(kTextInk), 0, 48, p.width, 3 * kNoteLine), 100);  // the notes are written
+    for (int i : {21, 22, 23}) EXPECT_EQ(cell_pixel(p, l, i, 30), pixel_of(kCutColour)) << i;
+    // More lines than allowed: the last one says how many were left out.
+    const std::vector<std::string> cut = note_lines({"a", "b", "c", "d"}, 600, 3);
+    EXPECT_EQ(cut, (std::vector<std::string>{"- a", "- b", "  (2 more lines in summary.txt)"}));
+}
+
 TEST(FloodMap, ReadsTheGridInTwoSweepsOfRisingLinesAndDrawsALargeGridAtMost2000PixelsLong) {
     TempDir dir;
     for (const bool full : {true, false}) {
@@ -176,7 +198,7 @@ TEST(FloodMap, ReadsTheGridInTwoSweepsOfRisingLinesAndDrawsALargeGridAtMost2000P
         m.full_extent = full;
         const Picture p = draw(m, dir);
         ASSERT_TRUE(p.read);
-        EXPECT_EQ(p.height, 48 + (full ? 2000 : 16 * 24) + 100) << full;
+        EXPECT_EQ(p.height, 48 + (full ? 2000 : 16 * 24) + 116) << full;
         int sweeps = 1;
         for (std::size_t k = 1; k < asked.size(); ++k) {
             if (asked[k] <= asked[k - 1]) ++sweeps;

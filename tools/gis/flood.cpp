@@ -15,6 +15,7 @@
 #include "flood_setup.h"
 #include "gis_io.h"
 #include "maps.h"
+#include "reach_ends.h"
 #include "outputs.h"
 #include "text.h"
 
@@ -39,9 +40,17 @@ ProgressFn progress_of_flood(bool shown) {
 
 namespace {
 
-MapSource map_of(const Reach& r, const Results& results, const FloodOptions& o) {
+// The layer's thickness for a title: "2 m", or "1.5 to 2.5 m" where it changes along the reach.
+std::string layer_text(const FloodFigures& f) {
+    if (f.layer_from_m == f.layer_to_m) return strf("%g m", f.layer_from_m);
+    return strf("%g to %g m", f.layer_from_m, f.layer_to_m);
+}
+
+MapSource map_of(const Reach& r, const Results& results, const FloodOptions& o, const FloodPlace& place,
+                 const FloodFigures& f) {
     MapSource m = reach_map(r, [&r, &results](int i, int j) { return depth_at(r, results, i, j); });
-    m.title = "Flood depth: " + std::filesystem::path(o.dem).stem().string();
+    m.title = "Flood depth: " + place.final_root + ", layer " + layer_text(f);
+    m.notes = f.warnings;
     m.full_extent = o.extent == "full";
     return m;
 }
@@ -62,11 +71,36 @@ ProfileSource profile_of(const Reach& r, const Results& results) {
     }
     p.summit = r.summit;
     p.title = "River profile of the reach";
+    p.linear_name = r.surface == SurfaceProfile::bed ? "river bed (carved)" : "linear profile";
     return p;
 }
 
-const char* const kFiles[] = {"depth.tif", "extent.tif", "extent.gpkg", "map.png", "profile.svg", "stats.json",
-                              "summary.txt", "run/answers.txt", "run/console.txt", "run/images/"};
+// profile.csv: a row per path position, upstream first: its distance along the path, the map
+// coordinates of its cell's centre, the ground (empty where the DEM has no data), the profile
+// under the water (the carved bed, or the straight line) and the water surface, in metres.
+std::string profile_csv(const Reach& r, const ProfileSource& p) {
+    std::string csv = "distance_m,x,y,ground_m,bed_m,surface_m\n";
+    for (std::size_t k = 0; k < p.distance_m.size(); ++k) {
+        double x = 0, y = 0;
+        map_point(r.grid, r.path[k], x, y);
+        const std::string ground = std::isnan(p.ground_m[k]) ? "" : strf("%.3f", p.ground_m[k]);
+        csv += strf("%.2f,%.3f,%.3f,%s,%.3f,%.3f\n", p.distance_m[k], x, y, ground.c_str(), p.linear_m[k],
+                    p.surface_m[k]);
+    }
+    return csv;
+}
+
+// The files of a flood folder; the run's, as the console program replays it or as its scenario.
+std::vector<std::string> flood_files(const Reach& r) {
+    std::vector<std::string> files = {"depth.tif", "extent.tif", "extent.gpkg", "map.png", "profile.svg",
+                                      "profile.csv", "stats.json", "summary.txt"};
+    if (r.replayable()) {
+        files.insert(files.end(), {"run/answers.txt", "run/console.txt", "run/images/"});
+    } else {
+        files.insert(files.end(), {"run/scenario.json", "run/console.txt"});
+    }
+    return files;
+}
 
 }  // namespace
 
@@ -83,6 +117,9 @@ MapSource reach_map(const Reach& r, std::function<float(int, int)> value) {
         }
     };
     for (const Cell c : r.path) m.path.emplace_back(c.i, c.j);
+    if (r.cut) {
+        for (const Cell c : cut_line(r)) m.cut.emplace_back(c.i, c.j);
+    }
     m.from = {r.from.cell.i, r.from.cell.j};
     m.to = {r.to.cell.i, r.to.cell.j};
     return m;
@@ -98,14 +135,17 @@ FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, c
     const Results& results = done.results;
     step("write the run's files", [&] { write_run(place, r, p, results, trace.text, reuse != nullptr ? reuse->inputs : nullptr); });
     step("write the flood's rasters", [&] { write_flood_rasters(place, r, results); });
-    done.figures = step("measure the flood", [&] { return measure_flood(r, results); });
+    done.figures = step("measure the flood", [&] { return measure_flood(r, p, results); });
     std::vector<std::string> files;
-    for (const char* name : kFiles) files.push_back(place.final_path(name));
+    for (const std::string& name : flood_files(r)) files.push_back(place.final_path(name));
     done.summary = summary_text(r, done.figures, files);
     step("draw the map and the profile", [&] {
         GisOutputs out(false);  // in the flood's folder, synced whole at its commit
-        draw_flood_map(map_of(r, results, o), out.reserve(place.at("map.png")), place.final_path("map.png"));
-        out.write_text(place.at("profile.svg"), profile_svg_text(profile_of(r, results)));
+        draw_flood_map(map_of(r, results, o, place, done.figures), out.reserve(place.at("map.png")),
+                       place.final_path("map.png"));
+        const ProfileSource profile = profile_of(r, results);
+        out.write_text(place.at("profile.svg"), profile_svg_text(profile));
+        out.write_text(place.at("profile.csv"), profile_csv(r, profile));
         out.write_text(place.at("stats.json"), stats_json(r, done.figures));
         out.write_text(place.at("summary.txt"), done.summary);
         out.commit();

@@ -6,57 +6,17 @@
 #include <limits>
 
 #include "flood_files.h"
+#include "reach_ends.h"
 #include "text.h"
 
 namespace {
 
-// What part of the path each cell lies nearest to: its first position, its last, or another.
-enum Nearest : unsigned char { kUnreached, kFirst, kLast, kInner };
-
-Nearest part_of_path(int k, int positions) {
-    return k == 0 ? kFirst : k == positions - 1 ? kLast : kInner;
-}
-
-// For every cell, the part of the path holding the position nearest to it through the grid
-// (4-neighbour steps, ties to the position that reaches it first): a byte a cell, where the
-// position itself would take four, since every level of a library has one at once.
-std::vector<unsigned char> nearest_parts(const Reach& r, int positions) {
-    const int lines = r.grid.lines, cols = r.grid.cols;
-    std::vector<unsigned char> nearest(static_cast<std::size_t>(lines) * static_cast<std::size_t>(cols), kUnreached);
-    std::deque<std::size_t> front;
-    for (int k = 0; k < positions; ++k) {
-        const std::size_t at = static_cast<std::size_t>(r.path[static_cast<std::size_t>(k)].i) * cols + r.path[k].j;
-        if (nearest[at] != kUnreached) continue;
-        nearest[at] = part_of_path(k, positions);
-        front.push_back(at);
-    }
-    while (!front.empty()) {
-        const std::size_t at = front.front();
-        front.pop_front();
-        const int i = static_cast<int>(at / cols), j = static_cast<int>(at % cols);
-        const int di[4] = {-1, 0, 1, 0}, dj[4] = {0, 1, 0, -1};
-        for (int n = 0; n < 4; ++n) {
-            const int ni = i + di[n], nj = j + dj[n];
-            if (ni < 0 || nj < 0 || ni >= lines || nj >= cols) continue;
-            const std::size_t next = static_cast<std::size_t>(ni) * cols + nj;
-            if (nearest[next] != kUnreached) continue;
-            nearest[next] = nearest[at];
-            front.push_back(next);
-        }
-    }
-    return nearest;
-}
-
-// Whether a cell nearest an end of the path lies past it: on the far side of the end from
-// the path's next cell.
-bool past_end(const Reach& r, int positions, unsigned char part, int i, int j, double& distance_cells) {
-    if (positions < 2 || (part != kFirst && part != kLast)) return false;
-    const int k = part == kFirst ? 0 : positions - 1;
-    const Cell end = r.path[static_cast<std::size_t>(k)];
-    const Cell inner = r.path[static_cast<std::size_t>(k == 0 ? 1 : positions - 2)];
-    const double oi = end.i - inner.i, oj = end.j - inner.j, ci = i - end.i, cj = j - end.j;
-    distance_cells = std::hypot(ci, cj);
-    return oi * ci + oj * cj > 0;
+// How far the carved bed at path position k (from 1) lies below the ground there.
+void measure_carve(const Reach& r, const Results& results, int k, Cell c, FloodFigures& f) {
+    const double cut = r.ground_m(c) - static_cast<double>(results.k_coord[static_cast<std::size_t>(k)]) / r.coef;
+    if (!(cut > kDeepCarveM)) return;  // never where the DEM has no data: its ground is NaN
+    ++f.deep_carves;
+    if (cut > f.deepest_carve_m) f.deepest_carve_m = cut, f.deepest_carve = c;
 }
 
 void measure_path(const Reach& r, const Results& results, FloodFigures& f) {
@@ -69,6 +29,7 @@ void measure_path(const Reach& r, const Results& results, FloodFigures& f) {
             ++f.path_cells_below_ground;
             f.deepest_below_ground_m = std::max(f.deepest_below_ground_m, below);
         }
+        if (r.surface == SurfaceProfile::bed) measure_carve(r, results, k, c, f);
         if (k > 1) {
             const Cell b = r.path[static_cast<std::size_t>(k - 2)];
             length += (b.i != c.i && b.j != c.j) ? std::sqrt(2.0) : 1.0;
@@ -78,21 +39,49 @@ void measure_path(const Reach& r, const Results& results, FloodFigures& f) {
     f.river_length_m = length * r.pixel.metres;
     f.straight_m = std::hypot(a.i - z.i, a.j - z.j) * r.pixel.metres;
     f.tortuosity = f.straight_m > 0 ? f.river_length_m / f.straight_m : 0;
+    if (f.path_cells < 1) return;
+    const auto last = static_cast<std::size_t>(f.path_cells);
+    f.water_from_m = static_cast<double>(results.k_coord2[1]) / r.coef;
+    f.water_to_m = static_cast<double>(results.k_coord2[last]) / r.coef;
+    f.profile_from_m = static_cast<double>(results.k_coord[1]) / r.coef;
+    f.profile_to_m = static_cast<double>(results.k_coord[last]) / r.coef;
+}
+
+// Where a wet cell (i, j) meets the DEM's edge or its cells without data.
+void measure_bounds(const Reach& r, int i, int j, FloodFigures& f) {
+    const bool sides[4] = {i == 0, j == r.grid.cols - 1, i == r.grid.lines - 1, j == 0};
+    bool on_edge = false;
+    for (int s = 0; s < 4; ++s) {
+        f.edge_cells[s] += sides[s] ? 1 : 0;
+        on_edge = on_edge || sides[s];
+    }
+    if (on_edge && r.ground_m(Cell{i, j}) <= 0) ++f.low_edge_cells;
+    const int di[4] = {-1, 0, 1, 0}, dj[4] = {0, 1, 0, -1};
+    for (int n = 0; n < 4; ++n) {
+        const int ni = i + di[n], nj = j + dj[n];
+        if (ni < 0 || nj < 0 || ni >= r.grid.lines || nj >= r.grid.cols || r.has_ground(Cell{ni, nj})) continue;
+        ++f.beside_no_data;
+        return;
+    }
 }
 
 void measure_water(const Reach& r, const Results& results, FloodFigures& f) {
     const std::vector<unsigned char> nearest = nearest_parts(r, f.path_cells);
     const double cell_area = r.pixel.metres * r.pixel.metres;
-    double depth_sum = 0;
+    double depth_sum = 0, wet_sum = 0;
     for (int i = 0; i < r.grid.lines; ++i) {
         for (int j = 0; j < r.grid.cols; ++j) {
             const float d = depth_at(r, results, i, j);
             if (std::isnan(d)) continue;
-            f.max_depth_m = std::max(f.max_depth_m, static_cast<double>(d));
+            ++f.wet_cells;
+            wet_sum += d;
+            measure_bounds(r, i, j, f);
+            f.wet_max_depth_m = std::max(f.wet_max_depth_m, static_cast<double>(d));
             f.too_deep_cells += d > kPlausibleDepthM ? 1 : 0;
             if (r.mask[i][j] == 1) continue;  // the river itself
             ++f.flooded_cells;
             depth_sum += d;
+            f.max_depth_m = std::max(f.max_depth_m, static_cast<double>(d));
             double beyond = 0;
             if (past_end(r, f.path_cells, nearest[static_cast<std::size_t>(i) * r.grid.cols + j], i, j, beyond)) {
                 ++f.flooded_cells_beyond_ends;
@@ -103,11 +92,23 @@ void measure_water(const Reach& r, const Results& results, FloodFigures& f) {
     f.flooded_area_m2 = static_cast<double>(f.flooded_cells) * cell_area;
     f.volume_m3 = depth_sum * cell_area;
     f.mean_depth_m = f.flooded_cells > 0 ? depth_sum / static_cast<double>(f.flooded_cells) : 0;
+    f.wet_area_m2 = static_cast<double>(f.wet_cells) * cell_area;
+    f.wet_volume_m3 = wet_sum * cell_area;
+    f.wet_mean_depth_m = f.wet_cells > 0 ? wet_sum / static_cast<double>(f.wet_cells) : 0;
 }
 
 void warn(const Reach& r, FloodFigures& f) {
     f.warnings = r.warnings;
-    if (f.path_cells_below_ground > 0) {
+    if (f.deep_carves > 0) {
+        double x = 0, y = 0;
+        map_point(r.grid, f.deepest_carve, x, y);
+        f.warnings.push_back(strf("the bed was carved more than %.0f m into the ground on %d path cells, %.2f m at the "
+                                  "deepest, at (%.1f, %.1f): a bridge, a dam or an artefact of the DEM?",
+                                  kDeepCarveM, f.deep_carves, f.deepest_carve_m, x, y));
+    }
+    // Under the bed surface the water stands on the carved bed: where it lies below the ground
+    // the bed was carved through, which the warning above names where it matters.
+    if (f.path_cells_below_ground > 0 && r.surface == SurfaceProfile::straight) {
         f.warnings.push_back(strf("the water surface lies below the ground on %d of the %d path cells, %.2f m at the "
                                   "deepest: raise the levels or the layer",
                                   f.path_cells_below_ground, f.path_cells, f.deepest_below_ground_m));
@@ -121,6 +122,21 @@ void warn(const Reach& r, FloodFigures& f) {
         f.warnings.push_back(strf("%lld cells are deeper than %.0f m (%.2f m at the deepest): check the levels and "
                                   "the DEM's unit",
                                   f.too_deep_cells, kPlausibleDepthM, f.max_depth_m));
+    }
+    const long long on_edge = f.edge_cells[0] + f.edge_cells[1] + f.edge_cells[2] + f.edge_cells[3];
+    if (on_edge > 0) {
+        f.warnings.push_back(strf("the flood reaches the DEM's edge on %lld cells (north %lld, east %lld, south %lld, "
+                                  "west %lld): it may go on beyond the DEM",
+                                  on_edge, f.edge_cells[0], f.edge_cells[1], f.edge_cells[2], f.edge_cells[3]));
+    }
+    if (f.beside_no_data > 0) {
+        f.warnings.push_back(strf("the flood touches cells without data on %lld cells: it may go on where the DEM has "
+                                  "none", f.beside_no_data));
+    }
+    if (f.low_edge_cells > 0) {
+        f.warnings.push_back(strf("the flood spreads over %lld cells at or below 0 m on the DEM's edge: probably the "
+                                  "sea; cut the sea out of the DEM or the reach",
+                                  f.low_edge_cells));
     }
     if (f.path_cells < static_cast<int>(r.path.size())) {
         f.warnings.push_back(strf("the river path has %d cells where the centreline between the ends has %zu",
@@ -146,8 +162,10 @@ std::string json_text(const std::string& s) {
     return out + "\"";
 }
 
-FloodFigures measure_flood(const Reach& r, const Results& results) {
+FloodFigures measure_flood(const Reach& r, const Parameters& p, const Results& results) {
     FloodFigures f;
+    f.layer_from_m = p.water_layer == 0 ? p.dthick_deb : 0.0;
+    f.layer_to_m = p.water_layer == 0 ? p.dthick_end : 0.0;
     measure_path(r, results, f);
     measure_water(r, results, f);
     warn(r, f);
@@ -166,28 +184,43 @@ std::string stats_json(const Reach& r, const FloodFigures& f) {
                 f.flooded_cells, f.flooded_area_m2, f.volume_m3, f.max_depth_m, f.mean_depth_m, f.path_cells,
                 f.path_cells_below_ground, f.flooded_cells_beyond_ends, r.pixel.metres, f.river_length_m, f.straight_m,
                 f.tortuosity, r.from.level_m, r.to.level_m, r.from.moved_m, r.to.moved_m) +
+           strf("  \"wet_cells\": %lld,\n  \"wet_area_m2\": %.2f,\n  \"wet_volume_m3\": %.3f,\n"
+                "  \"wet_max_depth_m\": %.3f,\n  \"wet_mean_depth_m\": %.3f,\n",
+                f.wet_cells, f.wet_area_m2, f.wet_volume_m3, f.wet_max_depth_m, f.wet_mean_depth_m) +
+           strf("  \"rules\": \"%s\",\n  \"surface\": \"%s\",\n  \"cut_at_ends\": %s,\n"
+                "  \"layer_from_m\": %.3f,\n  \"layer_to_m\": %.3f,\n"
+                "  \"water_level_from_m\": %.3f,\n  \"water_level_to_m\": %.3f,\n",
+                r.rules == SpreadRules::sound ? "sound" : "described",
+                r.surface == SurfaceProfile::bed ? "bed" : "straight", r.cut ? "true" : "false",
+                f.layer_from_m, f.layer_to_m, f.water_from_m, f.water_to_m) +
            "  \"warnings\": [" + warnings + "]\n}\n";
 }
 
 namespace {
 
-std::string end_line(const Reach& r, const char* name, const ReachEnd& e) {
+// An end: where it lies, and the water there, the layer and the wave on the profile under them
+// (the bed, or the straight surface's level at that end).
+std::string end_line(const Reach& r, const char* name, const ReachEnd& e, double water_m, double profile_m) {
     double x = 0, y = 0;
     map_point(r.grid, e.cell, x, y);
     std::string how = e.given ? strf("snapped %.1f m from the point given", e.moved_m) : "an end of the centreline";
-    return strf("  %-11s (%.1f, %.1f), line %d column %d, %s; water at %.3f m (%s)\n", name, x, y, e.cell.i,
-                e.cell.j, how.c_str(), e.level_m, e.level_given ? "given" : "the bed near it");
+    const char* under = r.surface == SurfaceProfile::bed ? "the carved bed" : (e.level_given ? "the level given" : "the bed near it");
+    return strf("  %-11s (%.1f, %.1f), line %d column %d, %s; water at %.3f m (%s at %.3f m, and the layer)\n", name, x,
+                y, e.cell.i, e.cell.j, how.c_str(), water_m, under, profile_m);
 }
 
 }  // namespace
 
 std::string summary_text(const Reach& r, const FloodFigures& f, const std::vector<std::string>& files) {
-    std::string s = end_line(r, "upper end", r.from) + end_line(r, "lower end", r.to);
+    std::string s = end_line(r, "upper end", r.from, f.water_from_m, f.profile_from_m) +
+                    end_line(r, "lower end", r.to, f.water_to_m, f.profile_to_m);
     s += strf("  %-11s %.0f m along the path (%d cells), %.0f m straight, tortuosity %.3f\n", "river", f.river_length_m,
               f.path_cells, f.straight_m, f.tortuosity);
     s += strf("  %-11s %lld cells beside the river, %.0f m2, %.0f m3\n", "flooded", f.flooded_cells, f.flooded_area_m2,
               f.volume_m3);
     s += strf("  %-11s greatest %.2f m, mean %.2f m beside the river\n", "depth", f.max_depth_m, f.mean_depth_m);
+    s += strf("  %-11s %lld cells with the river's, %.0f m2, %.0f m3, greatest depth %.2f m\n", "wet", f.wet_cells,
+              f.wet_area_m2, f.wet_volume_m3, f.wet_max_depth_m);
     s += f.warnings.empty() ? "  warnings    none\n" : "  warnings\n";
     for (const std::string& w : f.warnings) s += "    - " + w + "\n";
     s += "  files\n";

@@ -12,6 +12,10 @@
 // Depths beyond this are not plausible for a river's flood.
 inline constexpr double kPlausibleDepthM = 20.0;
 
+// A cut of the carved bed into the ground deeper than this is named in a warning: a bridge, a
+// dam or an artefact of the DEM more likely than a river bed.
+inline constexpr double kDeepCarveM = 5.0;
+
 struct FloodFigures {
     long long flooded_cells = 0;  // cells that joined the water beside the river mask
     double flooded_area_m2 = 0, volume_m3 = 0, max_depth_m = 0, mean_depth_m = 0;
@@ -21,11 +25,27 @@ struct FloodFigures {
     long long flooded_cells_beyond_ends = 0;  // flooded past the upper or lower end
     double farthest_beyond_m = 0;
     long long too_deep_cells = 0;  // deeper than kPlausibleDepthM
+    // Every wet cell, the river's included: the extent as depth.tif and extent.tif show it.
+    long long wet_cells = 0;
+    double wet_area_m2 = 0, wet_volume_m3 = 0, wet_max_depth_m = 0, wet_mean_depth_m = 0;
+    // The water surface at the two ends, and the profile under it (the bed, or the straight line).
+    double water_from_m = 0, water_to_m = 0, profile_from_m = 0, profile_to_m = 0;
+    double layer_from_m = 0, layer_to_m = 0;  // the layer's thickness at the two ends (0 without)
+    // Under the bed surface: path cells whose ground the carved bed cuts more than kDeepCarveM
+    // into, and the deepest cut.
+    // Wet cells on the DEM's edge (north, east, south, west), beside cells without data, and on
+    // the edge at or below 0 m (the sea, most likely).
+    long long edge_cells[4] = {0, 0, 0, 0};
+    long long beside_no_data = 0, low_edge_cells = 0;
+    int deep_carves = 0;
+    double deepest_carve_m = 0;
+    Cell deepest_carve{0, 0};
     double river_length_m = 0, straight_m = 0, tortuosity = 0;  // from the real pixel size
     std::vector<std::string> warnings;
 };
 
-FloodFigures measure_flood(const Reach& r, const Results& results);
+// The figures of the run of the reach `r` with the parameters `p`.
+FloodFigures measure_flood(const Reach& r, const Parameters& p, const Results& results);
 
 std::string stats_json(const Reach& r, const FloodFigures& f);
 

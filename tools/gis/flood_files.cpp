@@ -1,6 +1,7 @@
 #include "flood_files.h"
 
 #include <cpl_conv.h>
+#include <cpl_json.h>
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <ogr_api.h>
@@ -46,6 +47,15 @@ Grid<T> copy_into(Grid<T> into, const Grid<T>& from) {
 
 }  // namespace
 
+namespace {
+
+// The run's view of a cell: one past a cut at an end is out of the river mask and high ground,
+// so that neither the surface nor the water reaches it.
+unsigned char run_mask(const Reach& r, int i, int j) { return r.beyond_cut(Cell{i, j}) ? 0 : r.mask[i][j]; }
+std::int32_t run_dem(const Reach& r, int i, int j) { return r.beyond_cut(Cell{i, j}) ? Reach::kNoGround : r.dem[i][j]; }
+
+}  // namespace
+
 Scenario reach_scenario(const Reach& r, const Parameters& p, const FloodPlace& folder, Inputs spare) {
     Scenario s;
     const std::string images = folder.final_path(std::string("run/images/") + kRunDirectory + "/");
@@ -55,7 +65,16 @@ Scenario reach_scenario(const Reach& r, const Parameters& p, const FloodPlace& f
     s.descriptor_pixel = r.pixel.whole;
     s.inputs = Inputs{copy_into(std::move(spare.tab_mask), r.mask), skeleton_grid(r, std::move(spare.tab_soul)),
                       copy_into(std::move(spare.itab_in), r.dem)};
+    for (int i = 0; i < r.grid.lines; ++i) {
+        for (int j = 0; j < r.grid.cols; ++j) {
+            if (!r.beyond_cut(Cell{i, j})) continue;
+            s.inputs.tab_mask[i][j] = run_mask(r, i, j);
+            s.inputs.itab_in[i][j] = run_dem(r, i, j);
+        }
+    }
     s.parameters = p;
+    s.rules = r.rules;
+    s.surface = r.surface;
     return s;
 }
 
@@ -72,13 +91,18 @@ InputFiles input_files(const std::string& stem, bool dem) {
     return InputFiles{raw, base + (dem ? kDemDescriptor : kByteDescriptor), with_extension(raw, kEnviHeader)};
 }
 
-template <typename T>
-void write_input(const FloodPlace& f, const Reach& r, const std::string& stem, bool dem, const Grid<T>& cells,
+// An input raster of the run, `cell(i, j)` for each cell, written line by line.
+template <typename T, typename CellOf>
+void write_input(const FloodPlace& f, const Reach& r, const std::string& stem, bool dem, CellOf cell,
                  const int fields[6]) {
     const InputFiles names = input_files(stem, dem);
     GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     std::FILE* file = out.create(f.at(names.raw));
-    write_cells(file, cells.data(), cells.cells(), f.at(names.raw));
+    std::vector<T> line(static_cast<std::size_t>(r.grid.cols));
+    for (int i = 0; i < r.grid.lines; ++i) {
+        for (int j = 0; j < r.grid.cols; ++j) line[static_cast<std::size_t>(j)] = cell(i, j);
+        write_cells(file, line.data(), line.size(), f.at(names.raw));
+    }
     out.close(file, f.at(names.raw));
     out.write_text(f.at(names.descriptor), descriptor_text(fields, 6));
     const double high = std::numeric_limits<std::int32_t>::max();
@@ -88,10 +112,12 @@ void write_input(const FloodPlace& f, const Reach& r, const std::string& stem, b
 
 void write_inputs(const FloodPlace& f, const Reach& r, const Results& results) {
     const int byte_fields[6] = {r.grid.lines, r.grid.cols, 1, 0, 255, r.pixel.whole};
-    write_input(f, r, kRunMask, false, r.mask, byte_fields);
-    write_input(f, r, kRunSkeleton, false, skeleton_grid(r), byte_fields);
+    write_input<std::uint8_t>(f, r, kRunMask, false, [&r](int i, int j) { return run_mask(r, i, j); }, byte_fields);
+    const ByteGrid skeleton = skeleton_grid(r);
+    write_input<std::uint8_t>(f, r, kRunSkeleton, false, [&skeleton](int i, int j) { return skeleton[i][j]; },
+                              byte_fields);
     const int dem_fields[6] = {r.grid.lines, r.grid.cols, 4, results.dem_min, results.dem_max, r.pixel.whole};
-    write_input(f, r, kRunDem, true, r.dem, dem_fields);
+    write_input<std::int32_t>(f, r, kRunDem, true, [&r](int i, int j) { return run_dem(r, i, j); }, dem_fields);
 }
 
 // Links the input files of the folder `first` into `f`; false, with none left, where one
@@ -151,10 +177,62 @@ void write_results(const FloodPlace& f, const Reach& r, const Results& results) 
     }
 }
 
+CPLJSONObject end_json(const ReachEnd& e) {
+    CPLJSONObject end;
+    end.Add("line", e.cell.i);
+    end.Add("column", e.cell.j);
+    end.Add("level_m", e.level_m);
+    return end;
+}
+
+// What the engine was given, and the command that gives the same flood again.
+std::string scenario_json(const Reach& r, const Parameters& p) {
+    CPLJSONObject root;
+    root.Add("rules", r.rules == SpreadRules::sound ? "sound" : "described");
+    root.Add("surface", r.surface == SurfaceProfile::bed ? "bed" : "straight");
+    root.Add("cut_at_ends", r.cut);
+    root.Add("lines", r.grid.lines);
+    root.Add("columns", r.grid.cols);
+    root.Add("pixel_size_m", r.pixel.metres);
+    root.Add("dem_units_per_metre", r.coef);
+    root.Add("upper_end", end_json(r.from));
+    root.Add("lower_end", end_json(r.to));
+    if (p.water_layer == 0) {
+        CPLJSONArray layer;
+        layer.Add(p.dthick_deb);
+        layer.Add(p.dthick_end);
+        root.Add("layer_m", layer);
+    }
+    if (p.gauss_treat == 0) {
+        CPLJSONObject wave;
+        wave.Add("half_length_pixels", p.LO);
+        wave.Add("height_m", p.AO_Max);
+        wave.Add("line", p.i_AO);
+        wave.Add("column", p.j_AO);
+        root.Add("wave", wave);
+    }
+    root.Add("command", r.command);
+    root.Add("replay", "the console program replays only runs under --rules described --surface straight: run the "
+                       "command to give this flood again");
+    return root.Format(CPLJSONObject::PrettyFormat::Pretty) + "\n";
+}
+
 }  // namespace
 
 void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const Results& results,
                const std::string& trace, SharedRunInputs* shared) {
+    if (!r.replayable()) {
+        GisOutputs out(false);  // in the flood's folder, synced whole at its commit
+        out.write_text(f.at("run/scenario.json"), scenario_json(r, p));
+        out.write_text(f.at("run/console.txt"), trace);
+        out.commit();
+        return;
+    }
+    for (const std::string& folder : {f.at("run/images"), f.at(std::string("run/images/") + kRunDirectory)}) {
+        std::error_code ec;
+        std::filesystem::create_directory(folder, ec);  // below run/, never bringing back a folder removed
+        if (ec) fail("cannot create " + folder + ": " + ec.message());
+    }
     if (shared == nullptr) {
         write_inputs(f, r, results);
     } else {

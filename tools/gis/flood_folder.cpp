@@ -83,7 +83,7 @@ FloodPlace FloodFolder::place(const std::string& sub) const {
     // One level at a time below the hidden folder, never the hidden folder itself: once an
     // interruption has removed it, nothing brings it back.
     fs::path made(work_);
-    for (const fs::path& part : fs::path(sub.empty() ? "" : sub + "/") / "run/images" / kRunDirectory) {
+    for (const fs::path& part : fs::path(sub.empty() ? "" : sub + "/") / "run") {
         if (part.empty()) continue;
         made /= part;
         std::error_code ec;

@@ -34,7 +34,7 @@ public:
     std::string at(const std::string& name) const;
     // Where it will be: FOLDER/name, as given.
     std::string final_path(const std::string& name) const;
-    // The sub-folder `sub` of FOLDER (all of it for ""), made with its run/images/reach/.
+    // The sub-folder `sub` of FOLDER (all of it for ""), made with its run/.
     FloodPlace place(const std::string& sub) const;
     // `message` with the hidden folder's path named as FOLDER's.
     std::string named(const std::string& message) const;

@@ -13,6 +13,7 @@
 #include "gdal_raster.h"
 #include "gis_io.h"
 #include "parameter_rules.h"
+#include "reach_ends.h"
 #include "resources.h"
 #include "run_memory.h"
 #include "text.h"
@@ -139,6 +140,46 @@ void check_fits_unit(const FloodOptions& f) {
     if (f.wave) check_fits(f, "--wave", f.wave_height_m);
 }
 
+// --rules, --surface and --beyond-ends (a manifest's cell gives "yes" for the switch).
+void read_rules(FloodOptions& f, const std::map<std::string, std::string>& o) {
+    const std::string rules = o.count("--rules") ? get(o, "--rules") : "sound";
+    if (rules != "sound" && rules != "described") fail("--rules is sound or described, not '" + rules + "'");
+    f.rules = rules == "sound" ? SpreadRules::sound : SpreadRules::described;
+    const std::string surface = o.count("--surface") ? get(o, "--surface") : "bed";
+    if (surface != "bed" && surface != "straight") fail("--surface is bed or straight, not '" + surface + "'");
+    f.surface = surface == "bed" ? SurfaceProfile::bed : SurfaceProfile::straight;
+    if (f.surface == SurfaceProfile::bed && (f.has_level_from || f.has_level_to)) {
+        fail("--level-from and --level-to set the straight surface between the ends: give them with --surface "
+             "straight (the bed surface stands --layer metres above the bed)");
+    }
+    const std::string beyond = get(o, "--beyond-ends");
+    if (!beyond.empty() && beyond != "yes") fail("--beyond-ends is a switch (yes in a manifest), not '" + beyond + "'");
+    f.beyond_ends = o.count("--beyond-ends") != 0;
+}
+
+// A word as the shell reads it back: quoted when it holds anything but plain characters.
+std::string shell_word(const std::string& word) {
+    if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+                                                "_-+=.,:/@%") == std::string::npos) {
+        return word;
+    }
+    std::string quoted = "'";
+    for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The command as typed, less what does not change the flood (whether a folder is replaced,
+// how many levels run at once), so that a run again gives the same record of it.
+std::string command_of(const std::map<std::string, std::string>& o) {
+    std::string command = "tarvex-gis flood";
+    for (const auto& [option, value] : o) {
+        if (option == "--overwrite" || option == "--jobs") continue;
+        command += " " + option;
+        if (!value.empty()) command += " " + shell_word(value);
+    }
+    return command;
+}
+
 }  // namespace
 
 FloodOptions flood_options(const std::map<std::string, std::string>& o) {
@@ -163,7 +204,9 @@ FloodOptions flood_options(const std::map<std::string, std::string>& o) {
     }
     read_points(f, o);
     read_options_of_the_water(f, o);
+    read_rules(f, o);
     check_fits_unit(f);
+    f.command = command_of(o);
     return f;
 }
 
@@ -295,7 +338,10 @@ void set_levels(Reach& r, const FloodOptions& o) {
     const std::string levels = strf("the level at the lower end (%.3f m) lies above the level at the upper end (%.3f m)",
                                     r.to.level_m, r.from.level_m);
     if (o.has_level_from && o.has_level_to) fail(levels + ": give them the other way round, or swap --from and --to");
-    r.warnings.push_back(levels + ": the water surface was kept level at " + strf("%.3f m", r.from.level_m));
+    // The bed surface stands on the bed, not on these levels: nothing to warn of there.
+    if (o.surface == SurfaceProfile::straight) {
+        r.warnings.push_back(levels + ": the water surface was kept level at " + strf("%.3f m", r.from.level_m));
+    }
     r.to.level_m = r.from.level_m;
 }
 
@@ -351,6 +397,11 @@ Reach derive_reach(const FloodOptions& o) {
     make_mask(r, o);
     set_levels(r, o);
     set_parameters(r, o);
+    r.rules = o.rules;
+    r.surface = o.surface;
+    r.command = o.command;
+    r.cut = !o.beyond_ends;
+    if (r.cut) cut_beyond_ends(r);
     return r;
 }
 

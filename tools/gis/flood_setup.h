@@ -34,6 +34,14 @@ struct FloodOptions {
     bool wave = false, wave_placed = false;
     double wave_half_m = 0, wave_height_m = 0, wave_x = 0, wave_y = 0;
     bool overwrite = false;
+    // How the water spreads and stands: the sound rules on the carved bed by default, the
+    // described ones and the straight line between the end levels as options; the flood is cut
+    // at the reach's ends unless `beyond_ends`.
+    SpreadRules rules = SpreadRules::sound;
+    SurfaceProfile surface = SurfaceProfile::bed;
+    bool beyond_ends = false;
+    // The command that gives this flood, as a user types it.
+    std::string command;
 };
 
 // The runs at once that `--jobs TEXT` asks for, from 1 to 1024; fails saying why otherwise.
@@ -59,16 +67,26 @@ struct Reach {
     IntGrid dem;                 // DEM units; cells without data are high ground (kNoGround)
     std::vector<Cell> path;      // the centreline from the upper to the lower end
     ReachEnd from, to;
-    ByteGrid mask;               // the river mask, with the path
+    ByteGrid mask;               // the river mask (1), with the path; kBeyondCut past the ends
     int summit = -1;             // the wave's summit, an index into `path`
     std::vector<std::string> warnings;
     Parameters parameters;
+    SpreadRules rules = SpreadRules::sound;
+    SurfaceProfile surface = SurfaceProfile::bed;
+    bool cut = false;     // the valley cut at the ends
+    std::string command;  // the tarvex-gis command that gives the flood
+
+    // Whether the console program replays the run: under the described rules on the straight surface.
+    bool replayable() const { return rules == SpreadRules::described && surface == SurfaceProfile::straight; }
 
     bool has_ground(Cell c) const { return dem[c.i][c.j] != kNoGround; }
     // The ground of a cell in metres, NaN where the DEM has no data.
     double ground_m(Cell c) const { return has_ground(c) ? static_cast<double>(dem[c.i][c.j]) / coef : NAN; }
 
     static constexpr std::int32_t kNoGround = std::numeric_limits<std::int32_t>::max();
+    // Cells past a cut at an end of the reach: out of the river, kept dry by the run.
+    static constexpr unsigned char kBeyondCut = 2;
+    bool beyond_cut(Cell c) const { return mask[c.i][c.j] == kBeyondCut; }
 };
 
 // Reads the DEM, places the centreline, the ends and the mask, and derives the parameters.

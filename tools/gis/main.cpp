@@ -79,6 +79,7 @@ const std::map<std::string, Command>& commands() {
           "      [--level-from M] [--level-to M] [--layer M[,M] | --layers FROM:TO:STEP [--jobs N]]\n"
           "      [--wave HALF_LENGTH_M,HEIGHT_M[,X,Y]]\n"
           "      [--unit m|dm|cm|mm] [--z-unit m|ft|us-ft] [--extent flood|full] --out FOLDER [--overwrite]\n"
+          "      [--rules sound|described] [--surface bed|straight] [--beyond-ends]\n"
           "  One command from GIS data to a checked flood of a river reach: the centreline (lines or set\n"
           "  cells) is brought onto the DEM's grid and thinned, the end points snapped to it, the water\n"
           "  levels taken from the river bed unless given, the engine run, and FOLDER filled with the\n"
@@ -90,8 +91,8 @@ const std::map<std::string, Command>& commands() {
           "  a unit the file gives wrongly, or does not name as metres or feet).",
           0,
           {"--dem", "--river", "--mask", "--width", "--from", "--to", "--level-from", "--level-to", "--layer",
-           "--layers", "--jobs", "--wave", "--unit", "--z-unit", "--out", "--extent"},
-          {"--overwrite"},
+           "--layers", "--jobs", "--wave", "--unit", "--z-unit", "--out", "--extent", "--rules", "--surface"},
+          {"--overwrite", "--beyond-ends"},
           {"--dem", "--river", "--out"}}},
         {"batch",
          {"batch MANIFEST.csv --out FOLDER [--jobs N] [--shard K/N] [--redo]\n"

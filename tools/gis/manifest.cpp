@@ -123,7 +123,7 @@ ManifestRow row_of(const Record& r, const std::vector<std::string>& columns, int
 const std::vector<std::string>& manifest_columns() {
     static const std::vector<std::string> columns = {"name",     "dem",       "river",    "mask",   "width", "from",
                                                      "to",       "level_from", "level_to", "layers", "unit",
-                                                     "z_unit"};
+                                                     "z_unit",   "rules",     "surface",  "beyond_ends"};
     return columns;
 }
 

@@ -27,12 +27,17 @@ void end_point(const MapLayout& l, std::pair<int, int> cell, double radius, Rgb 
     picture.disk(p.x, p.y, radius, colour);
 }
 
-void draw_title(const std::string& title, const MapLayout& l, Canvas& picture) {
-    std::string t = title.empty() ? "Flood depth" : title;
+void draw_title(const MapSource& map, const MapLayout& l, Canvas& picture) {
+    std::string t = map.title.empty() ? "Flood depth" : map.title;
     int scale = 3;
     if (text_width(t, scale) > l.width - 32) scale = 2;
     while (t.size() > 3 && text_width(t, scale) > l.width - 32) t = t.substr(0, t.size() - 4) + "..";
-    picture.text((l.width - text_width(t, scale)) / 2, (l.title.h - text_height(scale)) / 2, t, scale, kTextInk);
+    const int band = l.title.h - l.note_lines * kNoteLine;
+    picture.text((l.width - text_width(t, scale)) / 2, (std::min(band, 48) - text_height(scale)) / 2, t, scale, kTextInk);
+    const std::vector<std::string> lines = note_lines(map.notes, l.width - 32, l.note_lines);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        picture.text(16, 48 + static_cast<int>(k) * kNoteLine, lines[k], kText, kTextInk);
+    }
 }
 
 void centred_text(int x, int y, const std::string& s, Canvas& picture) {
@@ -54,8 +59,12 @@ void draw_depth_legend(const std::string& label, const DepthRamp& ramp, int x, i
     }
 }
 
-// The key to the path's line and end points.
-void draw_path_key(int x, int y, Canvas& picture) {
+// The key to the path's line and end points, and to the cuts at the ends when there are any.
+void draw_path_key(int x, int y, bool cut, Canvas& picture) {
+    if (cut) {
+        picture.fill(Rect{x, y + 78, 24, 5}, kCutColour);
+        picture.text(x + 34, y + 72, "cut at an end", kText, kTextInk);
+    }
     picture.line(x, y + 7, x + 24, y + 7, 5, kPathColour);
     picture.text(x + 34, y, "river path", kText, kTextInk);
     const Rgb ends[2] = {kUpperEnd, kLowerEnd};
@@ -89,8 +98,41 @@ void draw_north_arrow(int cx, int y, Canvas& picture) {
 
 }  // namespace
 
+std::vector<std::string> note_lines(const std::vector<std::string>& notes, int width, int most) {
+    std::vector<std::string> lines;
+    for (const std::string& note : notes) {
+        std::string line = "- ";
+        std::size_t at = 0;
+        while (at < note.size()) {
+            const std::size_t space = note.find(' ', at);
+            const std::string word = note.substr(at, space == std::string::npos ? std::string::npos : space - at);
+            at = space == std::string::npos ? note.size() : space + 1;
+            if (line.size() > 2 && text_width(line + " " + word, kText) > width) {
+                lines.push_back(line);
+                line = "  " + word;
+            } else {
+                line += (line.size() > 2 ? " " : "") + word;
+            }
+        }
+        lines.push_back(line);
+    }
+    if (static_cast<int>(lines.size()) > most) {
+        const std::size_t left_out = lines.size() - static_cast<std::size_t>(std::max(0, most - 1));
+        lines.resize(static_cast<std::size_t>(std::max(0, most - 1)));
+        if (most > 0) lines.push_back("  (" + std::to_string(left_out) + " more lines in summary.txt)");
+    }
+    return lines;
+}
+
 void draw_path(const MapSource& map, const MapLayout& l, Canvas& picture) {
     picture.clip(l.map);
+    const double side = std::max(2.0, l.scale);
+    for (const auto& [i, j] : map.cut) {
+        const Point p = centre(l, i, j);
+        picture.fill(Rect{static_cast<int>(p.x - side / 2), static_cast<int>(p.y - side / 2),
+                          static_cast<int>(std::ceil(side)), static_cast<int>(std::ceil(side))},
+                     kCutColour);
+    }
     const double width = std::clamp(l.scale * 0.3, 2.0, 6.0);
     for (std::size_t k = 0; k < map.path.size(); ++k) {
         const auto [i, j] = map.path[k];
@@ -109,11 +151,11 @@ void draw_path(const MapSource& map, const MapLayout& l, Canvas& picture) {
 }
 
 void draw_decor(const MapSource& map, const MapLayout& l, const DepthRamp& ramp, Canvas& picture) {
-    draw_title(map.title, l, picture);
+    draw_title(map, l, picture);
     picture.frame(Rect{l.map.x - 1, l.map.y - 1, l.map.w + 2, l.map.h + 2}, kInk);
     const int x = l.panel.x, y = l.panel.y;
     draw_depth_legend(map.legend, ramp, x + 20, y, picture);
-    draw_path_key(x + 260, y, picture);
+    draw_path_key(x + 260, y, !map.cut.empty(), picture);
     draw_scale_bar(map.pixel_m / l.scale, x + 440, y, picture);
     draw_north_arrow(l.width - 40, y, picture);
 }

@@ -13,6 +13,11 @@ inline constexpr Rgb kInk{0, 0, 0};           // the scale bar, the north arrow,
 inline constexpr Rgb kTextInk{40, 40, 40};    // text
 inline constexpr Rgb kPathColour{255, 140, 0};
 inline constexpr Rgb kUpperEnd{40, 170, 60}, kLowerEnd{200, 30, 40};
+inline constexpr Rgb kCutColour{150, 0, 150};  // the lines cutting the valley at the ends
+
+// The notes wrapped into lines of at most `width` picture pixels at the notes' text scale,
+// `most` lines at the most (the last one then says how many were left out).
+std::vector<std::string> note_lines(const std::vector<std::string>& notes, int width, int most);
 
 // The path (cells next to each other joined by a line) and its end points, clipped to the map.
 void draw_path(const MapSource& map, const MapLayout& layout, Canvas& picture);

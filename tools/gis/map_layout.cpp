@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kPad = 16, kTitleHeight = 48, kPanelHeight = 84, kLeastWidth = 720;
+constexpr int kPad = 16, kTitleHeight = 48, kPanelHeight = 100, kLeastWidth = 720;
 
 }  // namespace
 
@@ -37,16 +37,18 @@ double map_scale(const CellBox& window) {
     return 1;
 }
 
-MapLayout map_layout(int lines, int cols, const CellBox& flood, bool full_extent) {
+MapLayout map_layout(int lines, int cols, const CellBox& flood, bool full_extent, int note_lines) {
     MapLayout l;
+    l.note_lines = std::max(0, note_lines);
+    const int title_height = kTitleHeight + l.note_lines * kNoteLine + (l.note_lines > 0 ? kPad / 2 : 0);
     l.window = map_window(lines, cols, flood, full_extent);
     l.scale = map_scale(l.window);
     const int w = std::max(1, static_cast<int>(std::lround(l.window.cols * l.scale)));
     const int h = std::max(1, static_cast<int>(std::lround(l.window.lines * l.scale)));
     l.width = std::max(w + 2 * kPad, kLeastWidth);
-    l.title = Rect{0, 0, l.width, kTitleHeight};
-    l.map = Rect{(l.width - w) / 2, kTitleHeight, w, h};
-    l.panel = Rect{kPad, kTitleHeight + h + kPad, l.width - 2 * kPad, kPanelHeight};
+    l.title = Rect{0, 0, l.width, title_height};
+    l.map = Rect{(l.width - w) / 2, title_height, w, h};
+    l.panel = Rect{kPad, title_height + h + kPad, l.width - 2 * kPad, kPanelHeight};
     l.height = l.panel.y + l.panel.h;
     return l;
 }

@@ -26,10 +26,15 @@ struct MapLayout {
     double scale = 1;      // picture pixels per cell
     int width = 0, height = 0;
     Rect title, map, panel;
+    int note_lines = 0;    // the lines of notes under the title, in the title band
 };
+
+// The height of a line of notes under the title, in picture pixels.
+inline constexpr int kNoteLine = 20;
 
 inline constexpr int kMapLargest = 2000, kMapSmallest = 600;
 
-MapLayout map_layout(int lines, int cols, const CellBox& flood, bool full_extent);
+// The layout of a map whose title band holds `note_lines` lines of notes below the title.
+MapLayout map_layout(int lines, int cols, const CellBox& flood, bool full_extent, int note_lines = 0);
 
 #endif

@@ -48,7 +48,10 @@ const SvgStyle kSummit{"fill=\"#ff8c00\" stroke=\"black\""};
 void draw_flood_map(const MapSource& map, const std::string& png_path, const std::string& name) {
     check_map(map);
     const FloodSurvey flood = survey_flood(map);
-    const MapLayout layout = map_layout(map.lines, map.cols, flood.box, map.full_extent);
+    // The notes take as many lines as they need, up to eight, at the width the map will have.
+    const int width = map_layout(map.lines, map.cols, flood.box, map.full_extent).width;
+    const int notes = static_cast<int>(std::min<std::size_t>(8, note_lines(map.notes, width - 32, 1000).size()));
+    const MapLayout layout = map_layout(map.lines, map.cols, flood.box, map.full_extent, notes);
     const DepthRamp ramp = depth_ramp(flood.deepest);
     Canvas picture(layout.width, layout.height);
     paint_terrain(map, layout, ramp, picture);
@@ -73,7 +76,7 @@ std::string profile_svg_text(const ProfileSource& p) {
     plot.mark(p.distance_m.front(), p.surface_m.front(), Shape::circle, kUpper, "");
     plot.mark(p.distance_m.back(), p.surface_m.back(), Shape::circle, kLower, "");
     std::vector<SvgPlot::Entry> key = {{"ground", kGround, Shape::line},
-                                       {"linear profile", kLinear, Shape::line},
+                                       {p.linear_name, kLinear, Shape::line},
                                        {"final water surface", kSurface, Shape::line},
                                        {"upper end", kUpper, Shape::circle},
                                        {"lower end", kLower, Shape::circle}};

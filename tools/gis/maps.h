@@ -20,6 +20,8 @@ struct MapSource {
     std::vector<std::pair<int, int>> path;  // the river path: line, column, from the upper end
     std::pair<int, int> from{-1, -1}, to{-1, -1};  // the end points (-1: not marked)
     std::string title;
+    std::vector<std::string> notes;    // under the title, wrapped to the picture's width (the warnings)
+    std::vector<std::pair<int, int>> cut;  // the cells of the lines that cut the valley at the ends
     std::string legend = "depth (m)";  // what the colours of `depth` stand for
     bool full_extent = false;  // the whole grid, not the flood's box with a margin
 };
@@ -33,7 +35,8 @@ void draw_flood_map(const MapSource& map, const std::string& png_path, const std
 // What a profile shows, point by point along the path from its upper end.
 struct ProfileSource {
     std::vector<double> distance_m;  // distance along the path from the upper point
-    std::vector<double> ground_m, linear_m, surface_m;  // ground; linear profile; final water surface
+    std::vector<double> ground_m, linear_m, surface_m;  // ground; profile under the layer; final water surface
+    std::string linear_name = "linear profile";         // what that profile is: the straight line, or the bed
     int summit = -1;  // the index of the wave's summit, -1 without a wave
     std::string title;
     std::string altitude_unit = "m";  // what the altitudes are counted in, for the axis's label

@@ -7,7 +7,9 @@
 
 namespace {
 
-constexpr double kWidth = 960, kHeight = 540, kLeft = 86, kRight = 30, kTop = 56, kBottom = 66;
+// The legend stands in a margin of its own on the right, where it never covers a curve.
+constexpr double kLegendWidth = 210;
+constexpr double kWidth = 1190, kHeight = 540, kLeft = 86, kRight = kLegendWidth + 50, kTop = 56, kBottom = 66;
 
 std::string num(double v) {
     char text[32];
@@ -128,7 +130,7 @@ void SvgPlot::mark(double x, double y, Shape shape, const SvgStyle& style, const
 }
 
 void SvgPlot::legend(const std::vector<Entry>& entries) {
-    const double w = 210, h = 14 + 20.0 * entries.size(), x = kWidth - kRight - w - 10, y = kTop + 10;
+    const double w = kLegendWidth, h = 14 + 20.0 * entries.size(), x = kWidth - kRight + 30, y = kTop;
     body_ << "<g class=\"legend\">\n<rect x=\"" << x << "\" y=\"" << y << "\" width=\"" << w << "\" height=\"" << h
           << "\" fill=\"white\" fill-opacity=\"0.9\" stroke=\"#999\"/>\n";
     for (std::size_t k = 0; k < entries.size(); ++k) {

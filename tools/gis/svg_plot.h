@@ -30,7 +30,7 @@ public:
     enum class Shape { line, circle, triangle };
     // A circle or a triangle pointing up at a data point, with a label above it.
     void mark(double x, double y, Shape shape, const SvgStyle& style, const std::string& label);
-    // A key in the plot's upper right corner: a sample of each line or mark, and its name.
+    // A key beside the plot, in the right margin: a sample of each line or mark, and its name.
     struct Entry {
         std::string name;
         SvgStyle style;
