@@ -6,8 +6,11 @@
 
 #include <filesystem>
 #include <regex>
+#include <sstream>
 
 #include "gis_support.h"
+#include "picture_support.h"
+#include "text.h"
 
 namespace {
 
@@ -371,4 +374,141 @@ TEST_F(FloodRun, TheBedNearAnEndIsTheLowestValidGroundOfTheMask) {
             EXPECT_DOUBLE_EQ(extent.cells[spot.i * kValleyCols + spot.j], 0.0) << spot.i << " " << spot.j;
         }
     }
+}
+
+namespace {
+
+// The depth raster's cells, and the sums over them that the figures must agree with.
+struct DepthSums {
+    long long wet = 0;
+    double volume_cells = 0, deepest = 0;
+};
+DepthSums sums_of(const Opened& depth) {
+    DepthSums s;
+    for (double d : depth.cells) {
+        if (d == -9999.0) continue;
+        ++s.wet;
+        s.volume_cells += d;
+        s.deepest = std::max(s.deepest, d);
+    }
+    return s;
+}
+
+}  // namespace
+
+// A wall along line 22 sends the water round its two ends into lines 23 to 25, where the two
+// fronts meet at column 30: each cell there has water on its left and its right at once. The
+// described rules leave that stripe dry; the sound rules wet it, and every figure agrees with
+// the depth raster.
+TEST_F(FloodRun, UnderTheSoundRulesTheWaterMeetingFromTwoSidesLeavesNoDryStripe) {
+    std::vector<Spot> wall;
+    for (int j = 6; j <= 54; ++j) wall.push_back(Spot{22, j, 100});
+    make(Valley{95, 95, 5, 55, wall});
+    ASSERT_EQ(flood({"--width", "30", "--layer", "2"}).status, 0);
+    EXPECT_DOUBLE_EQ(open_with_gdal(dir / "out/depth.tif").cells[24 * kValleyCols + 30], -9999.0);
+    EXPECT_DOUBLE_EQ(open_with_gdal(dir / "out/depth.tif").cells[24 * kValleyCols + 29], 1.0);
+
+    rules = {"--rules", "sound", "--surface", "straight", "--beyond-ends"};
+    RunResult r = flood({"--width", "30", "--layer", "2", "--overwrite"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Opened depth = open_with_gdal(dir / "out/depth.tif"), extent = open_with_gdal(dir / "out/extent.tif");
+    for (int i = 23; i <= 25; ++i) EXPECT_DOUBLE_EQ(depth.cells[i * kValleyCols + 30], 1.0) << i;
+    for (std::size_t k = 0; k < depth.cells.size(); ++k) {
+        EXPECT_EQ(extent.cells[k] == 1.0, depth.cells[k] > 0) << "cell " << k;
+    }
+    const DepthSums sums = sums_of(depth);
+    const std::string s = stats();
+    EXPECT_EQ(field(s, "wet_cells"), std::to_string(sums.wet));
+    EXPECT_EQ(field(s, "wet_volume_m3"), strf("%.3f", sums.volume_cells * 100));
+    EXPECT_EQ(field(s, "wet_max_depth_m"), strf("%.3f", sums.deepest));
+    EXPECT_EQ(field(s, "wet_area_m2"), strf("%.2f", sums.wet * 100.0));
+    EXPECT_EQ(field(s, "flooded_cells"), std::to_string(sums.wet - 3 * 53));  // less the mask's cells
+    EXPECT_EQ(field(s, "max_depth_m"), "1.000");  // the plain; the channel is 2 m deep
+    EXPECT_EQ(field(s, "rules"), "\"sound\"");
+    EXPECT_EQ(field(s, "surface"), "\"straight\"");
+    EXPECT_FALSE(file_exists(dir / "out/run/answers.txt"));  // the console program cannot replay it
+    const std::string scenario = read_file(dir / "out/run/scenario.json");
+    EXPECT_NE(scenario.find("\"rules\":\"sound\""), std::string::npos) << scenario;
+    EXPECT_NE(scenario.find("tarvex-gis flood --beyond-ends --dem dem.tif"), std::string::npos) << scenario;
+}
+
+// A bumpy channel bed: the water stands 1 m above the bed carved so that it never rises
+// downstream, as computed by hand from the bed's cells along line 20.
+TEST_F(FloodRun, TheBedSurfaceStandsTheLayerAboveTheCarvedBed) {
+    rules.clear();  // the defaults: sound rules, bed surface, cut at the ends
+    // The bed falls from 95 m at column 5 to 82.5 m at column 55 (0.25 m a column, exact in
+    // binary); a bump of 97 m at column 10 (carved 3 m) and one of 102 m at column 30 (a dam:
+    // carved 13 m).
+    make(Valley{95, 82.5, 5, 55, {{20, 10, 97}, {20, 30, 102}}});
+    RunResult r = flood({"--width", "30", "--layer", "1", "--from", point(20, 5), "--to", point(20, 55)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string csv = read_file(dir / "out/profile.csv");
+    std::istringstream rows(csv);
+    std::string header, row;
+    std::getline(rows, header);
+    EXPECT_EQ(header, "distance_m,x,y,ground_m,bed_m,surface_m");
+    std::vector<std::string> lines;
+    while (std::getline(rows, row)) lines.push_back(row);
+    ASSERT_EQ(lines.size(), 51u);
+    EXPECT_EQ(lines[0], "0.00,500055.000,4799795.000,95.000,95.000,96.000");
+    EXPECT_EQ(lines[5], "50.00,500105.000,4799795.000,97.000,94.000,95.000");  // the bump, carved
+    EXPECT_EQ(lines[25], "250.00,500305.000,4799795.000,102.000,89.000,90.000");  // the dam, carved
+    EXPECT_EQ(lines[26], "260.00,500315.000,4799795.000,88.500,88.500,89.500");
+    EXPECT_EQ(lines[50], "500.00,500555.000,4799795.000,82.500,82.500,83.500");
+    const std::string s = stats();
+    EXPECT_EQ(field(s, "water_level_from_m"), "96.000");
+    EXPECT_EQ(field(s, "water_level_to_m"), "83.500");
+    EXPECT_NE(r.out.find("water at 96.000 m (the carved bed at 95.000 m, and the layer)"), std::string::npos) << r.out;
+    EXPECT_NE(s.find("the bed was carved more than 5 m into the ground on 1 path cells, 13.00 m at the deepest, at "
+                     "(500305.0, 4799795.0)"),
+              std::string::npos)
+        << s;
+    // --level-from and --level-to belong to the straight surface.
+    RunResult refused = flood({"--width", "30", "--layer", "1", "--level-from", "96", "--overwrite"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("give them with --surface straight"), std::string::npos) << refused.err;
+}
+
+// A river bending round a U: its upper end at line 10, column 30, heading west, and its lower
+// arm along line 30 below, heading west to its lower end at column 10, in a floodplain at 96 m
+// with the channel at 95 m and a 2 m layer. The valley is cut across each end's direction,
+// but only where that end is the nearest position of the path: the lower arm's floodplain,
+// west of the upper end too, is flooded.
+TEST_F(FloodRun, TheCutsAtTheEndsKeepTheFloodInTheReachWithoutCuttingAMeander) {
+    std::vector<double> metres(static_cast<std::size_t>(kValleyLines) * kValleyCols, 100);
+    for (int i = 3; i < kValleyLines - 3; ++i) {
+        for (int j = 3; j < kValleyCols - 3; ++j) metres[static_cast<std::size_t>(i) * kValleyCols + j] = 96;
+    }
+    auto channel = [&](int i, int j) { metres[static_cast<std::size_t>(i) * kValleyCols + j] = 95; };
+    for (int j = 30; j <= 50; ++j) channel(10, j);
+    for (int i = 10; i <= 30; ++i) channel(i, 50);
+    for (int j = 10; j <= 50; ++j) channel(30, j);
+    make_geotiff(dir / "dem.tif", GDT_Float32, metres, &kValleyNoData, kValleyLines, kValleyCols);
+    make_vector(dir / "river.geojson", wkbLineString,
+                {"LINESTRING (500305 4799895,500505 4799895,500505 4799695,500105 4799695)"});
+    const std::vector<std::string> options = {"--width", "30", "--layer", "2", "--from", point(10, 30), "--to",
+                                              point(30, 10), "--overwrite"};
+    auto depth = [this](int i, int j) { return open_with_gdal(dir / "out/depth.tif").cells[i * kValleyCols + j]; };
+    auto cut_pixels = [this] {
+        const Picture map = read_png(dir / "out/map.png");
+        return map.count(Picture::Pixel{150, 0, 150}, 0, 0, map.width, map.height);
+    };
+    rules.clear();
+    RunResult r = flood(options);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_DOUBLE_EQ(depth(10, 20), -9999.0);  // west of the upper end: cut
+    EXPECT_DOUBLE_EQ(depth(30, 5), -9999.0);   // west of the lower end: cut
+    EXPECT_DOUBLE_EQ(depth(25, 20), 1.0);      // beside the lower arm, west of the upper end
+    EXPECT_DOUBLE_EQ(depth(20, 25), 1.0);      // inside the bend, nearer the lower arm
+    EXPECT_DOUBLE_EQ(depth(20, 55), 1.0);      // beyond the bend, east
+    EXPECT_EQ(field(stats(), "flooded_cells_beyond_ends"), "0");
+    EXPECT_EQ(field(stats(), "cut_at_ends"), "true");
+    EXPECT_GT(cut_pixels(), 0);
+    rules = {"--beyond-ends"};
+    r = flood(options);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_DOUBLE_EQ(depth(10, 20), 1.0);
+    EXPECT_DOUBLE_EQ(depth(30, 5), 1.0);
+    EXPECT_NE(r.out.find("flooded cells lie past the ends of the reach"), std::string::npos) << r.out;
+    EXPECT_EQ(cut_pixels(), 0);
 }
