@@ -289,3 +289,14 @@ TEST(ProfileSvg, ColumnsOfDifferentLengthsOrNoPointAreRefused) {
     one.linear_m = one.surface_m = {6};
     EXPECT_EQ(svg_polyline(profile_svg_text(one), "final").size(), 1u);
 }
+
+TEST(FloodMap, ALibrarysLevelsTakeOneColourEachTheNearestLevelsForOtherValues) {
+    const DepthRamp ramp = class_ramp({2, 0.5, 1});
+    ASSERT_EQ(ramp.classes, (std::vector<double>{0.5, 1, 2}));
+    EXPECT_FALSE(ramp.class_colour(0) == ramp.class_colour(1));
+    EXPECT_FALSE(ramp.class_colour(1) == ramp.class_colour(2));
+    EXPECT_TRUE(ramp.colour(1.1) == ramp.class_colour(1));
+    EXPECT_TRUE(ramp.colour(1.6) == ramp.class_colour(2));
+    EXPECT_TRUE(ramp.colour(0) == ramp.class_colour(0));
+    EXPECT_TRUE(ramp.colour(100) == ramp.class_colour(2));
+}

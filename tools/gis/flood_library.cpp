@@ -156,6 +156,7 @@ void write_stage(const FloodFolder& folder, const Reach& r, const Stage& stage) 
     });
     m.title = "Flood library: the layer at which each cell floods";
     m.legend = "layer (m)";
+    for (const float layer : stage.layers()) m.classes.push_back(layer);
     draw_flood_map(m, out.reserve(folder.at("library.png")), folder.final_path("library.png"));
     out.commit();
 }

@@ -19,6 +19,8 @@ public:
 
     // The thickness at which cell k first is water; NaN where it never is.
     float at(std::size_t k) const;
+    // The library's thicknesses, rising.
+    const std::vector<float>& layers() const { return layers_; }
 
 private:
     // Each cell holds the number of its level (from 1; 0: never water), in one byte while the

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "nice_numbers.h"
+#include "text.h"
 
 namespace {
 
@@ -44,9 +45,28 @@ void centred_text(int x, int y, const std::string& s, Canvas& picture) {
     picture.text(x - text_width(s, kText) / 2, y, s, kText, kTextInk);
 }
 
+// A discrete legend: a box of each class's colour in a row, labelled below with the class's
+// value as few times as the labels need to stand apart (the first always).
+void draw_class_legend(const DepthRamp& ramp, int x, int y, Canvas& picture) {
+    const std::size_t n = ramp.classes.size();
+    const int box = std::max(1, kLegendBar / static_cast<int>(n));
+    int widest = 0;
+    for (double c : ramp.classes) widest = std::max(widest, text_width(strf("%g", c), kText));
+    const std::size_t every = static_cast<std::size_t>((widest + 8 + box - 1) / box);
+    for (std::size_t k = 0; k < n; ++k) {
+        const Rect r{x + static_cast<int>(k) * box, y + 22, box, 14};
+        picture.fill(r, ramp.class_colour(k));
+        if (k % every != 0) continue;
+        picture.fill(Rect{r.x + box / 2, y + 37, 1, 5}, kInk);
+        centred_text(r.x + box / 2, y + 44, strf("%g", ramp.classes[k]), picture);
+    }
+    picture.frame(Rect{x - 1, y + 21, box * static_cast<int>(n) + 2, 16}, kInk);
+}
+
 // The legend's label ("depth (m)") above a bar of the ramp, with round ticks labelled below it.
 void draw_depth_legend(const std::string& label, const DepthRamp& ramp, int x, int y, Canvas& picture) {
     picture.text(x, y, label, kText, kTextInk);
+    if (!ramp.classes.empty()) return draw_class_legend(ramp, x, y, picture);
     const Rect bar{x, y + 22, kLegendBar, 14};
     for (int k = 0; k < bar.w; ++k) {
         picture.fill(Rect{bar.x + k, bar.y, 1, bar.h}, ramp.colour((k + 0.5) / bar.w * ramp.top));

@@ -73,11 +73,30 @@ void paint_line(Line* const lines[3], int y0, int y1, const std::vector<int>& co
 }  // namespace
 
 Rgb DepthRamp::colour(double depth) const {
+    if (!classes.empty()) {
+        const auto above = std::lower_bound(classes.begin(), classes.end(), depth);
+        std::size_t k = static_cast<std::size_t>(above - classes.begin());
+        if (k == classes.size() || (k > 0 && depth - classes[k - 1] < *above - depth)) --k;
+        return class_colour(k);
+    }
     const double t = std::isnan(depth) ? 0.0 : std::clamp(depth / top, 0.0, 1.0) * 4;
     const int k = std::min(static_cast<int>(t), 3);
     const double f = t - k;
     auto mix = [f](std::uint8_t a, std::uint8_t b) { return static_cast<std::uint8_t>(std::lround(a + (b - a) * f)); };
     return Rgb{mix(kBlues[k].r, kBlues[k + 1].r), mix(kBlues[k].g, kBlues[k + 1].g), mix(kBlues[k].b, kBlues[k + 1].b)};
+}
+
+Rgb DepthRamp::class_colour(std::size_t k) const {
+    const DepthRamp continuous;
+    const double n = static_cast<double>(classes.size());
+    return continuous.colour(n > 1 ? static_cast<double>(k) / (n - 1) : 0.5);
+}
+
+DepthRamp class_ramp(const std::vector<double>& classes) {
+    DepthRamp r;
+    r.classes = classes;
+    std::sort(r.classes.begin(), r.classes.end());
+    return r;
 }
 
 DepthRamp depth_ramp(double deepest) {

@@ -3,17 +3,25 @@
 #ifndef TARVEX_GIS_MAP_TERRAIN_H
 #define TARVEX_GIS_MAP_TERRAIN_H
 
+#include <vector>
+
 #include "canvas.h"
 #include "map_layout.h"
 #include "maps.h"
 
 // The sequential ramp of the depths, light blue at 0 to dark blue at `top` (a round number at
 // or above the deepest cell), with the round step of its legend's ticks.
+// With `classes` (a library's levels, rising) the ramp is discrete instead: one colour a class,
+// a value taking the colour of the class nearest it.
 struct DepthRamp {
     double top = 1, step = 1;
+    std::vector<double> classes;
     Rgb colour(double depth) const;
+    // The colour of class k of `classes`.
+    Rgb class_colour(std::size_t k) const;
 };
 DepthRamp depth_ramp(double deepest);
+DepthRamp class_ramp(const std::vector<double>& classes);
 
 // The flooded cells' box and the greatest depth, from one sweep of the grid.
 struct FloodSurvey {

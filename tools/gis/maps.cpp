@@ -52,7 +52,7 @@ void draw_flood_map(const MapSource& map, const std::string& png_path, const std
     const int width = map_layout(map.lines, map.cols, flood.box, map.full_extent).width;
     const int notes = static_cast<int>(std::min<std::size_t>(8, note_lines(map.notes, width - 32, 1000).size()));
     const MapLayout layout = map_layout(map.lines, map.cols, flood.box, map.full_extent, notes);
-    const DepthRamp ramp = depth_ramp(flood.deepest);
+    const DepthRamp ramp = map.classes.empty() ? depth_ramp(flood.deepest) : class_ramp(map.classes);
     Canvas picture(layout.width, layout.height);
     paint_terrain(map, layout, ramp, picture);
     draw_path(map, layout, picture);

@@ -23,6 +23,7 @@ struct MapSource {
     std::vector<std::string> notes;    // under the title, wrapped to the picture's width (the warnings)
     std::vector<std::pair<int, int>> cut;  // the cells of the lines that cut the valley at the ends
     std::string legend = "depth (m)";  // what the colours of `depth` stand for
+    std::vector<double> classes;       // the values `depth` takes, one colour each (a library's levels)
     bool full_extent = false;  // the whole grid, not the flood's box with a margin
 };
 
