@@ -81,14 +81,20 @@ const std::map<std::string, Command>& commands() {
           "      [--unit m|dm|cm|mm] [--z-unit m|ft|us-ft] [--extent flood|full] --out FOLDER [--overwrite]\n"
           "      [--rules sound|described] [--surface bed|straight] [--beyond-ends]\n"
           "  One command from GIS data to a checked flood of a river reach: the centreline (lines or set\n"
-          "  cells) is brought onto the DEM's grid and thinned, the end points snapped to it, the water\n"
-          "  levels taken from the river bed unless given, the engine run, and FOLDER filled with the\n"
-          "  depth and extent (GeoTIFF, GeoPackage), a map, a profile, statistics with warnings, a\n"
-          "  summary, and run/ holding the console run that reproduces it. With --layers, a library: one\n"
-          "  such folder per layer thickness (runs on N cores at once), and stage.tif (the smallest\n"
-          "  thickness at which each cell is water), library.json and library.png. The DEM's values\n"
-          "  are brought to metres by its band's scale, offset and vertical unit (--z-unit in place of\n"
-          "  a unit the file gives wrongly, or does not name as metres or feet).",
+          "  cells) is brought onto the DEM's grid and thinned, the end points snapped to it, the engine\n"
+          "  run, and FOLDER filled with the depth and extent (GeoTIFF, GeoPackage), a map, a profile\n"
+          "  (SVG and CSV), statistics with warnings, a summary, and run/. By default the water stands\n"
+          "  --layer metres above the river bed carved so that it never rises downstream, spreads by\n"
+          "  sound rules (any water neighbour above a cell's ground wets it; no ground is lowered) and\n"
+          "  stops at cuts across the valley at the two ends. --surface straight takes the straight line\n"
+          "  between the end levels (--level-from, --level-to; by default the bed near each end),\n"
+          "  --rules described the console program's rules, --beyond-ends lets the flood pass the ends;\n"
+          "  under --rules described --surface straight, run/ holds the console run that reproduces\n"
+          "  it, else run/scenario.json. With --layers, a library: one such folder per layer thickness\n"
+          "  (runs on N cores at once), and stage.tif (the smallest thickness at which each cell is\n"
+          "  water), library.json and library.png. The DEM's values are brought to metres by its\n"
+          "  band's scale, offset and vertical unit (--z-unit in place of a unit the file gives\n"
+          "  wrongly, or does not name as metres or feet).",
           0,
           {"--dem", "--river", "--mask", "--width", "--from", "--to", "--level-from", "--level-to", "--layer",
            "--layers", "--jobs", "--wave", "--unit", "--z-unit", "--out", "--extent", "--rules", "--surface"},
@@ -98,7 +104,7 @@ const std::map<std::string, Command>& commands() {
          {"batch MANIFEST.csv --out FOLDER [--jobs N] [--shard K/N] [--redo]\n"
           "  The flood libraries of many reaches: MANIFEST.csv holds one reach a row under a header row\n"
           "  naming its columns, among name,dem,river,mask,width,from,to,level_from,level_to,layers,unit,\n"
-          "  z_unit (the flood options; name, dem, river and layers are required, layers is FROM:TO:STEP, an\n"
+          "  z_unit,rules,surface,beyond_ends (the flood options, beyond_ends given as yes; name, dem, river and layers are required, layers is FROM:TO:STEP, an\n"
           "  empty cell gives no option, a cell holding commas is quoted; relative paths are taken from\n"
           "  the manifest's folder). Each row runs flood --layers on N cores into FOLDER/NAME. With\n"
           "  --shard K/N (K from 0 to N-1), only the rows K, K+N, K+2N, ... (counted from 0 below the\n"
