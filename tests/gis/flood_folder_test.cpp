@@ -88,6 +88,8 @@ TEST(FloodFolders, OverwriteReplacesOnlyACompleteEarlierOutputOfOurs) {
     fs::create_directory(dir / "other");
     write_file(dir / "other/thesis.txt", "years of work");
     fs::create_directory_symlink("home", dir / "link");
+    ASSERT_EQ(gis(flood_args("linked"), dir).status, 0);  // an earlier output holding a link
+    fs::create_symlink("/etc/passwd", dir / "linked/run/passwd");
     write_file(dir / "plain.txt", "text");
     // A folder whose record lists the DEM a virtual raster reads: it holds an input.
     fs::create_directory(dir / "lake");
@@ -109,6 +111,7 @@ TEST(FloodFolders, OverwriteReplacesOnlyACompleteEarlierOutputOfOurs) {
         {"/", {}, "/ is the root folder"},
         {"home", {"HOME=" + dir / "home"}, "home is the home folder"},
         {"link", {}, "link is a link"},
+        {"linked", {}, "linked holds the link run/passwd, which tarvex-gis never writes: it is not replaced"},
         {"plain.txt", {}, "plain.txt is not a folder"},
         {"lake", {"DEM=dem.vrt"}, "lake holds the input lake/dem.tif"},
     };
@@ -263,5 +266,19 @@ TEST(FloodFolders, AFolderThatCannotBeMovedAsideStaysInPlace) {
                          "place, as it was"),
               std::string::npos)
         << r.err;
+    EXPECT_TRUE(before.unchanged());
+}
+
+// A mount point is never replaced, even holding a record of ours: its contents would go with it.
+TEST(FloodFolders, AMountPointIsNeverReplaced) {
+    TempDir dir;
+    make_plain(dir, 40);
+    const SmallDisk disk(dir / "mounted", "1m");
+    if (!disk.mounted) GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(disk.error);
+    write_file(dir / "mounted/.tarvex-output.json", "{\"made_by\": \"tarvex-gis flood\", \"files\": []}");
+    const Snapshot before(dir.path());
+    const RunResult r = gis(flood_args("mounted", {"--overwrite"}), dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("mounted is a mount point: it is never replaced"), std::string::npos) << r.err;
     EXPECT_TRUE(before.unchanged());
 }
