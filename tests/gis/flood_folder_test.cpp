@@ -2,6 +2,7 @@
 // complete earlier output of ours (never a place a slip names, a folder holding an input, a
 // link), folders follow the umask, and an interruption at any moment leaves no hidden folder.
 #include <gdal.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,34 +100,33 @@ TEST(FloodFolders, OverwriteReplacesOnlyACompleteEarlierOutputOfOurs) {
     GDALClose(GDALCreateCopy(GDALGetDriverByName("VRT"), (dir / "dem.vrt").c_str(), source, FALSE, nullptr, nullptr, nullptr));
     GDALClose(source);
 
+    const passwd* user = ::getpwuid(::getuid());
+    const std::string own_home = user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "/";
+    const std::vector<std::string> home_here = {"/usr/bin/env", "HOME=" + dir / "home"};
     const struct {
         std::string out;
-        std::vector<std::string> env;
+        std::vector<std::string> prefix;  // how the command is started
         std::string message;
+        const char* dem = "dem.tif";
     } cases[] = {
         {"out", {}, "out holds notes.txt, which tarvex-gis did not write there: it is not replaced"},
         {"other", {}, "other is not an earlier output of tarvex-gis"},
         {".", {}, ". is the current folder: it is never replaced"},
         {"..", {}, ".. is a folder that holds the current folder"},
         {"/", {}, "/ is the root folder"},
-        {"home", {"HOME=" + dir / "home"}, "home is the home folder"},
+        {"home", home_here, "home is the home folder"},
+        {own_home, {"/usr/bin/env", "-u", "HOME"}, own_home + " is the home folder"},  // the user's, from the system
         {"link", {}, "link is a link"},
         {"linked", {}, "linked holds the link run/passwd, which tarvex-gis never writes: it is not replaced"},
         {"plain.txt", {}, "plain.txt is not a folder"},
-        {"lake", {"DEM=dem.vrt"}, "lake holds the input lake/dem.tif"},
+        {"lake", {}, "lake holds the input lake/dem.tif", "dem.vrt"},
     };
     for (const auto& c : cases) {
+        if (c.out == own_home && (own_home == "/" || !fs::is_directory(own_home))) continue;  // no home to protect
         const Snapshot before(dir.path());
         std::vector<std::string> args = flood_args(c.out, {"--overwrite"});
-        std::vector<std::string> prefix;
-        for (const std::string& e : c.env) {
-            if (e == "DEM=dem.vrt") {
-                args[2] = "dem.vrt";
-            } else {
-                prefix = {"/usr/bin/env", e};
-            }
-        }
-        const RunResult r = GisProcess(args, dir.path(), 0, prefix).wait();
+        args[2] = c.dem;
+        const RunResult r = GisProcess(args, dir.path(), 0, c.prefix).wait();
         EXPECT_EQ(r.status, 1) << c.out;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.message << " in: " << r.err;
         EXPECT_TRUE(before.unchanged()) << c.out << ": a file changed or was left behind";
