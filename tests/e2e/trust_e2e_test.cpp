@@ -232,6 +232,21 @@ TEST_F(Trust, ADescriptorThatCannotBeOpenedIsAFatalStopNamingTheCause) {
     EXPECT_FALSE(has(denied, "No File"));
 }
 
+// A fault outside the dialog's checks (here the thread that takes the signals cannot start,
+// the user having no process left) ends in one line and exit status 1, never an abort.
+TEST_F(Trust, AThreadThatCannotStartEndsTheRunInOneLine) {
+    if (access("/usr/bin/setpriv", X_OK) != 0 || access("/usr/bin/prlimit", X_OK) != 0 || geteuid() != 0) {
+        GTEST_SKIP() << "needs root, setpriv and prlimit to run as nobody with a thread limit";
+    }
+    RunOptions limited;
+    limited.launcher = {"/usr/bin/prlimit", "--nproc=1",      "--", "/usr/bin/setpriv", "--reuid=65534",
+                        "--regid=65534",    "--clear-groups", "--"};
+    RunResult r = complete_run(limited);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("tarvex: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(": the run stopped, and its results are not written"), std::string::npos) << r.err;
+}
+
 TEST_F(Trust, ASecondRunWritingTheSameResultsStopsAtOnce) {
     ASSERT_EQ(complete_run().status, 0);
     const Contents expected = folder_contents(c.folder(root));

@@ -2,6 +2,7 @@
 // complete earlier output of ours (never a place a slip names, a folder holding an input, a
 // link), folders follow the umask, and an interruption at any moment leaves no hidden folder.
 #include <gdal.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,6 +89,8 @@ TEST(FloodFolders, OverwriteReplacesOnlyACompleteEarlierOutputOfOurs) {
     fs::create_directory(dir / "other");
     write_file(dir / "other/thesis.txt", "years of work");
     fs::create_directory_symlink("home", dir / "link");
+    ASSERT_EQ(gis(flood_args("linked"), dir).status, 0);  // an earlier output holding a link
+    fs::create_symlink("/etc/passwd", dir / "linked/run/passwd");
     write_file(dir / "plain.txt", "text");
     // A folder whose record lists the DEM a virtual raster reads: it holds an input.
     fs::create_directory(dir / "lake");
@@ -97,33 +100,33 @@ TEST(FloodFolders, OverwriteReplacesOnlyACompleteEarlierOutputOfOurs) {
     GDALClose(GDALCreateCopy(GDALGetDriverByName("VRT"), (dir / "dem.vrt").c_str(), source, FALSE, nullptr, nullptr, nullptr));
     GDALClose(source);
 
+    const passwd* user = ::getpwuid(::getuid());
+    const std::string own_home = user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "/";
+    const std::vector<std::string> home_here = {"/usr/bin/env", "HOME=" + dir / "home"};
     const struct {
         std::string out;
-        std::vector<std::string> env;
+        std::vector<std::string> prefix;  // how the command is started
         std::string message;
+        const char* dem = "dem.tif";
     } cases[] = {
         {"out", {}, "out holds notes.txt, which tarvex-gis did not write there: it is not replaced"},
         {"other", {}, "other is not an earlier output of tarvex-gis"},
         {".", {}, ". is the current folder: it is never replaced"},
         {"..", {}, ".. is a folder that holds the current folder"},
         {"/", {}, "/ is the root folder"},
-        {"home", {"HOME=" + dir / "home"}, "home is the home folder"},
+        {"home", home_here, "home is the home folder"},
+        {own_home, {"/usr/bin/env", "-u", "HOME"}, own_home + " is the home folder"},  // the user's, from the system
         {"link", {}, "link is a link"},
+        {"linked", {}, "linked holds the link run/passwd, which tarvex-gis never writes: it is not replaced"},
         {"plain.txt", {}, "plain.txt is not a folder"},
-        {"lake", {"DEM=dem.vrt"}, "lake holds the input lake/dem.tif"},
+        {"lake", {}, "lake holds the input lake/dem.tif", "dem.vrt"},
     };
     for (const auto& c : cases) {
+        if (c.out == own_home && (own_home == "/" || !fs::is_directory(own_home))) continue;  // no home to protect
         const Snapshot before(dir.path());
         std::vector<std::string> args = flood_args(c.out, {"--overwrite"});
-        std::vector<std::string> prefix;
-        for (const std::string& e : c.env) {
-            if (e == "DEM=dem.vrt") {
-                args[2] = "dem.vrt";
-            } else {
-                prefix = {"/usr/bin/env", e};
-            }
-        }
-        const RunResult r = GisProcess(args, dir.path(), 0, prefix).wait();
+        args[2] = c.dem;
+        const RunResult r = GisProcess(args, dir.path(), 0, c.prefix).wait();
         EXPECT_EQ(r.status, 1) << c.out;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.message << " in: " << r.err;
         EXPECT_TRUE(before.unchanged()) << c.out << ": a file changed or was left behind";
@@ -263,5 +266,19 @@ TEST(FloodFolders, AFolderThatCannotBeMovedAsideStaysInPlace) {
                          "place, as it was"),
               std::string::npos)
         << r.err;
+    EXPECT_TRUE(before.unchanged());
+}
+
+// A mount point is never replaced, even holding a record of ours: its contents would go with it.
+TEST(FloodFolders, AMountPointIsNeverReplaced) {
+    TempDir dir;
+    make_plain(dir, 40);
+    const SmallDisk disk(dir / "mounted", "1m");
+    if (!disk.mounted) GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(disk.error);
+    write_file(dir / "mounted/.tarvex-output.json", "{\"made_by\": \"tarvex-gis flood\", \"files\": []}");
+    const Snapshot before(dir.path());
+    const RunResult r = gis(flood_args("mounted", {"--overwrite"}), dir);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("mounted is a mount point: it is never replaced"), std::string::npos) << r.err;
     EXPECT_TRUE(before.unchanged());
 }

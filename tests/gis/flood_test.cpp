@@ -294,11 +294,12 @@ TEST_F(FloodRun, TheDemsScaleOffsetAndVerticalUnitGiveItsAltitudesInMetres) {
         const char* z_unit;   // --z-unit, or none
         const char* level;    // the level at the upper end
         const char* refusal = nullptr;
+        const char* note = nullptr;  // what the command says of the conversion
     } cases[] = {
-        {GDT_Int16, 0.1, 0, "", 1, nullptr, "95.000"},  // decimetres
+        {GDT_Int16, 0.1, 0, "", 1, nullptr, "95.000", nullptr, "the altitudes of dem.tif are its values x 0.1 in metres"},
         {GDT_Float32, 1, 0, "ft", 0.3048, nullptr, "94.990"},
         {GDT_Int32, 0.01, 0, "US survey foot", us_foot, nullptr, "95.000"},
-        {GDT_Float32, 1, 90, "metre", 1, nullptr, "95.000"},
+        {GDT_Float32, 1, 90, "metre", 1, nullptr, "95.000", nullptr, "are its values + 90 in metres: converted"},
         {GDT_Float32, 1, 0, "", 0.3048, "ft", "94.990"},  // feet the file does not mention
         {GDT_Float32, 1, 0, "furlong", 1, "m", "95.000"},
         {GDT_Float32, 1, 0, "furlong", 1, nullptr, nullptr,
@@ -323,6 +324,9 @@ TEST_F(FloodRun, TheDemsScaleOffsetAndVerticalUnitGiveItsAltitudesInMetres) {
         }
         ASSERT_EQ(r.status, 0) << what << ": " << r.err;
         EXPECT_EQ(field(stats(), "level_from_m"), k.level) << what;
+        if (k.note != nullptr) {
+            EXPECT_NE(r.err.find(k.note), std::string::npos) << r.err;
+        }
         EXPECT_EQ(field(stats(), "flooded_cells"), "408") << what;
     }
 }

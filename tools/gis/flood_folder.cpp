@@ -117,12 +117,15 @@ void FloodFolder::commit() {
 void FloodFolder::move_in() {
     int error = 0;
     gis_temporaries().while_held([&](const Temporaries::Held& held) {
-        if (rename_new(work_, out_)) {
+        if (gis_temporaries().stopping()) {
+            error = EINTR;  // an interruption has begun: nothing more lands
+        } else if (rename_new(work_, out_)) {
             held(work_);
         } else {
             error = errno;
         }
     });
+    if (error == EINTR) fail("interrupted");
     if (error == EEXIST || error == ENOTEMPTY) fail(appeared(out_));
     if (error != 0) fail("cannot move the flood's files into " + out_ + ": " + std::strerror(error));
     committed_ = true;
@@ -136,6 +139,10 @@ void FloodFolder::replace() {
     int error = 0;
     bool moved_aside = false, put_back = true;
     gis_temporaries().while_held([&](const Temporaries::Held& held) {
+        if (gis_temporaries().stopping()) {
+            error = EINTR;  // an interruption has begun: nothing more lands
+            return;
+        }
         moved_aside = std::rename(out_.c_str(), was.c_str()) == 0;
         if (moved_aside && rename_new(work_, out_)) {
             held(work_);
@@ -156,6 +163,7 @@ void FloodFolder::replace() {
              "; nor could the previous folder be put back: it is now " + was);
     }
     ::rmdir(aside.c_str());
+    if (error == EINTR) fail("interrupted");
     fail("cannot " + std::string(moved_aside ? "move the flood's files into " : "move the previous folder aside from ") +
          out_ + ": " + std::strerror(error) + "; the previous folder is in place, as it was");
 }

@@ -95,7 +95,7 @@ std::vector<std::string> contents(const std::string& folder, bool links_allowed)
     std::vector<std::string> found;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = fs::relative(it->path(), folder).string();
+        const std::string name = it->path().lexically_relative(folder).string();  // links not followed
         const fs::file_status s = it->symlink_status(ec);
         if (!links_allowed && fs::is_symlink(s)) {
             fail(folder + " holds the link " + name + ", which tarvex-gis never writes: it is not replaced");

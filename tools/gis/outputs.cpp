@@ -21,6 +21,7 @@ Temporaries& gis_temporaries() {
 }
 
 std::FILE* GisOutputs::create(const std::string& path) {
+    if (gis_temporaries().stopping()) fail("interrupted");
     errno = 0;
     std::FILE* file = set_.create(path, "wb");
     if (file == nullptr) fail("cannot create " + path + ": " + reason());
@@ -28,6 +29,7 @@ std::FILE* GisOutputs::create(const std::string& path) {
 }
 
 std::string GisOutputs::reserve(const std::string& path) {
+    if (gis_temporaries().stopping()) fail("interrupted");
     errno = 0;
     std::string temporary = set_.reserve(path);
     if (temporary.empty()) fail("cannot create " + path + ": " + reason());
