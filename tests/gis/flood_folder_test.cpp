@@ -217,8 +217,9 @@ TEST(FloodFolders, AFullDiskOrAFileTooLargeFailsNamingTheFinalPathAndLeavesNothi
     EXPECT_EQ(folder_files(disk.path), std::vector<std::string>{});
 }
 
-// Threads are counted against the user's process limit: as nobody, with room for the command
-// and its signal thread only, the levels' workers cannot start. The library stops cleanly.
+// Threads are counted against the user's process limit: as a user of its own (no other test
+// runs processes as that user at the same time), with room for the command and its signal
+// thread only, the levels' workers cannot start. The library stops cleanly.
 TEST(FloodFolders, AWorkerThatCannotStartIsACleanStop) {
     if (geteuid() != 0 || !file_exists("/usr/bin/setpriv") || !file_exists("/usr/bin/prlimit")) {
         GTEST_SKIP() << "needs root, setpriv and prlimit to run as nobody with a thread limit";
@@ -228,7 +229,7 @@ TEST(FloodFolders, AWorkerThatCannotStartIsACleanStop) {
     make_plain(dir, 40);
     const std::vector<std::string> inputs = folder_files(dir.path());
     const RunResult r = GisProcess(flood_args("out", {"--layers", "0:2:1", "--jobs", "2"}), dir.path(), 0,
-                                   {"/usr/bin/prlimit", "--nproc=2", "/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                   {"/usr/bin/prlimit", "--nproc=2", "/usr/bin/setpriv", "--reuid=65531", "--regid=65531",
                                     "--clear-groups"})
                             .wait();
     EXPECT_EQ(r.status, 1);
