@@ -138,6 +138,15 @@ TEST_F(FloodRun, EachWarningAppearsWhenItsCauseIsThere) {
         {Valley{}, {"--level-from", "200", "--level-to", "199", "--layer", "1"}, "cells are deeper than 20 m"},
         {Valley{95, 96, 5, 55}, {"--from", point(20, 5), "--to", point(20, 55), "--layer", "2"},
          "lies above the level at the upper end (95.000 m): the water surface was kept level"},
+        {Valley{95, 95, 0, 59}, {"--layer", "2"},
+         "the flood reaches the DEM's edge on 22 cells (north 0, east 11, south 0, west 11): it may go on beyond"},
+        // Three of its four neighbours: the described rules leave the one beyond it dry, with water
+        // on its two sides.
+        {Valley{95, 95, 5, 55, {{17, 30, kValleyNoData}}}, {"--layer", "2"},
+         "the flood touches cells without data on 3 cells"},
+        // A trough below sea level from the channel to the west edge.
+        {Valley{95, 95, 5, 55, {{20, 0, -1}, {20, 1, -1}, {20, 2, -1}, {20, 3, -1}}}, {"--layer", "2"},
+         "the flood spreads over 1 cells at or below 0 m on the DEM's edge: probably the sea"},
     };
     for (const auto& k : cases) {
         make(k.valley);

@@ -66,7 +66,8 @@ void measure_bounds(const Reach& r, int i, int j, FloodFigures& f) {
 }
 
 void measure_water(const Reach& r, const Results& results, FloodFigures& f) {
-    const std::vector<unsigned char> nearest = nearest_parts(r, f.path_cells);
+    // With the ends cut nothing floods past them: the parts of the path are not needed.
+    const std::vector<unsigned char> nearest = r.cut ? std::vector<unsigned char>() : nearest_parts(r, f.path_cells);
     const double cell_area = r.pixel.metres * r.pixel.metres;
     double depth_sum = 0, wet_sum = 0;
     for (int i = 0; i < r.grid.lines; ++i) {
@@ -83,7 +84,7 @@ void measure_water(const Reach& r, const Results& results, FloodFigures& f) {
             depth_sum += d;
             f.max_depth_m = std::max(f.max_depth_m, static_cast<double>(d));
             double beyond = 0;
-            if (past_end(r, f.path_cells, nearest[static_cast<std::size_t>(i) * r.grid.cols + j], i, j, beyond)) {
+            if (!r.cut && past_end(r, f.path_cells, nearest[static_cast<std::size_t>(i) * r.grid.cols + j], i, j, beyond)) {
                 ++f.flooded_cells_beyond_ends;
                 f.farthest_beyond_m = std::max(f.farthest_beyond_m, beyond * r.pixel.metres);
             }
