@@ -127,6 +127,19 @@ TEST_F(FloodRun, TheRunFolderReplaysByteForByteThroughTheConsoleProgram) {
     EXPECT_EQ(before.size(), 14u);  // the three inputs with descriptor and header, the five results
 }
 
+// The cuts at the ends are in the run's inputs (the cells past them out of the mask and high
+// ground), so a run cut at its ends replays as well.
+TEST_F(FloodRun, ARunCutAtItsEndsReplaysByteForByte) {
+    make(Valley{95, 95, 0, 59});  // a floodplain past both ends
+    rules = {"--rules", "described", "--surface", "straight"};
+    ASSERT_EQ(flood({"--width", "30", "--layer", "2"}).status, 0);
+    EXPECT_DOUBLE_EQ(open_with_gdal(dir / "out/depth.tif").cells[17 * kValleyCols + 58], -9999.0);  // past an end
+    EXPECT_DOUBLE_EQ(open_with_gdal(dir / "out/depth.tif").cells[17 * kValleyCols + 30], 1.0);
+    const std::map<std::string, std::string> before = folder_contents(dir / "out/run/images/reach");
+    ASSERT_EQ(run_tarvex(dir.path(), "out/run/images", read_file(dir / "out/run/answers.txt")).status, 0);
+    EXPECT_TRUE(folder_contents(dir / "out/run/images/reach") == before);
+}
+
 TEST_F(FloodRun, EachWarningAppearsWhenItsCauseIsThere) {
     const struct {
         Valley valley;

@@ -261,6 +261,13 @@ TEST(ProfileSvg, GroundLinearAndSurfaceAgainstDistanceWithTicksInMetres) {
     EXPECT_NE(svg.find("text-anchor=\"end\">100</text>"), std::string::npos) << "altitude ticks";
     EXPECT_NE(svg.find("Reach &lt;A &amp; B&gt;"), std::string::npos) << "the title, escaped";
     EXPECT_NE(svg.find(">lower end</text>"), std::string::npos) << "the legend";
+    // The legend stands right of every point of every curve: it covers none.
+    const std::size_t legend = svg.find("<g class=\"legend\">\n<rect x=\"");
+    ASSERT_NE(legend, std::string::npos);
+    const double legend_x = std::stod(svg.substr(legend + 28));
+    for (const auto* curve : {&ground, &linear, &surface}) {
+        for (const auto& point : *curve) EXPECT_LT(point.first, legend_x);
+    }
 }
 
 TEST(ProfileSvg, TheSummitIsMarkedWhenThereIsAWaveAndGroundWithoutDataIsLeftOut) {
