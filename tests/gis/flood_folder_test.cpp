@@ -208,6 +208,11 @@ TEST(FloodFolders, AFullDiskOrAFileTooLargeFailsNamingTheFinalPathAndLeavesNothi
         EXPECT_EQ(r.err.find(".out."), std::string::npos) << "a hidden name in: " << r.err;
         EXPECT_EQ(folder_files(dir.path()), inputs) << limit;
     }
+    // A level of a library failing so stops the library, with the level's reason.
+    const RunResult library = gis(flood_args("lib", {"--layers", "0:2:1", "--jobs", "2"}), dir, 12000);
+    EXPECT_EQ(library.status, 1);
+    EXPECT_NE(library.err.find("File too large"), std::string::npos) << library.err;
+    EXPECT_EQ(folder_files(dir.path()), inputs);
     const SmallDisk disk(dir / "small", "24k");
     if (!disk.mounted) GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(disk.error);
     const RunResult r = gis(flood_args("small/out"), dir);

@@ -371,6 +371,9 @@ TEST_F(FloodRun, TheBedNearAnEndIsTheLowestValidGroundOfTheMask) {
         {no_data_around(20, 5, 3), ends, nullptr,
          "the upper end (500055.0, 4799795.0) has no valid ground within 3 cells in the river mask: every cell "
          "there is no data; give its level with --level-from, or move it with --from"},
+        {no_data_around(20, 55, 3), ends, nullptr, "the lower end (500555.0, 4799795.0) has no valid ground"},
+        // A low cell of the mask 3 cells from the upper end, the edge of the search: the bed.
+        {{{20, 8, 94.5}}, ends, "94.500", nullptr},
         // Its level given, the path's cells without data are not below the water surface.
         {no_data_around(20, 5, 3), {"--level-from", "95", "--from", point(20, 5)}, "95.000", nullptr},
         // Without --from and --to, the ends' ground tells which is upstream: none there.

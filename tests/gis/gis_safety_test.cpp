@@ -128,6 +128,15 @@ TEST(GisBoundedWork, HugeRastersWithoutAValidCellAreRefusedBeforeAnyWriteOrGrid)
             {{"endpoints", "huge_line.vrt"}, "not enough memory for the 2000000 x 2000000 cells"},
         },
         dir, 64);
+    // One valid cell is enough, the first of the raster as well as any other.
+    for (std::size_t k : {std::size_t(0), kDemMetres.size() - 2}) {
+        std::vector<double> lone(kDemMetres.size(), -9999);
+        lone[k] = 12.5;
+        const double nodata = -9999;
+        make_geotiff(dir / "lone.tif", GDT_Float32, lone, &nodata);
+        const RunResult r = gis({"import-dem", "lone.tif", "lone", "--unit", "m", "--overwrite"}, dir);
+        EXPECT_EQ(r.status, 0) << k << ": " << r.err;
+    }
 }
 
 TEST(GisPixelSizes, AreMetresOrRefusedWithAWayOut) {
