@@ -161,6 +161,10 @@ TEST(FloodFolders, FoldersFollowTheUmask) {
         ASSERT_EQ(::stat((dir / folder).c_str(), &s), 0) << folder;
         EXPECT_EQ(s.st_mode & 07777, 0755u) << folder;
     }
+    // A level's run says the single command that gives it again (JSON writes '/' as "\/").
+    const std::string scenario = read_file(dir / "library/layer_1/run/scenario.json");
+    EXPECT_NE(scenario.find("tarvex-gis flood --dem dem.tif --layer 1 --out library"), std::string::npos) << scenario;
+    EXPECT_NE(scenario.find("layer_1 --river river.geojson --width 30\""), std::string::npos) << scenario;
 }
 
 TEST(FloodFolders, AnInterruptionAtAnyMomentLeavesNoHiddenFolder) {

@@ -186,7 +186,7 @@ CPLJSONObject end_json(const ReachEnd& e) {
 }
 
 // What the engine was given, and the command that gives the same flood again.
-std::string scenario_json(const Reach& r, const Parameters& p) {
+std::string scenario_json(const Reach& r, const Parameters& p, const FloodPlace& f) {
     CPLJSONObject root;
     root.Add("rules", r.rules == SpreadRules::sound ? "sound" : "described");
     root.Add("surface", r.surface == SurfaceProfile::bed ? "bed" : "straight");
@@ -211,7 +211,7 @@ std::string scenario_json(const Reach& r, const Parameters& p) {
         wave.Add("column", p.j_AO);
         root.Add("wave", wave);
     }
-    root.Add("command", r.command);
+    root.Add("command", flood_command_line(r.options, p, f.final_root));
     root.Add("replay", "the console program replays only runs under --rules described --surface straight: run the "
                        "command to give this flood again");
     return root.Format(CPLJSONObject::PrettyFormat::Pretty) + "\n";
@@ -223,7 +223,7 @@ void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const R
                const std::string& trace, SharedRunInputs* shared) {
     if (!r.replayable()) {
         GisOutputs out(false);  // in the flood's folder, synced whole at its commit
-        out.write_text(f.at("run/scenario.json"), scenario_json(r, p));
+        out.write_text(f.at("run/scenario.json"), scenario_json(r, p, f));
         out.write_text(f.at("run/console.txt"), trace);
         out.commit();
         return;

@@ -168,19 +168,24 @@ std::string shell_word(const std::string& word) {
     return quoted + "'";
 }
 
-// The command as typed, less what does not change the flood (whether a folder is replaced,
-// how many levels run at once), so that a run again gives the same record of it.
-std::string command_of(const std::map<std::string, std::string>& o) {
+}  // namespace
+
+std::string flood_command_line(std::map<std::string, std::string> options, const Parameters& p,
+                               const std::string& out) {
+    options["--out"] = out;
+    if (p.water_layer == 0 && options.count("--layers") != 0) {
+        options.erase("--layers");
+        options["--layer"] = p.dthick_deb == p.dthick_end ? strf("%.15g", p.dthick_deb)
+                                                          : strf("%.15g,%.15g", p.dthick_deb, p.dthick_end);
+    }
     std::string command = "tarvex-gis flood";
-    for (const auto& [option, value] : o) {
+    for (const auto& [option, value] : options) {
         if (option == "--overwrite" || option == "--jobs") continue;
         command += " " + option;
         if (!value.empty()) command += " " + shell_word(value);
     }
     return command;
 }
-
-}  // namespace
 
 FloodOptions flood_options(const std::map<std::string, std::string>& o) {
     FloodOptions f;
@@ -206,7 +211,7 @@ FloodOptions flood_options(const std::map<std::string, std::string>& o) {
     read_options_of_the_water(f, o);
     read_rules(f, o);
     check_fits_unit(f);
-    f.command = command_of(o);
+    f.given = o;
     return f;
 }
 
@@ -399,7 +404,7 @@ Reach derive_reach(const FloodOptions& o) {
     set_parameters(r, o);
     r.rules = o.rules;
     r.surface = o.surface;
-    r.command = o.command;
+    r.options = o.given;
     r.cut = !o.beyond_ends;
     if (r.cut) cut_beyond_ends(r);
     return r;

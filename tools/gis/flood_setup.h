@@ -40,8 +40,8 @@ struct FloodOptions {
     SpreadRules rules = SpreadRules::sound;
     SurfaceProfile surface = SurfaceProfile::bed;
     bool beyond_ends = false;
-    // The command that gives this flood, as a user types it.
-    std::string command;
+    // The options as given, for the command that gives the flood again.
+    std::map<std::string, std::string> given;
 };
 
 // The runs at once that `--jobs TEXT` asks for, from 1 to 1024; fails saying why otherwise.
@@ -50,6 +50,12 @@ int jobs_option(const std::string& text);
 // Checks the options (one of --mask and --width, one of --layer and --wave at least, numbers
 // where numbers are due); fails saying which is wrong.
 FloodOptions flood_options(const std::map<std::string, std::string>& options);
+
+// The tarvex-gis command that gives the run of `p` again, into `out`, from the options the
+// flood was given: a library's level becomes the single run at its layer. Whether a folder is
+// replaced and how many levels run at once are left out: they do not change the flood.
+std::string flood_command_line(std::map<std::string, std::string> options, const Parameters& p,
+                               const std::string& out);
 
 // An end point of the reach: where it lies, and how it was chosen.
 struct ReachEnd {
@@ -74,7 +80,7 @@ struct Reach {
     SpreadRules rules = SpreadRules::sound;
     SurfaceProfile surface = SurfaceProfile::bed;
     bool cut = false;     // the valley cut at the ends
-    std::string command;  // the tarvex-gis command that gives the flood
+    std::map<std::string, std::string> options;  // the command's, as given
 
     // Whether the console program replays the run: under the described rules on the straight surface.
     bool replayable() const { return rules == SpreadRules::described && surface == SurfaceProfile::straight; }
