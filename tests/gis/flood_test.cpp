@@ -135,6 +135,16 @@ TEST_F(FloodRun, ARunCutAtItsEndsReplaysByteForByte) {
     ASSERT_EQ(flood({"--width", "30", "--layer", "2"}).status, 0);
     EXPECT_DOUBLE_EQ(open_with_gdal(dir / "out/depth.tif").cells[17 * kValleyCols + 58], -9999.0);  // past an end
     EXPECT_DOUBLE_EQ(open_with_gdal(dir / "out/depth.tif").cells[17 * kValleyCols + 30], 1.0);
+    // The run's DEM: high ground past the ends (the channel's last cell and the corners too),
+    // the ground elsewhere, whatever its height.
+    const Opened dem = open_with_gdal(dir / "out/run/images/reach/dem_m4.raw");
+    auto at = [&dem](int i, int j) { return dem.cells[static_cast<std::size_t>(i) * kValleyCols + j]; };
+    for (const auto& [i, j] : {std::pair{17, 58}, {17, 0}, {20, 56}, {0, 59}, {39, 0}, {39, 59}, {0, 0}}) {
+        EXPECT_EQ(at(i, j), 2147483647.0) << i << " " << j;
+    }
+    for (const auto& [i, j] : {std::pair{17, 30}, {20, 55}, {20, 5}, {0, 30}, {39, 30}, {17, 55}}) {
+        EXPECT_LT(at(i, j), 2147483647.0) << i << " " << j;
+    }
     const std::map<std::string, std::string> before = folder_contents(dir / "out/run/images/reach");
     ASSERT_EQ(run_tarvex(dir.path(), "out/run/images", read_file(dir / "out/run/answers.txt")).status, 0);
     EXPECT_TRUE(folder_contents(dir / "out/run/images/reach") == before);
@@ -170,6 +180,14 @@ TEST_F(FloodRun, EachWarningAppearsWhenItsCauseIsThere) {
         EXPECT_NE(stats().find(k.warning), std::string::npos) << k.warning << "\n" << stats();
         EXPECT_NE(r.out.find(k.warning), std::string::npos) << r.out;
     }
+}
+
+TEST_F(FloodRun, AStraightSurfaceBelowTheGroundWetsNoCell) {
+    make(Valley{});
+    ASSERT_EQ(flood({"--width", "30", "--level-from", "94", "--level-to", "94", "--layer", "0.5"}).status, 0);
+    EXPECT_EQ(field(stats(), "wet_cells"), "0");
+    EXPECT_EQ(field(stats(), "wet_max_depth_m"), "0.000");
+    EXPECT_EQ(field(stats(), "wet_mean_depth_m"), "0.000");
 }
 
 TEST_F(FloodRun, EndPointsAreSnappedAndSaidWhereTheyLanded) {
@@ -451,6 +469,7 @@ TEST_F(FloodRun, UnderTheSoundRulesTheWaterMeetingFromTwoSidesLeavesNoDryStripe)
     EXPECT_EQ(field(s, "wet_volume_m3"), strf("%.3f", sums.volume_cells * 100));
     EXPECT_EQ(field(s, "wet_max_depth_m"), strf("%.3f", sums.deepest));
     EXPECT_EQ(field(s, "wet_area_m2"), strf("%.2f", sums.wet * 100.0));
+    EXPECT_EQ(field(s, "wet_mean_depth_m"), strf("%.3f", sums.volume_cells / static_cast<double>(sums.wet)));
     EXPECT_EQ(field(s, "flooded_cells"), std::to_string(sums.wet - 3 * 53));  // less the mask's cells
     EXPECT_EQ(field(s, "max_depth_m"), "1.000");  // the plain; the channel is 2 m deep
     EXPECT_EQ(field(s, "rules"), "\"sound\"");
@@ -458,6 +477,7 @@ TEST_F(FloodRun, UnderTheSoundRulesTheWaterMeetingFromTwoSidesLeavesNoDryStripe)
     EXPECT_FALSE(file_exists(dir / "out/run/answers.txt"));  // the console program cannot replay it
     const std::string scenario = read_file(dir / "out/run/scenario.json");
     EXPECT_NE(scenario.find("\"rules\":\"sound\""), std::string::npos) << scenario;
+    EXPECT_NE(scenario.find("\"pixel_size_m\":10"), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("tarvex-gis flood --beyond-ends --dem dem.tif"), std::string::npos) << scenario;
 }
 
