@@ -478,6 +478,7 @@ TEST_F(FloodRun, UnderTheSoundRulesTheWaterMeetingFromTwoSidesLeavesNoDryStripe)
     const std::string scenario = read_file(dir / "out/run/scenario.json");
     EXPECT_NE(scenario.find("\"rules\":\"sound\""), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("\"pixel_size_m\":10"), std::string::npos) << scenario;
+    EXPECT_NE(scenario.find("\"lower_end\":{"), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("tarvex-gis flood --beyond-ends --dem dem.tif"), std::string::npos) << scenario;
 }
 
