@@ -133,3 +133,14 @@ TEST(OpeningRun, AResultNameLinkedToAnyOneInputIsRefused) {
         EXPECT_TRUE(file_exists(c.folder(root) + "other_tarvex.xls"));
     }
 }
+
+// --help and --version answer at once: no dialog, no question asked, status 0.
+TEST(OpeningRun, HelpAndVersionAnswerWithoutTheDialog) {
+    TempDir root;
+    const RunResult help = run_command({TARVEX_BIN, "--help"}, root.path());
+    EXPECT_EQ(help.status, 0) << help.out;
+    EXPECT_EQ(help.out.rfind("usage: tarvex [--help | --version]\n", 0), 0u) << help.out;
+    const RunResult version = run_command({TARVEX_BIN, "--version"}, root.path());
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("tarvex ") + TARVEX_VERSION + "\n");
+}

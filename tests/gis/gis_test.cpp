@@ -319,6 +319,9 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
     RunResult help = gis({"render", "--help"}, dir);
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: tarvex-gis render RESULT_BASE OUT.png"), std::string::npos);
+    RunResult version = gis({"--version"}, dir);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("tarvex-gis ") + TARVEX_VERSION + "\n");
 }
 
 // A file that exists but cannot be read is named with the reason, not as missing or as no

@@ -149,7 +149,7 @@ const std::map<std::string, Command>& commands() {
 }
 
 void print_overview() {
-    std::printf("usage: tarvex-gis COMMAND ... (tarvex-gis COMMAND --help for one command)\n\n");
+    std::printf("usage: tarvex-gis COMMAND ... (tarvex-gis COMMAND --help for one command, tarvex-gis --version)\n\n");
     for (const auto& [name, command] : commands()) std::printf("%s\n\n", command.usage);
 }
 
@@ -266,6 +266,10 @@ int run_command(const std::string& name, const Args& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "--version") {
+        std::printf("tarvex-gis %s\n", TARVEX_VERSION);
+        return 0;
+    }
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
         print_overview();
         return argc < 2 ? 2 : 0;
