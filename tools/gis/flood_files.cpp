@@ -228,11 +228,7 @@ void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const R
         out.commit();
         return;
     }
-    for (const std::string& folder : {f.at("run/images"), f.at(std::string("run/images/") + kRunDirectory)}) {
-        std::error_code ec;
-        std::filesystem::create_directory(folder, ec);  // below run/, never bringing back a folder removed
-        if (ec) fail("cannot create " + folder + ": " + ec.message());
-    }
+    make_folders_below(f.at("run"), std::string("images/") + kRunDirectory);
     if (shared == nullptr) {
         write_inputs(f, r, results);
     } else {

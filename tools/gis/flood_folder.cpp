@@ -80,17 +80,19 @@ std::string FloodFolder::final_path(const std::string& name) const { return out_
 FloodPlace FloodFolder::place(const std::string& sub) const {
     if (gis_temporaries().stopping()) fail("interrupted");
     FloodPlace p{sub.empty() ? work_ : work_ + "/" + sub, sub.empty() ? out_ : out_ + "/" + sub};
-    // One level at a time below the hidden folder, never the hidden folder itself: once an
-    // interruption has removed it, nothing brings it back.
-    fs::path made(work_);
-    for (const fs::path& part : fs::path(sub.empty() ? "" : sub + "/") / "run") {
+    make_folders_below(work_, (fs::path(sub) / "run").string());
+    return p;
+}
+
+void make_folders_below(const std::string& root, const std::string& relative) {
+    fs::path made(root);
+    for (const fs::path& part : fs::path(relative)) {
         if (part.empty()) continue;
         made /= part;
         std::error_code ec;
         fs::create_directory(made, ec);
-        if (ec) fail("cannot create " + p.final_path("run") + ": " + ec.message());
+        if (ec) fail("cannot create " + made.string() + ": " + ec.message());
     }
-    return p;
 }
 
 std::string FloodFolder::named(const std::string& message) const {

@@ -21,6 +21,11 @@ struct FloodPlace {
 // --overwrite recognises as ours. Each level of a library has its own, as a single flood.
 void write_record(const std::string& folder);
 
+// Makes the folders of `relative` below `root`, one level at a time, never `root` itself: once
+// an interruption has removed a flood's hidden folder, nothing written later brings it back.
+// Fails naming the folder that cannot be made.
+void make_folders_below(const std::string& root, const std::string& relative);
+
 class FloodFolder {
 public:
     // Fails when FOLDER exists and may not be replaced; `inputs` are the paths the command
