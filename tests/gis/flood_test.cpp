@@ -167,6 +167,11 @@ TEST_F(FloodRun, EachWarningAppearsWhenItsCauseIsThere) {
         // on its two sides.
         {Valley{95, 95, 5, 55, {{17, 30, kValleyNoData}}}, {"--layer", "2"},
          "the flood touches cells without data on 3 cells"},
+        // A ditch from the floodplain to the south edge.
+        {Valley{95, 95, 5, 55, {{26, 30, 96}, {27, 30, 96}, {28, 30, 96}, {29, 30, 96}, {30, 30, 96}, {31, 30, 96},
+                                {32, 30, 96}, {33, 30, 96}, {34, 30, 96}, {35, 30, 96}, {36, 30, 96}, {37, 30, 96},
+                                {38, 30, 96}, {39, 30, 96}}},
+         {"--layer", "2"}, "the flood reaches the DEM's edge on 1 cells (north 0, east 0, south 1, west 0)"},
         // A trough below sea level from the channel to the west edge.
         {Valley{95, 95, 5, 55, {{20, 0, -1}, {20, 1, -1}, {20, 2, -1}, {20, 3, -1}}}, {"--layer", "2"},
          "the flood spreads over 1 cells at or below 0 m on the DEM's edge: probably the sea"},
@@ -479,6 +484,7 @@ TEST_F(FloodRun, UnderTheSoundRulesTheWaterMeetingFromTwoSidesLeavesNoDryStripe)
     EXPECT_NE(scenario.find("\"rules\":\"sound\""), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("\"pixel_size_m\":10"), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("\"lower_end\":{"), std::string::npos) << scenario;
+    EXPECT_NE(scenario.find("\"layer_m\":[\n    2.0,\n    2.0\n  ]"), std::string::npos) << scenario;
     EXPECT_NE(scenario.find("tarvex-gis flood --beyond-ends --dem dem.tif"), std::string::npos) << scenario;
 }
 
