@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "dem_units.h"
-#include "gauss.h"
+#include "gaussian_wave.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 
 #include "console.h"
 #include "file_formats.h"
-#include "run.h"
+#include "run_console.h"
 #include "stop.h"
 
 namespace {

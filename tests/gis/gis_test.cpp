@@ -6,10 +6,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "../../tools/gis/map_decor.h"
-#include "../../tools/gis/map_layout.h"
-#include "../../tools/gis/map_terrain.h"
-#include "../../tools/gis/maps.h"
+#include "map_decor.h"
+#include "map_layout.h"
+#include "map_terrain.h"
+#include "maps.h"
 #include "gis_support.h"
 #include "picture_support.h"
 

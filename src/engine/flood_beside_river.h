@@ -1,7 +1,7 @@
 // The flooding treatment: water spreads sideways from the river over the dry cells lying
 // below the neighbouring water level, pass after pass, until nothing changes.
-#ifndef TARVEX_TREATMENT_H
-#define TARVEX_TREATMENT_H
+#ifndef TARVEX_FLOOD_BESIDE_RIVER_H
+#define TARVEX_FLOOD_BESIDE_RIVER_H
 
 #include "run_state.h"
 #include "trace.h"

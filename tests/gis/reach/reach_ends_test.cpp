@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "../../tools/gis/reach_ends.h"
+#include "reach_ends.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "run.h"
+#include "run_console.h"
 #include "signal_cleanup.h"
 
 namespace {

@@ -3,8 +3,8 @@
 // measured (length, straight distance, tortuosity) and the water layer's thickness spread
 // along the path. The tracing is computed first; its console trace is then told from what it
 // found.
-#ifndef TARVEX_SUIV_CONT_H
-#define TARVEX_SUIV_CONT_H
+#ifndef TARVEX_PATH_TRACING_H
+#define TARVEX_PATH_TRACING_H
 
 #include "run_state.h"
 #include "trace.h"

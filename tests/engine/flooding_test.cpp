@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "treatment.h"
+#include "flood_beside_river.h"
 #include "test_support.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <random>
 
-#include "../../tools/gis/centreline.h"
-#include "../../tools/gis/thinning.h"
+#include "centreline.h"
+#include "thinning.h"
 #include "gis_support.h"
 #include "stop.h"
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "../../tools/gis/geotiff.h"
+#include "geotiff.h"
 #include "gis_support.h"
 
 namespace {

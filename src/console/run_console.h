@@ -1,7 +1,7 @@
-// The drivers of a run. The engine's run() (engine.h) calls its computing stages in their
-// order; the console program's run_console() goes through the dialog's stages around it.
-#ifndef TARVEX_RUN_H
-#define TARVEX_RUN_H
+// The console program's driver: run_console() goes through the dialog's stages around the
+// engine's run() (engine.h).
+#ifndef TARVEX_RUN_CONSOLE_H
+#define TARVEX_RUN_CONSOLE_H
 
 #include "console.h"
 #include "engine.h"

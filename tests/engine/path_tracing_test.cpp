@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "suiv_cont.h"
+#include "path_tracing.h"
 #include "test_support.h"
 
 namespace {

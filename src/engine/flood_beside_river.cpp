@@ -1,4 +1,4 @@
-#include "treatment.h"
+#include "flood_beside_river.h"
 
 #include "byte_grids.h"
 #include "flooding.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "dem_units.h"
-#include "gauss.h"
+#include "gaussian_wave.h"
 #include "test_support.h"
 
 namespace {

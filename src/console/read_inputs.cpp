@@ -1,4 +1,4 @@
-#include "lecture.h"
+#include "read_inputs.h"
 
 #include <new>
 

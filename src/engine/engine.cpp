@@ -1,6 +1,5 @@
-// The stages of a run in their order: the console program's dialog around the engine, and the
-// engine's own computing stages.
-#include "run.h"
+// The engine's run: the scenario checked, then the computing stages in their order.
+#include "engine.h"
 
 #include <algorithm>
 #include <new>
@@ -9,15 +8,11 @@
 
 #include "create_river_surface.h"
 #include "dem_units.h"
-#include "gauss.h"
-#include "lecture.h"
-#include "opening.h"
+#include "flood_beside_river.h"
+#include "gaussian_wave.h"
 #include "parameter_rules.h"
-#include "parameters.h"
 #include "report.h"
 #include "run_state.h"
-#include "save.h"
-#include "treatment.h"
 
 namespace {
 
@@ -98,16 +93,3 @@ Results run(Scenario scenario, const ProgressFn& progress, Trace& trace) {
     return r;
 }
 
-int run_console(Console& con, Temporaries* temporaries) {
-    RunFiles files = opening(con, temporaries);
-    Scenario s;
-    s.inputs = lecture(files, con);
-    s.parameters = parameters(files, s.inputs, con);
-    s.nomim1 = files.nomim1;
-    s.nomim2 = files.nomim2;
-    s.nomim3 = files.nomim3;
-    s.descriptor_pixel = files.taille_pix;
-    const Results results = run(std::move(s), ProgressFn(), con);
-    save(files, results, con);
-    return 0;
-}

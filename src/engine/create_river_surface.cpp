@@ -7,7 +7,7 @@
 #include "byte_grids.h"
 #include "dem_units.h"
 #include "river_construction.h"
-#include "suiv_cont.h"
+#include "path_tracing.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "../../tools/gis/gis_io.h"
+#include "gis_io.h"
 #include "gis_support.h"
 #include "stop.h"
 

@@ -2,7 +2,7 @@
 
 #include "dem_units.h"
 #include "file_formats.h"
-#include "gauss.h"
+#include "gaussian_wave.h"
 #include "parameter_rules.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "../../tools/gis/library_stage.h"
+#include "library_stage.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The Gaussian wave: a symmetric bell of 2*LO+1 samples whose summit is AO_Max metres high.
 // Its width follows from a shape factor A, searched from 0.5 until exactly the outermost
 // sample on each side falls below one DEM unit.
-#ifndef TARVEX_GAUSS_H
-#define TARVEX_GAUSS_H
+#ifndef TARVEX_GAUSSIAN_WAVE_H
+#define TARVEX_GAUSSIAN_WAVE_H
 
 #include <vector>
 

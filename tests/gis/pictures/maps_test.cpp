@@ -3,10 +3,10 @@
 #include <cmath>
 #include <regex>
 
-#include "../../tools/gis/map_decor.h"
-#include "../../tools/gis/map_layout.h"
-#include "../../tools/gis/map_terrain.h"
-#include "../../tools/gis/maps.h"
+#include "map_decor.h"
+#include "map_layout.h"
+#include "map_terrain.h"
+#include "maps.h"
 #include "gis_support.h"
 #include "picture_support.h"
 #include "stop.h"

@@ -8,7 +8,7 @@
 #include "pieces.h"
 #include "raw_files.h"
 #include "run_state.h"
-#include "suiv_cont.h"
+#include "path_tracing.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The Gaussian wave's shape search and the samples of the wave it settles on.
-#include "gauss.h"
+#include "gaussian_wave.h"
 
 #include <cmath>
 #include <new>

@@ -1,7 +1,7 @@
 // The loading stage of a console run: the three input rasters read into grids of the mask's
 // size.
-#ifndef TARVEX_LECTURE_H
-#define TARVEX_LECTURE_H
+#ifndef TARVEX_READ_INPUTS_H
+#define TARVEX_READ_INPUTS_H
 
 #include "console.h"
 #include "engine.h"

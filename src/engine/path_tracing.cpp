@@ -1,4 +1,4 @@
-#include "suiv_cont.h"
+#include "path_tracing.h"
 
 #include <algorithm>
 #include <cmath>
