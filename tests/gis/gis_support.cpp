@@ -84,6 +84,11 @@ void make_vrt(const std::string& path, long cols, long lines, const std::string&
                          "</VRTDataset>\n");
 }
 
+CPLJSONObject json_member(const std::string& json, const std::string& name) {
+    CPLJSONDocument doc;
+    return doc.LoadMemory(json) ? doc.GetRoot().GetObj(name) : CPLJSONObject();
+}
+
 Opened open_with_gdal(const std::string& path) {
     GDALAllRegister();
     Opened o;

@@ -4,6 +4,7 @@
 #ifndef TARVEX_GIS_SUPPORT_H
 #define TARVEX_GIS_SUPPORT_H
 
+#include <cpl_json.h>
 #include <gdal.h>
 #include <gtest/gtest.h>
 #include <ogr_api.h>
@@ -47,6 +48,8 @@ struct Opened {
 Opened open_with_gdal(const std::string& path);
 bool same_srs(const std::string& a, const std::string& b);
 void expect_georeferenced(const Opened& o);
+// The member `name` of the JSON document `json` (invalid when the text is not JSON or lacks it).
+CPLJSONObject json_member(const std::string& json, const std::string& name);
 
 // Every file below a folder, with its content (regular files) or its kind (anything else,
 // which is never opened: a FIFO would wait).

@@ -1,23 +1,18 @@
 #include "batch_index.h"
 
 #include <cpl_json.h>
+#include <cpl_string.h>
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "flood_checks.h"
 #include "gis_io.h"
+#include "json_files.h"
 #include "manifest.h"
 #include "stop.h"
 #include "text.h"
 
 namespace {
-
-CPLJSONObject json_root(const std::string& path) {
-    CPLJSONDocument doc;
-    if (!doc.LoadMemory(read_text(path))) fail(path + " is not JSON");
-    return doc.GetRoot();
-}
 
 // A level's folder is layer_ and the thickness as a number: nothing that leaves the reach.
 bool valid_level_folder(const std::string& folder) {
@@ -79,35 +74,40 @@ bool is_batch_index(const std::string& path) {
 }  // namespace
 
 std::vector<IndexLevel> read_library_levels(const std::string& path) {
-    const CPLJSONArray levels = json_root(path).GetArray("levels");
+    const CPLJSONArray levels = read_json(path).GetArray("levels");
     if (!levels.IsValid()) fail(path + " lists no levels");
     return levels_of(levels, path);
 }
 
 std::string index_json(const std::vector<IndexEntry>& entries) {
-    std::string json = "{\n  \"reaches\": [";
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        const IndexEntry& e = entries[k];
-        json += strf("%s\n    {\"row\": %d, \"name\": %s, \"status\": %s", k ? "," : "", e.row, json_text(e.name).c_str(),
-                     json_text(e.status).c_str());
-        if (!has_levels(e)) {
-            json += (e.status == "failed" ? ", \"reason\": " + json_text(e.reason) : std::string()) + "}";
-            continue;
+    CPLJSONArray reaches;
+    for (const IndexEntry& e : entries) {
+        CPLJSONObject reach;
+        reach.Add("row", e.row);
+        reach.Add("name", e.name);
+        reach.Add("status", e.status);
+        if (e.status == "failed") reach.Add("reason", e.reason);
+        if (has_levels(e)) {
+            CPLJSONArray levels;
+            for (const IndexLevel& v : e.levels) {
+                CPLJSONObject level;
+                level.Add("layer_m", CPLAtof(v.folder.substr(6).c_str()));
+                level.Add("folder", v.folder);
+                level.Add("flooded_area_m2", rounded(v.flooded_area_m2, 2));
+                level.Add("volume_m3", rounded(v.volume_m3, 3));
+                levels.Add(level);
+            }
+            reach.Add("levels", levels);
         }
-        json += ", \"levels\": [";
-        for (std::size_t l = 0; l < e.levels.size(); ++l) {
-            const IndexLevel& v = e.levels[l];
-            json += strf("%s\n      {\"layer_m\": %s, \"folder\": %s, \"flooded_area_m2\": %.2f, \"volume_m3\": %.3f}",
-                         l ? "," : "", v.folder.substr(6).c_str(), json_text(v.folder).c_str(), v.flooded_area_m2,
-                         v.volume_m3);
-        }
-        json += "]}";
+        reaches.Add(reach);
     }
-    return json + (entries.empty() ? "]\n}\n" : "\n  ]\n}\n");
+    CPLJSONObject root;
+    root.Add("reaches", reaches);
+    return json_document(root);
 }
 
 std::vector<IndexEntry> read_index(const std::string& path) {
-    const CPLJSONArray reaches = json_root(path).GetArray("reaches");
+    const CPLJSONArray reaches = read_json(path).GetArray("reaches");
     if (!reaches.IsValid()) fail(path + " is not the index of a batch: it lists no reaches");
     std::vector<IndexEntry> entries;
     for (int k = 0; k < reaches.Size(); ++k) entries.push_back(entry_of(reaches[k], path));

@@ -20,6 +20,7 @@
 #include "flood.h"
 #include "gdal_raster.h"
 #include "geotiff.h"
+#include "json_files.h"
 #include "gis_io.h"
 #include "library_stage.h"
 #include "maps.h"
@@ -162,18 +163,24 @@ void write_stage(const FloodFolder& folder, const Reach& r, const Stage& stage) 
 }
 
 std::string library_json(const Reach& r, const std::vector<Level>& levels, int jobs) {
-    std::string json = strf("{\n  \"pixel_size_m\": %.6g,\n  \"jobs\": %d,\n  \"levels\": [\n", r.pixel.metres, jobs);
-    for (std::size_t k = 0; k < levels.size(); ++k) {
-        const FloodFigures& f = levels[k].figures;
-        std::string warnings;
-        for (const std::string& w : f.warnings) warnings += (warnings.empty() ? "" : ", ") + json_text(w);
-        json += strf("    {\"layer_m\": %s, \"folder\": \"layer_%s\", \"flooded_cells\": %lld, \"flooded_area_m2\": %.2f, "
-                     "\"volume_m3\": %.3f, \"max_depth_m\": %.3f, \"warnings\": [",
-                     levels[k].label.c_str(), levels[k].label.c_str(), f.flooded_cells, f.flooded_area_m2, f.volume_m3,
-                     f.max_depth_m) +
-                warnings + (k + 1 < levels.size() ? "]},\n" : "]}\n");
+    CPLJSONArray list;
+    for (const Level& level : levels) {
+        const FloodFigures& f = level.figures;
+        CPLJSONObject o;
+        o.Add("layer_m", level.metres);
+        o.Add("folder", "layer_" + level.label);
+        o.Add("flooded_cells", static_cast<GInt64>(f.flooded_cells));
+        o.Add("flooded_area_m2", rounded(f.flooded_area_m2, 2));
+        o.Add("volume_m3", rounded(f.volume_m3, 3));
+        o.Add("max_depth_m", rounded(f.max_depth_m, 3));
+        o.Add("warnings", json_strings(f.warnings));
+        list.Add(o);
     }
-    return json + "  ]\n}\n";
+    CPLJSONObject root;
+    root.Add("pixel_size_m", r.pixel.metres);
+    root.Add("jobs", jobs);
+    root.Add("levels", list);
+    return json_document(root);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
 #include <limits>
 
 #include "flood_files.h"
+#include "json_files.h"
 #include "reach_ends.h"
 #include "text.h"
 
@@ -148,21 +150,6 @@ void warn(const Reach& r, FloodFigures& f) {
 
 }  // namespace
 
-std::string json_text(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += strf("\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));  // a line break, a tab...
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 FloodFigures measure_flood(const Reach& r, const Parameters& p, const Results& results) {
     FloodFigures f;
     f.layer_from_m = p.water_layer == 0 ? p.dthick_deb : 0.0;
@@ -173,28 +160,44 @@ FloodFigures measure_flood(const Reach& r, const Parameters& p, const Results& r
     return f;
 }
 
+namespace {
+
+// Figures and their places, as stats.json gives them.
+struct Figure {
+    const char* name;
+    double value;
+    int decimals;
+};
+
+void add_figures(CPLJSONObject& o, std::initializer_list<Figure> figures) {
+    for (const Figure& f : figures) o.Add(f.name, rounded(f.value, f.decimals));
+}
+
+}  // namespace
+
 std::string stats_json(const Reach& r, const FloodFigures& f) {
-    std::string warnings;
-    for (const std::string& w : f.warnings) warnings += (warnings.empty() ? "" : ", ") + json_text(w);
-    return strf("{\n  \"flooded_cells\": %lld,\n  \"flooded_area_m2\": %.2f,\n  \"volume_m3\": %.3f,\n"
-                "  \"max_depth_m\": %.3f,\n  \"mean_depth_m\": %.3f,\n  \"path_cells\": %d,\n"
-                "  \"path_cells_below_ground\": %d,\n  \"flooded_cells_beyond_ends\": %lld,\n"
-                "  \"pixel_size_m\": %.6g,\n  \"river_length_m\": %.2f,\n  \"straight_distance_m\": %.2f,\n"
-                "  \"tortuosity\": %.4f,\n  \"level_from_m\": %.3f,\n  \"level_to_m\": %.3f,\n"
-                "  \"from_snapped_m\": %.2f,\n  \"to_snapped_m\": %.2f,\n",
-                f.flooded_cells, f.flooded_area_m2, f.volume_m3, f.max_depth_m, f.mean_depth_m, f.path_cells,
-                f.path_cells_below_ground, f.flooded_cells_beyond_ends, r.pixel.metres, f.river_length_m, f.straight_m,
-                f.tortuosity, r.from.level_m, r.to.level_m, r.from.moved_m, r.to.moved_m) +
-           strf("  \"wet_cells\": %lld,\n  \"wet_area_m2\": %.2f,\n  \"wet_volume_m3\": %.3f,\n"
-                "  \"wet_max_depth_m\": %.3f,\n  \"wet_mean_depth_m\": %.3f,\n",
-                f.wet_cells, f.wet_area_m2, f.wet_volume_m3, f.wet_max_depth_m, f.wet_mean_depth_m) +
-           strf("  \"rules\": \"%s\",\n  \"surface\": \"%s\",\n  \"cut_at_ends\": %s,\n"
-                "  \"layer_from_m\": %.3f,\n  \"layer_to_m\": %.3f,\n"
-                "  \"water_level_from_m\": %.3f,\n  \"water_level_to_m\": %.3f,\n",
-                r.rules == SpreadRules::sound ? "sound" : "described",
-                r.surface == SurfaceProfile::bed ? "bed" : "straight", r.cut ? "true" : "false",
-                f.layer_from_m, f.layer_to_m, f.water_from_m, f.water_to_m) +
-           "  \"warnings\": [" + warnings + "]\n}\n";
+    CPLJSONObject o;
+    o.Add("flooded_cells", static_cast<GInt64>(f.flooded_cells));
+    add_figures(o, {{"flooded_area_m2", f.flooded_area_m2, 2}, {"volume_m3", f.volume_m3, 3},
+                    {"max_depth_m", f.max_depth_m, 3}, {"mean_depth_m", f.mean_depth_m, 3}});
+    o.Add("path_cells", f.path_cells);
+    o.Add("path_cells_below_ground", f.path_cells_below_ground);
+    o.Add("flooded_cells_beyond_ends", static_cast<GInt64>(f.flooded_cells_beyond_ends));
+    o.Add("pixel_size_m", r.pixel.metres);
+    add_figures(o, {{"river_length_m", f.river_length_m, 2}, {"straight_distance_m", f.straight_m, 2},
+                    {"tortuosity", f.tortuosity, 4}, {"level_from_m", r.from.level_m, 3},
+                    {"level_to_m", r.to.level_m, 3}, {"from_snapped_m", r.from.moved_m, 2},
+                    {"to_snapped_m", r.to.moved_m, 2}});
+    o.Add("wet_cells", static_cast<GInt64>(f.wet_cells));
+    add_figures(o, {{"wet_area_m2", f.wet_area_m2, 2}, {"wet_volume_m3", f.wet_volume_m3, 3},
+                    {"wet_max_depth_m", f.wet_max_depth_m, 3}, {"wet_mean_depth_m", f.wet_mean_depth_m, 3}});
+    o.Add("rules", r.rules == SpreadRules::sound ? "sound" : "described");
+    o.Add("surface", r.surface == SurfaceProfile::bed ? "bed" : "straight");
+    o.Add("cut_at_ends", r.cut);
+    add_figures(o, {{"layer_from_m", f.layer_from_m, 3}, {"layer_to_m", f.layer_to_m, 3},
+                    {"water_level_from_m", f.water_from_m, 3}, {"water_level_to_m", f.water_to_m, 3}});
+    o.Add("warnings", json_strings(f.warnings));
+    return json_document(o);
 }
 
 namespace {

@@ -49,9 +49,6 @@ FloodFigures measure_flood(const Reach& r, const Parameters& p, const Results& r
 
 std::string stats_json(const Reach& r, const FloodFigures& f);
 
-// A text as a JSON string: quotes, backslashes and control characters (a line break in a reason) escaped.
-std::string json_text(const std::string& s);
-
 // The short summary: where the ends landed, the river, the flood, the warnings and the files.
 std::string summary_text(const Reach& r, const FloodFigures& f, const std::vector<std::string>& files);
 

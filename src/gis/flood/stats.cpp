@@ -7,6 +7,7 @@
 
 #include "file_formats.h"
 #include "gis_io.h"
+#include "json_files.h"
 #include "pieces.h"
 #include "raw_files.h"
 #include "results.h"
@@ -46,10 +47,13 @@ int flood_stats(const std::string& base, const std::string& dem, const std::stri
     const double area = f.cells * cell_area, volume = f.depth_sum * cell_area;
     const double mean = f.cells > 0 ? f.depth_sum / f.cells : 0.0;
     if (json) {
-        std::printf(
-            "{\"flooded_cells\": %lld, \"flooded_area_m2\": %.2f, \"flood_volume_m3\": %.3f, "
-            "\"greatest_depth_m\": %.3f, \"mean_depth_m\": %.3f}\n",
-            f.cells, area, volume, f.deepest, mean);
+        CPLJSONObject o;
+        o.Add("flooded_cells", static_cast<GInt64>(f.cells));
+        o.Add("flooded_area_m2", rounded(area, 2));
+        o.Add("flood_volume_m3", rounded(volume, 3));
+        o.Add("greatest_depth_m", rounded(f.deepest, 3));
+        o.Add("mean_depth_m", rounded(mean, 3));
+        std::printf("%s", json_document(o).c_str());
     } else {
         std::printf("flooded beyond the river mask  %lld cells, %.2f m2\n", f.cells, area);
         std::printf("flood volume                   %.3f m3\n", volume);

@@ -18,6 +18,7 @@
 
 #include "gdal_raster.h"
 #include "gis_io.h"
+#include "json_files.h"
 
 namespace fs = std::filesystem;
 
@@ -132,7 +133,7 @@ std::string folder_record(const std::string& folder, const std::string& made_by)
         if (name != kFolderRecord) files.Add(name);
     }
     root.Add("files", files);
-    return root.Format(CPLJSONObject::PrettyFormat::Pretty) + "\n";
+    return json_document(root);
 }
 
 void check_holds_no_input(const std::string& folder, const std::vector<std::string>& inputs) {

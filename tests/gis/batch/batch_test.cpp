@@ -14,7 +14,6 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
-#include <regex>
 #include <thread>
 
 #include "gis_support.h"
@@ -96,12 +95,22 @@ std::vector<std::string> reaches_in(const std::string& gpkg, const std::string& 
 
 // "row name status" for each entry of an index, in order.
 std::vector<std::string> entries_of(const std::string& json) {
-    static const std::regex entry("\"row\": ([0-9]+), \"name\": \"([^\"]*)\", \"status\": \"([a-z]+)\"");
+    const CPLJSONArray reaches = json_member(json, "reaches").ToArray();
     std::vector<std::string> entries;
-    for (std::sregex_iterator e(json.begin(), json.end(), entry), end; e != end; ++e) {
-        entries.push_back((*e)[1].str() + " " + (*e)[2].str() + " " + (*e)[3].str());
+    for (int k = 0; k < reaches.Size(); ++k) {
+        const CPLJSONObject e = reaches[k];
+        entries.push_back(std::to_string(e.GetInteger("row")) + " " + e.GetString("name") + " " + e.GetString("status"));
     }
     return entries;
+}
+
+// The entry of the index `json` for the reach `name`.
+CPLJSONObject entry_of(const std::string& json, const std::string& name) {
+    const CPLJSONArray reaches = json_member(json, "reaches").ToArray();
+    for (int k = 0; k < reaches.Size(); ++k) {
+        if (reaches[k].GetString("name") == name) return reaches[k];
+    }
+    return CPLJSONObject();
 }
 
 // The write end of the FIFO `path`, opened once a process has opened it to read (within a
@@ -152,14 +161,15 @@ TEST_F(Batch, TwoShardsRunAtOnceAndMergeIntoWhatOneBatchGives) {
     }
     // The rows in the manifest's order, the failure with its reason, the levels with their figures
     // (the plain floods 1 m deep at a 2 m layer: 2 lines each side of the channel, columns 3 to 26).
-    const std::size_t upper = json.find("\"row\": 0, \"name\": \"upper\", \"status\": \"done\"");
-    const std::size_t broken = json.find("\"row\": 1, \"name\": \"broken\", \"status\": \"failed\", \"reason\": \"no such file");
-    const std::size_t lower = json.find("\"row\": 2, \"name\": \"lower\", \"status\": \"done\"");
-    EXPECT_TRUE(upper < broken && broken < lower && lower != std::string::npos) << json;
-    EXPECT_NE(json.find("{\"layer_m\": 2, \"folder\": \"layer_2\", \"flooded_area_m2\": 9600.00, \"volume_m3\": 9600.000}"),
-              std::string::npos)
-        << json;
-    EXPECT_EQ(json.find("\"layer_m\": 0", lower), std::string::npos);  // lower's levels start at 1
+    EXPECT_EQ(entries_of(json), (std::vector<std::string>{"0 upper done", "1 broken failed", "2 lower done"}));
+    EXPECT_EQ(entry_of(json, "broken").GetString("reason").rfind("no such file", 0), 0u) << json;
+    const CPLJSONArray upper = entry_of(json, "upper").GetArray("levels");
+    ASSERT_EQ(upper.Size(), 3) << json;
+    EXPECT_DOUBLE_EQ(upper[2].GetDouble("layer_m"), 2);
+    EXPECT_EQ(upper[2].GetString("folder"), "layer_2");
+    EXPECT_DOUBLE_EQ(upper[2].GetDouble("flooded_area_m2"), 9600);
+    EXPECT_DOUBLE_EQ(upper[2].GetDouble("volume_m3"), 9600);
+    EXPECT_DOUBLE_EQ(entry_of(json, "lower").GetArray("levels")[0].GetDouble("layer_m"), 1);  // lower's start at 1
     // Each level's layer holds the polygons of the reaches that have it, in the manifest's order.
     // At a layer of 0 m the water stands on the bed: no cell is wet.
     EXPECT_EQ(reaches_in(dir / "whole/floods.gpkg", "layer_0"), std::vector<std::string>{});
@@ -230,11 +240,11 @@ TEST_F(Batch, RowsFailAloneAndAMergeOfWrongShardsOrIntoAnotherOutputIsRefused) {
     EXPECT_EQ(first.wait().status, 1);
     EXPECT_EQ(second.wait().status, 1);
     const std::string shard0 = read_file(dir / "m0/lib/index-shard-0-of-2.json");
-    EXPECT_NE(shard0.find("\"name\": \"a\", \"status\": \"failed\", \"reason\": \"the row gives no layers\""), std::string::npos)
-        << shard0;
-    EXPECT_NE(shard0.find("\"name\": \"c\", \"status\": \"done\""), std::string::npos) << shard0;
+    EXPECT_EQ(entry_of(shard0, "a").GetString("status"), "failed") << shard0;
+    EXPECT_EQ(entry_of(shard0, "a").GetString("reason"), "the row gives no layers") << shard0;
+    EXPECT_EQ(entry_of(shard0, "c").GetString("status"), "done") << shard0;
     EXPECT_NE(shard0.find("--rules is sound or described, not 'wild'"), std::string::npos) << shard0;
-    EXPECT_NE(read_file(dir / "m0/lib/c/layer_1/stats.json").find("\"rules\": \"described\""), std::string::npos);
+    EXPECT_EQ(json_member(read_file(dir / "m0/lib/c/layer_1/stats.json"), "rules").ToString(), "described");
     const std::string shard1 = read_file(dir / "m1/lib/index-shard-1-of-2.json");
     EXPECT_NE(shard1.find("--width needs a width above 0 metres"), std::string::npos) << shard1;
     EXPECT_NE(shard1.find("--z-unit is m, ft or us-ft, not 'yard'"), std::string::npos) << shard1;
@@ -342,8 +352,8 @@ TEST_F(Batch, ARedoStoppedMidwayLeavesAnIndexTrueToTheFloodsThere) {
     ::close(fifo);
     const std::string json = index("m");
     EXPECT_EQ(entries_of(json), (std::vector<std::string>{"0 upper done", "1 stuck pending", "2 lower pending"}));
-    EXPECT_NE(json.find("\"folder\": \"layer_1\""), std::string::npos) << json;
-    EXPECT_EQ(json.find("\"folder\": \"layer_2\""), std::string::npos) << json;  // upper's old level, lower's
+    EXPECT_NE(json.find("\"folder\":\"layer_1\""), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"folder\":\"layer_2\""), std::string::npos) << json;  // upper's old level, lower's
     const RunResult merge = gis({"merge", "--out", "merged", "m/lib"}, dir);
     EXPECT_EQ(merge.status, 1);
     EXPECT_NE(merge.err.find("row 1 (stuck) of m/lib/index.json has not run: its batch was stopped before it"),

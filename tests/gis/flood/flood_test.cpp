@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 #include "gis_support.h"
@@ -79,11 +78,9 @@ struct FloodRun : ::testing::Test {
     std::string stats() const { return read_file(dir / "out/stats.json"); }
 };
 
-std::string field(const std::string& json, const std::string& name) {
-    std::smatch m;
-    const std::regex re("\"" + name + "\": ([^,\\n]*)");
-    return std::regex_search(json, m, re) ? m[1].str() : "";
-}
+// A member of a JSON document: its figure, or its text.
+double figure(const std::string& json, const std::string& name) { return json_member(json, name).ToDouble(-1e300); }
+std::string text(const std::string& json, const std::string& name) { return json_member(json, name).ToString(); }
 
 }  // namespace
 
@@ -94,18 +91,18 @@ TEST_F(FloodRun, TheFloodOfAKnownValleyHasItsHandComputedFiguresAndNoWarning) {
     RunResult r = flood({"--width", "30", "--layer", "2", "--unit", "cm"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string s = stats();
-    EXPECT_EQ(field(s, "flooded_cells"), "408");
-    EXPECT_EQ(field(s, "flooded_area_m2"), "40800.00");
-    EXPECT_EQ(field(s, "volume_m3"), "40800.000");
-    EXPECT_EQ(field(s, "mean_depth_m"), "1.000");
-    EXPECT_EQ(field(s, "max_depth_m"), "1.000");  // beside the river, as the area
-    EXPECT_EQ(field(s, "wet_max_depth_m"), "2.000");  // the channel
-    EXPECT_EQ(field(s, "wet_cells"), "567");  // the 408 and the mask: 3 lines over columns 4 to 56
-    EXPECT_EQ(field(s, "path_cells"), "51");
-    EXPECT_EQ(field(s, "path_cells_below_ground"), "0");
-    EXPECT_EQ(field(s, "flooded_cells_beyond_ends"), "0");
-    EXPECT_EQ(field(s, "river_length_m"), "500.00");
-    EXPECT_NE(s.find("\"warnings\": []"), std::string::npos) << s;
+    EXPECT_DOUBLE_EQ(figure(s, "flooded_cells"), 408);
+    EXPECT_DOUBLE_EQ(figure(s, "flooded_area_m2"), 40800.00);
+    EXPECT_DOUBLE_EQ(figure(s, "volume_m3"), 40800.000);
+    EXPECT_DOUBLE_EQ(figure(s, "mean_depth_m"), 1.000);
+    EXPECT_DOUBLE_EQ(figure(s, "max_depth_m"), 1.000);  // beside the river, as the area
+    EXPECT_DOUBLE_EQ(figure(s, "wet_max_depth_m"), 2.000);  // the channel
+    EXPECT_DOUBLE_EQ(figure(s, "wet_cells"), 567);  // the 408 and the mask: 3 lines over columns 4 to 56
+    EXPECT_DOUBLE_EQ(figure(s, "path_cells"), 51);
+    EXPECT_DOUBLE_EQ(figure(s, "path_cells_below_ground"), 0);
+    EXPECT_DOUBLE_EQ(figure(s, "flooded_cells_beyond_ends"), 0);
+    EXPECT_DOUBLE_EQ(figure(s, "river_length_m"), 500.00);
+    EXPECT_EQ(json_member(s, "warnings").ToArray().Size(), 0) << s;
     EXPECT_NE(r.out.find("warnings    none"), std::string::npos) << r.out;
     for (const char* name : {"depth.tif", "extent.tif", "extent.gpkg", "map.png", "profile.svg", "summary.txt"}) {
         EXPECT_TRUE(file_exists(dir / ("out/" + std::string(name)))) << name;
@@ -190,9 +187,9 @@ TEST_F(FloodRun, EachWarningAppearsWhenItsCauseIsThere) {
 TEST_F(FloodRun, AStraightSurfaceBelowTheGroundWetsNoCell) {
     make(Valley{});
     ASSERT_EQ(flood({"--width", "30", "--level-from", "94", "--level-to", "94", "--layer", "0.5"}).status, 0);
-    EXPECT_EQ(field(stats(), "wet_cells"), "0");
-    EXPECT_EQ(field(stats(), "wet_max_depth_m"), "0.000");
-    EXPECT_EQ(field(stats(), "wet_mean_depth_m"), "0.000");
+    EXPECT_DOUBLE_EQ(figure(stats(), "wet_cells"), 0);
+    EXPECT_DOUBLE_EQ(figure(stats(), "wet_max_depth_m"), 0.000);
+    EXPECT_DOUBLE_EQ(figure(stats(), "wet_mean_depth_m"), 0.000);
 }
 
 TEST_F(FloodRun, EndPointsAreSnappedAndSaidWhereTheyLanded) {
@@ -202,9 +199,9 @@ TEST_F(FloodRun, EndPointsAreSnappedAndSaidWhereTheyLanded) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("line 20 column 10, snapped 25.0 m from the point given"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("line 20 column 50, snapped 14.0 m from the point given"), std::string::npos) << r.out;
-    EXPECT_EQ(field(stats(), "path_cells"), "41");
-    EXPECT_EQ(field(stats(), "from_snapped_m"), "25.00");
-    EXPECT_EQ(field(stats(), "to_snapped_m"), "14.00");
+    EXPECT_DOUBLE_EQ(figure(stats(), "path_cells"), 41);
+    EXPECT_DOUBLE_EQ(figure(stats(), "from_snapped_m"), 25.00);
+    EXPECT_DOUBLE_EQ(figure(stats(), "to_snapped_m"), 14.00);
     EXPECT_EQ(stats().find("from the point given with"), std::string::npos) << stats();  // within 5 pixels
     // 105 m (10.5 pixels) north of the centreline: a point of another river, perhaps.
     r = flood({"--width", "30", "--layer", "2", "--from", "500105,4799900", "--overwrite"});
@@ -213,8 +210,8 @@ TEST_F(FloodRun, EndPointsAreSnappedAndSaidWhereTheyLanded) {
                           "(500105.0, 4799900.0): check that the point is on this river";
     EXPECT_NE(stats().find(warning), std::string::npos) << stats();
     EXPECT_NE(r.out.find(warning), std::string::npos) << r.out;
-    EXPECT_EQ(field(stats(), "from_snapped_m"), "105.00");
-    EXPECT_EQ(field(stats(), "to_snapped_m"), "0.00");  // an end of the centreline
+    EXPECT_DOUBLE_EQ(figure(stats(), "from_snapped_m"), 105.00);
+    EXPECT_DOUBLE_EQ(figure(stats(), "to_snapped_m"), 0.00);  // an end of the centreline
 }
 
 TEST_F(FloodRun, ACommandThatCannotRunLeavesNoFolder) {
@@ -287,10 +284,10 @@ TEST_F(FloodRun, ARasterMaskInAnotherCoordinateSystemIsBroughtOntoTheDemsGrid) {
               0);
     RunResult r = flood({"--mask", "channel_wgs84.tif", "--layer", "2"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const int flooded = std::stoi(field(stats(), "flooded_cells"));
+    const int flooded = static_cast<int>(figure(stats(), "flooded_cells"));
     EXPECT_GE(flooded, 400);  // the plain's 408 cells, give or take a cell at the channel's rim
     EXPECT_LE(flooded, 416);
-    EXPECT_EQ(field(stats(), "path_cells"), "51");
+    EXPECT_DOUBLE_EQ(figure(stats(), "path_cells"), 51);
 }
 
 // A library of three levels: the channel (95 m) is water from the first, the plain (96 m)
@@ -304,11 +301,12 @@ TEST_F(FloodRun, ALibraryRunsEachLevelAsASingleRunAndStacksThemInOneRaster) {
     EXPECT_DOUBLE_EQ(stage.cells[20 * kValleyCols + 30], 0.0);
     EXPECT_DOUBLE_EQ(stage.cells[17 * kValleyCols + 30], 2.0);
     EXPECT_DOUBLE_EQ(stage.cells[5 * kValleyCols + 30], -9999.0);
-    const std::string json = read_file(dir / "out/library.json");
-    for (const char* level : {"\"layer_m\": 0, \"folder\": \"layer_0\", \"flooded_cells\": 0,",
-                              "\"layer_m\": 1, \"folder\": \"layer_1\", \"flooded_cells\": 0,",
-                              "\"layer_m\": 2, \"folder\": \"layer_2\", \"flooded_cells\": 408,"}) {
-        EXPECT_NE(json.find(level), std::string::npos) << level << "\n" << json;
+    const CPLJSONArray levels = json_member(read_file(dir / "out/library.json"), "levels").ToArray();
+    ASSERT_EQ(levels.Size(), 3);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_DOUBLE_EQ(levels[k].GetDouble("layer_m"), k);
+        EXPECT_EQ(levels[k].GetString("folder"), "layer_" + std::to_string(k));
+        EXPECT_EQ(levels[k].GetLong("flooded_cells"), k == 2 ? 408 : 0);
     }
     EXPECT_TRUE(file_exists(dir / "out/library.png"));
     // The levels' run inputs are written once, and linked into every level's folder.
@@ -368,11 +366,11 @@ TEST_F(FloodRun, TheDemsScaleOffsetAndVerticalUnitGiveItsAltitudesInMetres) {
             continue;
         }
         ASSERT_EQ(r.status, 0) << what << ": " << r.err;
-        EXPECT_EQ(field(stats(), "level_from_m"), k.level) << what;
+        EXPECT_EQ(strf("%.3f", figure(stats(), "level_from_m")), k.level) << what;
         if (k.note != nullptr) {
             EXPECT_NE(r.err.find(k.note), std::string::npos) << r.err;
         }
-        EXPECT_EQ(field(stats(), "flooded_cells"), "408") << what;
+        EXPECT_DOUBLE_EQ(figure(stats(), "flooded_cells"), 408) << what;
     }
 }
 
@@ -416,9 +414,9 @@ TEST_F(FloodRun, TheBedNearAnEndIsTheLowestValidGroundOfTheMask) {
         }
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string s = stats();
-        EXPECT_EQ(field(s, "level_from_m"), k.level_from) << s;
-        EXPECT_EQ(field(s, "path_cells_below_ground"), "0") << s;
-        EXPECT_EQ(field(s, "wet_max_depth_m"), "2.000") << s;
+        EXPECT_EQ(strf("%.3f", figure(s, "level_from_m")), k.level_from) << s;
+        EXPECT_DOUBLE_EQ(figure(s, "path_cells_below_ground"), 0) << s;
+        EXPECT_DOUBLE_EQ(figure(s, "wet_max_depth_m"), 2.000) << s;
         const Opened depth = open_with_gdal(dir / "out/depth.tif"), extent = open_with_gdal(dir / "out/extent.tif");
         for (const Spot& spot : k.spots) {
             if (spot.metres != kValleyNoData) continue;
@@ -470,15 +468,15 @@ TEST_F(FloodRun, UnderTheSoundRulesTheWaterMeetingFromTwoSidesLeavesNoDryStripe)
     }
     const DepthSums sums = sums_of(depth);
     const std::string s = stats();
-    EXPECT_EQ(field(s, "wet_cells"), std::to_string(sums.wet));
-    EXPECT_EQ(field(s, "wet_volume_m3"), strf("%.3f", sums.volume_cells * 100));
-    EXPECT_EQ(field(s, "wet_max_depth_m"), strf("%.3f", sums.deepest));
-    EXPECT_EQ(field(s, "wet_area_m2"), strf("%.2f", sums.wet * 100.0));
-    EXPECT_EQ(field(s, "wet_mean_depth_m"), strf("%.3f", sums.volume_cells / static_cast<double>(sums.wet)));
-    EXPECT_EQ(field(s, "flooded_cells"), std::to_string(sums.wet - 3 * 53));  // less the mask's cells
-    EXPECT_EQ(field(s, "max_depth_m"), "1.000");  // the plain; the channel is 2 m deep
-    EXPECT_EQ(field(s, "rules"), "\"sound\"");
-    EXPECT_EQ(field(s, "surface"), "\"straight\"");
+    EXPECT_DOUBLE_EQ(figure(s, "wet_cells"), sums.wet);
+    EXPECT_NEAR(figure(s, "wet_volume_m3"), sums.volume_cells * 100, 5e-4);
+    EXPECT_NEAR(figure(s, "wet_max_depth_m"), sums.deepest, 5e-4);
+    EXPECT_NEAR(figure(s, "wet_area_m2"), sums.wet * 100.0, 5e-3);
+    EXPECT_NEAR(figure(s, "wet_mean_depth_m"), sums.volume_cells / static_cast<double>(sums.wet), 5e-4);
+    EXPECT_DOUBLE_EQ(figure(s, "flooded_cells"), sums.wet - 3 * 53);  // less the mask's cells
+    EXPECT_DOUBLE_EQ(figure(s, "max_depth_m"), 1.000);  // the plain; the channel is 2 m deep
+    EXPECT_EQ(text(s, "rules"), "sound");
+    EXPECT_EQ(text(s, "surface"), "straight");
     EXPECT_FALSE(file_exists(dir / "out/run/answers.txt"));  // the console program cannot replay it
     const std::string scenario = read_file(dir / "out/run/scenario.json");
     EXPECT_NE(scenario.find("\"rules\":\"sound\""), std::string::npos) << scenario;
@@ -512,8 +510,8 @@ TEST_F(FloodRun, TheBedSurfaceStandsTheLayerAboveTheCarvedBed) {
     EXPECT_EQ(lines[26], "260.00,500315.000,4799795.000,88.500,88.500,89.500");
     EXPECT_EQ(lines[50], "500.00,500555.000,4799795.000,82.500,82.500,83.500");
     const std::string s = stats();
-    EXPECT_EQ(field(s, "water_level_from_m"), "96.000");
-    EXPECT_EQ(field(s, "water_level_to_m"), "83.500");
+    EXPECT_DOUBLE_EQ(figure(s, "water_level_from_m"), 96.000);
+    EXPECT_DOUBLE_EQ(figure(s, "water_level_to_m"), 83.500);
     EXPECT_NE(r.out.find("water at 96.000 m (the carved bed at 95.000 m, and the layer)"), std::string::npos) << r.out;
     EXPECT_NE(s.find("the bed was carved more than 5 m into the ground on 1 path cells, 13.00 m at the deepest, at "
                      "(500305.0, 4799795.0)"),
@@ -557,8 +555,8 @@ TEST_F(FloodRun, TheCutsAtTheEndsKeepTheFloodInTheReachWithoutCuttingAMeander) {
     EXPECT_DOUBLE_EQ(depth(25, 20), 1.0);      // beside the lower arm, west of the upper end
     EXPECT_DOUBLE_EQ(depth(20, 25), 1.0);      // inside the bend, nearer the lower arm
     EXPECT_DOUBLE_EQ(depth(20, 55), 1.0);      // beyond the bend, east
-    EXPECT_EQ(field(stats(), "flooded_cells_beyond_ends"), "0");
-    EXPECT_EQ(field(stats(), "cut_at_ends"), "true");
+    EXPECT_DOUBLE_EQ(figure(stats(), "flooded_cells_beyond_ends"), 0);
+    EXPECT_TRUE(json_member(stats(), "cut_at_ends").ToBool());
     EXPECT_GT(cut_pixels(), 0);
     rules = {"--beyond-ends"};
     r = flood(options);
