@@ -23,6 +23,7 @@
 #include <cstring>
 
 #include "file_formats.h"
+#include "gdal_handles.h"
 #include "gdal_raster.h"
 #include "geotiff.h"
 #include "gis_io.h"
@@ -254,40 +255,29 @@ namespace {
 
 // The flood's polygons (the cells at 1 of the extent) with their area in square metres.
 void write_polygons(const FloodPlace& f, const Reach& r, const std::string& extent_tif) {
-    GDALDatasetH raster = GDALOpen(extent_tif.c_str(), GA_ReadOnly);
-    if (raster == nullptr) fail("cannot read back " + extent_tif);
+    const GdalDataset raster(extent_tif, GDAL_OF_RASTER);
     GisOutputs out(false);  // in the flood's folder, synced whole at its commit
     const std::string path = f.at("extent.gpkg"), temporary = out.reserve(path);
     std::remove(temporary.c_str());  // the driver creates its own file
-    // A GeoPackage records when it was written; a fixed time keeps a run's files the same
-    // whenever it is run (a library's level and a single run compare byte for byte).
-    CPLSetThreadLocalConfigOption("OGR_CURRENT_DATE", "2000-01-01T00:00:00.000Z");
-    CPLErrorReset();
-    GDALDatasetH vectors = GDALCreate(GDALGetDriverByName("GPKG"), temporary.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
-    if (vectors == nullptr) fail("cannot create " + path + ": " + gdal_message(temporary, path));
-    OGRSpatialReferenceH srs = r.grid.georef.wkt.empty() ? nullptr : OSRNewSpatialReference(r.grid.georef.wkt.c_str());
-    OGRLayerH layer = GDALDatasetCreateLayer(vectors, "flood", srs, wkbPolygon, nullptr);
-    if (srs != nullptr) OSRDestroySpatialReference(srs);
-    OGRFieldDefnH value = OGR_Fld_Create("water", OFTInteger), area = OGR_Fld_Create("area_m2", OFTReal);
-    OGR_L_CreateField(layer, value, TRUE);
-    OGR_L_CreateField(layer, area, TRUE);
-    OGR_Fld_Destroy(value);
-    OGR_Fld_Destroy(area);
-    GDALRasterBandH band = GDALGetRasterBand(raster, 1);
-    GDALPolygonize(band, band, layer, 0, nullptr, nullptr, nullptr);  // the band as its own mask: zeros left out
-    const double units = r.pixel.metres / std::fabs(r.grid.georef.transform[1]);  // metres per map unit
-    OGR_L_ResetReading(layer);
-    bool stored = true;
-    for (OGRFeatureH feature; (feature = OGR_L_GetNextFeature(layer)) != nullptr; OGR_F_Destroy(feature)) {
-        OGR_F_SetFieldDouble(feature, 1, OGR_G_Area(OGR_F_GetGeometryRef(feature)) * units * units);
-        stored = OGR_L_SetFeature(layer, feature) == OGRERR_NONE && stored;
+    {
+        GdalDataset vectors = create_geopackage(temporary, path);
+        const OwnedSrs srs = srs_of(r.grid.georef.wkt);
+        OGRLayerH layer = create_polygon_layer(vectors.get(), "flood", srs.get(), {{"water", OFTInteger}, {"area_m2", OFTReal}}, path);
+        check_gdal_writes(vectors, temporary, path);
+        GDALRasterBandH band = GDALGetRasterBand(raster.get(), 1);
+        // The band as its own mask: its zeros are left out.
+        if (GDALPolygonize(band, band, layer, 0, nullptr, nullptr, nullptr) != CE_None) {
+            fail_gdal_write(vectors, temporary, path);
+        }
+        const double units = r.pixel.metres / std::fabs(r.grid.georef.transform[1]);  // metres per map unit
+        OGR_L_ResetReading(layer);
+        for (OwnedFeature feature; (feature = OwnedFeature(OGR_L_GetNextFeature(layer))) != nullptr;) {
+            OGR_F_SetFieldDouble(feature.get(), 1, OGR_G_Area(OGR_F_GetGeometryRef(feature.get())) * units * units);
+            if (OGR_L_SetFeature(layer, feature.get()) != OGRERR_NONE) fail_gdal_write(vectors, temporary, path);
+        }
+        if (!vectors.close()) fail_gdal_write(temporary, path);
     }
-    if (!stored) fail("cannot write the areas of the polygons of " + path);
-    GDALClose(raster);
-    GDALClose(vectors);
-    if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) {
-        fail("cannot write " + path + ": " + gdal_message(temporary, path));
-    }
+    check_gdal_writes(temporary, path);
     out.commit();
 }
 

@@ -32,11 +32,8 @@ LayerBurner::LayerBurner(GDALDatasetH vectors, const std::string& src, const Gda
 
 void LayerBurner::burn(const Piece& p, std::uint8_t* cells) {
     std::memset(cells, 0, p.cells());
-    // The geotransform of the piece: the grid's, moved to the piece's first cell.
     double t[6];
-    std::memcpy(t, georef_.transform, sizeof t);
-    t[0] += p.col * t[1] + p.line * t[2];
-    t[3] += p.col * t[4] + p.line * t[5];
+    piece_transform(georef_.transform, p, t);
     CPLErrorReset();
     const CPLErr burnt = GDALRasterizeLayersBuf(
         cells, p.cols, p.lines, GDT_Byte, 0, 0, static_cast<int>(layers_.size()), layers_.data(),

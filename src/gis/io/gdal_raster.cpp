@@ -27,6 +27,16 @@ GdalDataset::~GdalDataset() {
     if (handle_ != nullptr) GDALClose(handle_);
 }
 
+bool GdalDataset::close() {
+    GDALDatasetH h = handle_;
+    handle_ = nullptr;
+    if (h == nullptr) return true;
+    const GUInt32 errors = CPLGetErrorCounter();
+    GDALClose(h);
+    const CPLErr last = CPLGetLastErrorType();
+    return CPLGetErrorCounter() == errors || (last != CE_Failure && last != CE_Fatal);
+}
+
 GdalDataset::GdalDataset(GdalDataset&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
     other.handle_ = nullptr;
 }

@@ -27,6 +27,8 @@ public:
     GdalDataset& operator=(GdalDataset&&) = delete;
 
     GDALDatasetH get() const { return handle_; }
+    // Closes the dataset now (its last writes are flushed); false when GDAL reports a failure.
+    bool close();
     const std::string& path() const { return path_; }
     // The files GDAL reads for it: the file itself and its sidecars (.hdr, .aux.xml, .shx...).
     std::vector<std::string> files() const;

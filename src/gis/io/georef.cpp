@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "gdal_handles.h"
 #include "gis_io.h"
 
 namespace {
@@ -32,17 +33,16 @@ struct Units {
 Units units_of(const std::string& wkt) {
     Units u;
     if (wkt.empty()) return u;
-    OGRSpatialReferenceH srs = OSRNewSpatialReference(wkt.c_str());
+    const OwnedSrs srs = srs_of(wkt);
     if (srs == nullptr) return u;
-    u.geographic = OSRIsGeographic(srs) != 0;
+    u.geographic = OSRIsGeographic(srs.get()) != 0;
     char* name = nullptr;
-    const double metres = OSRGetLinearUnits(srs, &name);
+    const double metres = OSRGetLinearUnits(srs.get(), &name);
     if (std::isfinite(metres) && metres > 0) {
         u.known = true;
         u.metres = metres;
         u.name = name != nullptr ? name : "unit";
     }
-    OSRDestroySpatialReference(srs);
     return u;
 }
 
@@ -118,4 +118,10 @@ PixelSize pixel_size(const Georef& g, int lines, int cols, const std::string& na
                              " m in the descriptor, the nearest whole metre");
     }
     return p;
+}
+
+void piece_transform(const double* grid, const Piece& p, double* t) {
+    std::copy(grid, grid + 6, t);
+    t[0] += p.col * t[1] + p.line * t[2];
+    t[3] += p.col * t[4] + p.line * t[5];
 }

@@ -7,12 +7,18 @@
 
 #include <string>
 
+#include "pieces.h"
+
 // GDAL's geotransform and the coordinate system as WKT.
 struct Georef {
     bool has_transform = false;
     double transform[6] = {0, 1, 0, 0, 0, 1};
     std::string wkt;
 };
+
+// The geotransform of the piece `p` of a grid placed by `grid`: the grid's, moved to the
+// piece's first cell.
+void piece_transform(const double* grid, const Piece& p, double* t);
 
 struct PixelSize {
     double metres = 1;  // the side of a pixel

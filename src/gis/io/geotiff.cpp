@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gdal_handles.h"
 #include "gdal_raster.h"
 #include "gis_io.h"
 
@@ -17,10 +18,9 @@ GeoTiff::GeoTiff(GisOutputs& outputs, const std::string& path, int lines, int co
     ds_ = GDALCreate(GDALGetDriverByName("GTiff"), temporary_.c_str(), cols, lines, 1, type,
                      const_cast<char**>(options));
     if (ds_ == nullptr) failed();
-    if (georef.has_transform) GDALSetGeoTransform(ds_, const_cast<double*>(georef.transform));
-    if (!georef.wkt.empty()) GDALSetProjection(ds_, georef.wkt.c_str());
+    place_dataset(ds_, georef, path);
     band_ = GDALGetRasterBand(ds_, 1);
-    if (nodata != nullptr) GDALSetRasterNoDataValue(band_, *nodata);
+    if (nodata != nullptr && GDALSetRasterNoDataValue(band_, *nodata) != CE_None) failed();
     GDALGetBlockSize(band_, &tile_cols_, &tile_lines_);
     row_.resize(static_cast<std::size_t>(tile_lines_) * static_cast<std::size_t>(cols_) * cell_bytes_);
     tile_.resize(static_cast<std::size_t>(tile_lines_) * static_cast<std::size_t>(tile_cols_) * cell_bytes_);
@@ -68,11 +68,6 @@ void GeoTiff::close() {
     check();
 }
 
-void GeoTiff::check() {
-    if (CPLGetLastErrorType() == CE_Failure || CPLGetLastErrorType() == CE_Fatal) failed();
-}
+void GeoTiff::check() { check_gdal_writes(temporary_, path_); }
 
-void GeoTiff::failed() {
-    const std::string why = gdal_message(temporary_, path_);
-    fail("cannot write " + path_ + (why.empty() ? "" : ": " + why));
-}
+void GeoTiff::failed() { fail_gdal_write(temporary_, path_); }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "burn.h"
+#include "gdal_handles.h"
 #include "gis_io.h"
 
 namespace {
@@ -17,8 +18,11 @@ GdalDataset memory_dataset(int lines, int cols, GDALDataType type, const double*
     GDALDatasetH ds = GDALCreate(GDALGetDriverByName("MEM"), "", cols, lines, 1, type, nullptr);
     if (ds == nullptr) fail("not enough memory for a grid of " + std::to_string(lines) + " x " + std::to_string(cols));
     GdalDataset owned("", ds);
-    GDALSetGeoTransform(ds, const_cast<double*>(transform));
-    if (!wkt.empty()) GDALSetProjection(ds, wkt.c_str());
+    Georef georef;
+    georef.has_transform = true;
+    std::copy(transform, transform + 6, georef.transform);
+    georef.wkt = wkt;
+    place_dataset(ds, georef, "a grid in memory");
     return owned;
 }
 
@@ -28,21 +32,8 @@ GdalDataset grid_stand_in(const DemGrid& dem) {
     return memory_dataset(1, 1, GDT_Byte, dem.georef.transform, dem.georef.wkt);
 }
 
-// The geotransform of a piece: the grid's, moved to the piece's first cell.
-void piece_transform(const double* grid, const Piece& p, double* t) {
-    std::copy(grid, grid + 6, t);
-    t[0] += p.col * t[1] + p.line * t[2];
-    t[3] += p.col * t[4] + p.line * t[5];
-}
-
-bool same_srs(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty() || a == b) return true;  // without a system, taken as the DEM's
-    OGRSpatialReferenceH x = OSRNewSpatialReference(a.c_str()), y = OSRNewSpatialReference(b.c_str());
-    const bool same = x != nullptr && y != nullptr && OSRIsSame(x, y);
-    OSRDestroySpatialReference(x);
-    OSRDestroySpatialReference(y);
-    return same;
-}
+// A raster without a coordinate system is taken as lying in the DEM's.
+bool same_srs(const std::string& a, const std::string& b) { return a.empty() || b.empty() || same_crs(a, b); }
 
 bool on_dem_grid(const GdalRaster& r, const DemGrid& dem) {
     if (r.lines() != dem.lines || r.cols() != dem.cols) return false;
