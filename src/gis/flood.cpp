@@ -111,7 +111,7 @@ MapSource reach_map(const Reach& r, std::function<float(int, int)> value) {
     m.pixel_m = r.pixel.metres;
     m.read_line = [&r, value](int i, float* ground, float* shown) {
         for (int j = 0; j < r.grid.cols; ++j) {
-            const bool none = r.dem[i][j] == std::numeric_limits<std::int32_t>::max();  // no data: high ground
+            const bool none = r.dem[i][j] == Reach::kNoGround;
             ground[j] = none ? std::nanf("") : static_cast<float>(r.ground_m(Cell{i, j}));
             shown[j] = value(i, j);
         }

@@ -114,6 +114,15 @@ TEST_F(FloodedCase, TheDepthExportHoldsMetresWhereWetAndNoDataWhereDry) {
                                           N, N,   3.5, 0.1, 0.5,  //
                                           N, 0.5, 2.5, 0.1, N};
     for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_NEAR(depth.cells[k], expected[k], 1e-5) << k;
+    // A cell the extent leaves dry has no depth, whatever level the flooded DEM gives it.
+    std::string extent = read_file(base() + "_tarvex.raw");
+    extent[1] = 0;
+    write_file(base() + "_tarvex.raw", extent);
+    r = gis({"export", base() + "_tarvex_m4.raw", "dry.tif", "--like", folder() + "dem_m4.raw", "--depth",
+             folder() + "dem_m4.raw", "--unit", "dm"},
+            dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(open_with_gdal(dir / "dry.tif").cells[1], N);
 }
 
 TEST_F(FloodedCase, StatisticsCountTheFloodBeyondTheRiverMask) {

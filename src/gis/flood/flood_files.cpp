@@ -22,6 +22,7 @@
 #include <vector>
 #include <cstring>
 
+#include "cell_depth.h"
 #include "file_formats.h"
 #include "gdal_handles.h"
 #include "gdal_raster.h"
@@ -245,10 +246,7 @@ void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const R
 }
 
 float depth_at(const Reach& r, const Results& results, int i, int j) {
-    const std::int32_t ground = r.dem[i][j], level = results.itab_in[i][j];
-    // A cell without data has no depth, whatever level the river surface gave it.
-    if (results.tab_mask[i][j] != 1 || ground == Reach::kNoGround || level <= ground) return std::nanf("");
-    return static_cast<float>((static_cast<double>(level) - ground) / r.coef);
+    return static_cast<float>(cell_depth(r.dem[i][j], results.itab_in[i][j], results.tab_mask[i][j] == 1, r.coef));
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cell_depth.h"
 #include "centreline.h"
 #include "engine.h"
 #include "georef.h"
@@ -89,7 +90,7 @@ struct Reach {
     // The ground of a cell in metres, NaN where the DEM has no data.
     double ground_m(Cell c) const { return has_ground(c) ? static_cast<double>(dem[c.i][c.j]) / coef : NAN; }
 
-    static constexpr std::int32_t kNoGround = std::numeric_limits<std::int32_t>::max();
+    static constexpr std::int32_t kNoGround = ::kNoGround;
     // Cells past a cut at an end of the reach: out of the river, kept dry by the run.
     static constexpr unsigned char kBeyondCut = 2;
     bool beyond_cut(Cell c) const { return mask[c.i][c.j] == kBeyondCut; }

@@ -1,10 +1,12 @@
 #include "stats.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
+#include "cell_depth.h"
 #include "file_formats.h"
 #include "gis_io.h"
 #include "json_files.h"
@@ -37,8 +39,8 @@ int flood_stats(const std::string& base, const std::string& dem, const std::stri
         ground_dem.read(ground.data(), p.cells());
         river_mask.read(river.data(), p.cells());
         for (std::size_t k = 0; k < p.cells(); ++k) {
-            if (wet[k] != 1 || river[k] == 1) continue;
-            const double depth = std::max(0.0, (static_cast<double>(level[k]) - ground[k]) / factor);
+            const double depth = cell_depth(ground[k], level[k], wet[k] == 1, factor);
+            if (river[k] == 1 || std::isnan(depth)) continue;
             ++f.cells;
             f.depth_sum += depth;
             f.deepest = std::max(f.deepest, depth);

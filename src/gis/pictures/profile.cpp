@@ -10,6 +10,7 @@
 #include <sstream>
 #include <vector>
 
+#include "cell_depth.h"
 #include "file_formats.h"
 #include "gis_io.h"
 #include "input_guard.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr std::int32_t kNoGround = std::numeric_limits<std::int32_t>::max();  // what imports give no data
 
 // The table's linear and final altitudes, a line per path position, in DEM units / factor.
 void read_table(const std::string& path, double factor, ProfileSource& p) {

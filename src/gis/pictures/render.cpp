@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "cell_depth.h"
 #include "file_formats.h"
 #include "gis_io.h"
 #include "input_guard.h"
@@ -20,7 +21,6 @@
 namespace {
 
 constexpr int kLargestSide = 1000000;  // a line is read whole: at most one piece of cells
-constexpr std::int32_t kNoGround = std::numeric_limits<std::int32_t>::max();  // what imports give no data
 
 // The ground and the depth of the run line by line. A sweep that starts again from an earlier
 // line opens the rasters again; lines skipped are read past.
@@ -39,8 +39,7 @@ public:
         for (std::size_t j = 0; j < ground_.size(); ++j) {
             const bool known = ground_[j] != kNoGround;
             ground[j] = known ? static_cast<float>(static_cast<double>(ground_[j]) / factor_) : NAN;
-            const bool flooded = known && wet_[j] == 1 && level_[j] > ground_[j];
-            depth[j] = flooded ? static_cast<float>((static_cast<double>(level_[j]) - ground_[j]) / factor_) : NAN;
+            depth[j] = static_cast<float>(cell_depth(ground_[j], level_[j], wet_[j] == 1, factor_));
         }
     }
 
