@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "commands.h"
 #include "gis_io.h"
 
 namespace {
@@ -121,9 +122,13 @@ ManifestRow row_of(const Record& r, const std::vector<std::string>& columns, int
 }  // namespace
 
 const std::vector<std::string>& manifest_columns() {
-    static const std::vector<std::string> columns = {"name",     "dem",       "river",    "mask",   "width", "from",
-                                                     "to",       "level_from", "level_to", "layers", "unit",
-                                                     "z_unit",   "rules",     "surface",  "beyond_ends"};
+    static const std::vector<std::string> columns = [] {
+        std::vector<std::string> c = {"name"};
+        for (const Option& o : flood_declaration().options) {
+            if (o.column) c.push_back(o.column_name());
+        }
+        return c;
+    }();
     return columns;
 }
 

@@ -220,12 +220,13 @@ TEST_F(Batch, AManifestThatCannotBeReadAlikeByEveryShardIsRefusedBeforeAnyReachR
 // Rows that fail before any run: the batch goes on. The merge refuses shards given wrongly,
 // and an output it could not call its own, writing nothing, even with --overwrite.
 TEST_F(Batch, RowsFailAloneAndAMergeOfWrongShardsOrIntoAnotherOutputIsRefused) {
-    manifest("\xEF\xBB\xBFname,dem,river,width,layers,z_unit,rules\r\n"
-             "a,dem.tif,river.geojson,30,,,\r\n"
-             "b,dem.tif,river.geojson,-3,0:1:1,,\r\n"
-             "c,dem.tif,river.geojson,30,0:1:1,m,described\r\n"
-             "d,dem.tif,river.geojson,30,0:1:1,yard,\r\n"
-             "e,dem.tif,river.geojson,30,0:1:1,,wild\r\n");
+    manifest("\xEF\xBB\xBFname,dem,river,width,layers,z_unit,rules,beyond_ends\r\n"
+             "a,dem.tif,river.geojson,30,,,,\r\n"
+             "b,dem.tif,river.geojson,-3,0:1:1,,,\r\n"
+             "c,dem.tif,river.geojson,30,0:1:1,m,described,yes\r\n"
+             "d,dem.tif,river.geojson,30,0:1:1,yard,,\r\n"
+             "e,dem.tif,river.geojson,30,0:1:1,,wild,\r\n"
+             "f,dem.tif,river.geojson,30,0:1:1,,,no\r\n");
     GisProcess first = start("m0", {"--shard", "0/2"}), second = start("m1", {"--shard", "1/2"});
     EXPECT_EQ(first.wait().status, 1);
     EXPECT_EQ(second.wait().status, 1);
@@ -233,11 +234,18 @@ TEST_F(Batch, RowsFailAloneAndAMergeOfWrongShardsOrIntoAnotherOutputIsRefused) {
     EXPECT_NE(shard0.find("\"name\": \"a\", \"status\": \"failed\", \"reason\": \"the row gives no layers\""), std::string::npos)
         << shard0;
     EXPECT_NE(shard0.find("\"name\": \"c\", \"status\": \"done\""), std::string::npos) << shard0;
-    EXPECT_NE(shard0.find("--rules is sound or described, not 'wild'"), std::string::npos) << shard0;
+    EXPECT_NE(shard0.find("line 6, column rules: --rules is sound or described, not 'wild'"), std::string::npos) << shard0;
     EXPECT_NE(read_file(dir / "m0/lib/c/layer_1/stats.json").find("\"rules\": \"described\""), std::string::npos);
+    // The switch a cell gives is replayed as a switch.
+    const std::string scenario = read_file(dir / "m0/lib/c/layer_1/run/scenario.json");
+    EXPECT_NE(scenario.find("tarvex-gis flood --beyond-ends --dem "), std::string::npos) << scenario;
     const std::string shard1 = read_file(dir / "m1/lib/index-shard-1-of-2.json");
-    EXPECT_NE(shard1.find("--width needs a width above 0 metres"), std::string::npos) << shard1;
-    EXPECT_NE(shard1.find("--z-unit is m, ft or us-ft, not 'yard'"), std::string::npos) << shard1;
+    EXPECT_NE(shard1.find("line 3, column width: --width needs a width above 0 metres, not '-3'"), std::string::npos)
+        << shard1;
+    EXPECT_NE(shard1.find("line 5, column z_unit: --z-unit is m, ft or us-ft, not 'yard'"), std::string::npos) << shard1;
+    EXPECT_NE(shard1.find("line 7, column beyond_ends: --beyond-ends is a switch (yes in a manifest), not 'no'"),
+              std::string::npos)
+        << shard1;
     fs::create_directories(dir / "both");  // a whole batch's index beside a shard's
     fs::copy(dir / "m0/lib/index-shard-0-of-2.json", dir / "both/index-shard-0-of-2.json");
     fs::copy(dir / "m0/lib/index-shard-0-of-2.json", dir / "both/index.json");
@@ -351,3 +359,4 @@ TEST_F(Batch, ARedoStoppedMidwayLeavesAnIndexTrueToTheFloodsThere) {
         << merge.err;
     EXPECT_FALSE(file_exists(dir / "merged"));
 }
+
