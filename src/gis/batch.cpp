@@ -4,13 +4,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "batch_index.h"
+#include "commands.h"
 #include "flood.h"
 #include "flood_setup.h"
 #include "gis_io.h"
 #include "manifest.h"
+#include "numbers.h"
 #include "outputs.h"
 #include "stop.h"
 
@@ -24,33 +27,24 @@ struct Batch {
     bool sharded = false, redo = false;
 };
 
-// A whole number from 0 to `most`, all of `text`; -1 otherwise.
-long whole(const std::string& text, long most) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return -1;
-    const long v = std::stol(text);
-    return v <= most ? v : -1;
-}
-
 void read_shard(const std::string& text, Batch& b) {
     const std::size_t slash = text.find('/');
-    const long k = whole(text.substr(0, slash), 1000000);
-    const long n = slash == std::string::npos ? -1 : whole(text.substr(slash + 1), 1000000);
-    if (k < 0 || n < 1 || k >= n) fail("--shard needs K/N with N from 1 and K from 0 to N-1, not '" + text + "'");
-    b.shard = static_cast<int>(k);
-    b.shards = static_cast<int>(n);
+    const std::optional<long long> k = read_whole_number(text.substr(0, slash), 0, 999999);
+    const std::optional<long long> n =
+        slash == std::string::npos ? std::nullopt : read_whole_number(text.substr(slash + 1), 1, 1000000);
+    if (!k || !n || *k >= *n) fail("--shard needs K/N with N from 1 and K from 0 to N-1, not '" + text + "'");
+    b.shard = static_cast<int>(*k);
+    b.shards = static_cast<int>(*n);
     b.sharded = true;
 }
 
-Batch batch_of(const std::string& manifest, const std::map<std::string, std::string>& options) {
+Batch batch_of(const std::string& manifest, const OptionValues& options) {
     Batch b;
     b.manifest_folder = fs::path(manifest).parent_path().string();
-    b.out = options.at("--out");
-    b.redo = options.count("--redo") != 0;
-    if (options.count("--jobs")) {
-        b.jobs = options.at("--jobs");
-        jobs_option(b.jobs);  // refused before any row runs
-    }
-    if (options.count("--shard")) read_shard(options.at("--shard"), b);
+    b.out = options.text("--out");
+    b.redo = options.given("--redo");
+    b.jobs = options.text("--jobs");  // checked already, before any row runs
+    if (options.given("--shard")) read_shard(options.text("--shard"), b);
     return b;
 }
 
@@ -60,23 +54,36 @@ std::string from_manifest(const Batch& b, const std::string& path) {
     return (fs::path(b.manifest_folder) / path).string();
 }
 
+// The value a cell gives its option, checked as the flood command checks it: a switch is given
+// by "yes"; a failure names the cell's line and column.
+std::string option_of_cell(const Option& o, const std::string& cell, const ManifestRow& row, const Batch& b) {
+    const std::string where = "line " + std::to_string(row.line) + ", column " + o.column_name() + ": ";
+    if (o.type == OptionType::flag) {
+        if (cell != "yes") fail(where + o.name + " is a switch (yes in a manifest), not '" + cell + "'");
+        return "";
+    }
+    try {
+        check_value(o, cell);
+    } catch (const Stop& stop) {
+        throw Stop(where + stop.what());
+    }
+    return o.type == OptionType::path ? from_manifest(b, cell) : cell;
+}
+
 // The flood options of a row: its cells as options, paths from the manifest's folder.
-std::map<std::string, std::string> flood_options_of(const ManifestRow& row, const Batch& b) {
+OptionValues flood_options_of(const ManifestRow& row, const Batch& b) {
     for (const char* needed : {"dem", "river", "layers"}) {
         if (!row.cells.count(needed)) fail(std::string("the row gives no ") + needed);
     }
     std::map<std::string, std::string> o;
-    for (const auto& [column, value] : row.cells) {
-        if (column == "name") continue;
-        std::string option = "--" + column;
-        if (option.find('_') != std::string::npos) option[option.find('_')] = '-';
-        const bool path = column == "dem" || column == "river" || column == "mask";
-        o[option] = path ? from_manifest(b, value) : value;
+    for (const Option& option : flood_declaration().options) {
+        const auto cell = row.cells.find(option.column_name());
+        if (option.column && cell != row.cells.end()) o[option.name] = option_of_cell(option, cell->second, row, b);
     }
     if (!b.jobs.empty()) o["--jobs"] = b.jobs;
     if (b.redo) o["--overwrite"] = "";
     o["--out"] = b.out + "/" + row.name;
-    return o;
+    return OptionValues(flood_declaration(), o);
 }
 
 // Runs one row (or skips it when its library is complete already) and says what became of it.
@@ -131,7 +138,7 @@ void say(const IndexEntry& e) {
 
 }  // namespace
 
-int batch_command(const std::string& manifest, const std::map<std::string, std::string>& options) {
+int batch_command(const std::string& manifest, const OptionValues& options) {
     const Batch b = batch_of(manifest, options);
     const std::vector<ManifestRow> rows = shard_rows(read_manifest(manifest), b);
     check_replaceable_index(index_path(b), "a batch");

@@ -12,6 +12,7 @@
 #include "flood_checks.h"
 #include "flood_files.h"
 #include "flood_library.h"
+#include "flood_options.h"
 #include "flood_setup.h"
 #include "gis_io.h"
 #include "maps.h"
@@ -154,7 +155,7 @@ FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, c
     return done;
 }
 
-int flood_command(const std::map<std::string, std::string>& options) {
+int flood_command(const OptionValues& options) {
     const FloodOptions o = flood_options(options);
     if (o.layers) return flood_library(o);
     const Temporaries::Work work(gis_temporaries());

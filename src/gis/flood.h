@@ -3,7 +3,6 @@
 #define TARVEX_GIS_FLOOD_H
 
 #include <functional>
-#include <map>
 #include <string>
 
 #include "engine.h"
@@ -11,10 +10,10 @@
 #include "flood_files.h"
 #include "flood_setup.h"
 #include "maps.h"
+#include "options.h"
 
-// The command's options by name (--dem, --river, --mask or --width, --from, --to, --level-from,
-// --level-to, --layer or --layers, --jobs, --wave, --unit, --out, --extent, --overwrite).
-int flood_command(const std::map<std::string, std::string>& options);
+// The command with its options, checked against the flood command's declaration.
+int flood_command(const OptionValues& options);
 
 // One run of the reach with the parameters `p`, all its files written in `place`.
 struct FloodRun {

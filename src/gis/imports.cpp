@@ -119,7 +119,6 @@ int import_cells(const GdalRaster& r, const GdalRaster* grid, const ImportFiles&
 int import_dem(const std::string& src, const std::string& name, const std::string& unit, const std::string& z_unit,
                double nodata_out, bool overwrite) {
     const int factor = unit_factor(unit);
-    if (!z_unit.empty()) check_z_unit_option(z_unit);
     const ImportFiles out(name, true);
     const GdalRaster r(src);
     InputGuard guard;

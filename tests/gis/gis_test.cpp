@@ -6,12 +6,15 @@
 #include <cmath>
 #include <filesystem>
 
+#include "commands.h"
+#include "flood_options.h"
 #include "map_decor.h"
 #include "map_layout.h"
 #include "map_terrain.h"
 #include "maps.h"
 #include "gis_support.h"
 #include "picture_support.h"
+#include "stop.h"
 
 TEST(GisImport, AGeoTiffDemRoundTripsWithItsValuesAndGeoreferencing) {
     TempDir dir;
@@ -347,4 +350,130 @@ TEST(GisErrors, AnUnreadableInputSaysWhy) {
     const RunResult r = GisProcess({"import-dem", "dem.tif", "x", "--unit", "m"}, dir.path(), 0, prefix).wait();
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot open dem.tif: Permission denied"), std::string::npos) << r.err;
+}
+
+// Every value is read as its option's type, strictly: each kind of bad value is refused naming
+// the option and the value, and a good value beside it is taken.
+TEST(OptionDeclarations, EachValueIsCheckedAsItsTypeAndAGoodOneBesideABadOneIsTaken) {
+    const struct {
+        const char* command;
+        const char* option;
+        const char* bad;
+        const char* message;
+        const char* good;
+    } cases[] = {
+        {"flood", "--width", "-3", "--width needs a width above 0 metres, not '-3'", "0.5"},
+        {"flood", "--width", "0", "--width needs a width above 0 metres, not '0'", "1e-3"},
+        {"flood", "--level-from", "12m", "--level-from needs a number, not '12m'", "-12.5"},
+        {"flood", "--level-to", "0x1p3", "--level-to needs a number, not '0x1p3'", "+8."},
+        {"flood", "--level-to", "inf", "--level-to needs a number, not 'inf'", ".5e1"},
+        {"flood", "--level-to", "1e999", "--level-to needs a number, not '1e999'", "1e300"},
+        {"flood", "--level-to", " 5", "--level-to needs a number, not ' 5'", "5"},
+        {"flood", "--jobs", "0", "--jobs needs a whole number from 1 to 1024, not '0'", "1024"},
+        {"batch", "--jobs", "2.5", "--jobs needs a whole number from 1 to 1024, not '2.5'", "2.0"},
+        {"import-dem", "--nodata", "2147483648", "--nodata needs a whole number within 32 bits, not '2147483648'",
+         "-2147483648"},
+        {"flood", "--from", "1", "--from needs X,Y (numbers separated by commas), not '1'", "1,2"},
+        {"flood", "--to", "1,y", "--to needs a number, not 'y'", "-1,2e3"},
+        {"flood", "--layer", "1,2,3", "--layer needs M[,M] (numbers separated by commas), not '1,2,3'", "1,2"},
+        {"flood", "--wave", "100,1,5", "--wave needs HALF_LENGTH_M,HEIGHT_M[,X,Y] (numbers separated by commas)",
+         "100,1,5,6"},
+        {"flood", "--layers", "0:2", "--layers needs FROM:TO:STEP, not '0:2'", "0:2:0.5"},
+        {"flood", "--layers", "2:0:1", "--layers needs FROM <= TO and a STEP above 0, not '2:0:1'", "2:2:1"},
+        {"flood", "--layers", "0:2:0", "--layers needs FROM <= TO and a STEP above 0, not '0:2:0'", "0:2:3"},
+        {"flood", "--rules", "wild", "--rules is sound or described, not 'wild'", "described"},
+        {"flood", "--surface", "Bed", "--surface is bed or straight, not 'Bed'", "straight"},
+        {"import-dem", "--z-unit", "yard", "--z-unit is m, ft or us-ft, not 'yard'", "us-ft"},
+        {"flood", "--unit", "ft", "unknown unit 'ft': use m, dm, cm or mm", "mm"},
+        {"render", "--extent", "half", "unknown extent 'half': use flood or full", "full"},
+        {"flood", "--overwrite", "yes", "--overwrite is a switch: it takes no value, not 'yes'", ""},
+        {"flood", "--mask", "", "--mask needs MASK, not an empty text", "m.tif"},
+    };
+    for (const auto& k : cases) {
+        const Option* o = gis_command(k.command)->find(k.option);
+        ASSERT_NE(o, nullptr) << k.option;
+        try {
+            check_value(*o, k.bad);
+            ADD_FAILURE() << k.option << " " << k.bad << " was taken";
+        } catch (const Stop& stop) {
+            EXPECT_NE(std::string(stop.what()).find(k.message), std::string::npos) << stop.what();
+        }
+        EXPECT_NO_THROW(check_value(*o, k.good)) << k.option << " " << k.good;
+    }
+}
+
+// What is not given takes its default; the flood's options become its typed struct, and what
+// it keeps for the replayed command is what was given, defaults left out.
+TEST(OptionDeclarations, DefaultsAreAppliedAndTheFloodsOptionsBecomeTyped) {
+    const OptionValues render(*gis_command("render"), {});
+    EXPECT_EQ(render.text("--unit"), "m");
+    EXPECT_EQ(render.text("--extent"), "flood");
+    EXPECT_EQ(OptionValues(*gis_command("profile"), {}).text("--unit"), "");  // the DEM's units
+    EXPECT_EQ(OptionValues(*gis_command("import-dem"), {{"--unit", "cm"}}).whole("--nodata"), 2147483647);
+    const std::map<std::string, std::string> library = {
+        {"--dem", "d.tif"}, {"--river", "r.gpkg"}, {"--out", "o"}, {"--width", "30"}, {"--layers", "0:1:0.25"}};
+    const FloodOptions f = flood_options(OptionValues(flood_declaration(), library));
+    EXPECT_EQ(f.unit, "cm");
+    EXPECT_EQ(f.extent, "flood");
+    EXPECT_TRUE(f.rules == SpreadRules::sound && f.surface == SurfaceProfile::bed && !f.beyond_ends);
+    EXPECT_EQ(f.width, 30);
+    EXPECT_EQ(f.levels, (std::vector<std::string>{"0", "0.25", "0.5", "0.75", "1"}));
+    EXPECT_EQ(f.given, library);
+    const FloodOptions g = flood_options(OptionValues(
+        flood_declaration(), {{"--dem", "d.tif"}, {"--river", "r.gpkg"}, {"--out", "o"}, {"--mask", "m.tif"},
+                              {"--from", "1,2"}, {"--level-to", "5"}, {"--layer", "1,2"}, {"--wave", "100,2,3,4"},
+                              {"--rules", "described"}, {"--surface", "straight"}, {"--beyond-ends", ""}}));
+    EXPECT_TRUE(g.has_from && !g.has_to && g.from_x == 1 && g.from_y == 2);
+    EXPECT_TRUE(!g.has_level_from && g.has_level_to && g.level_to == 5);
+    EXPECT_TRUE(g.layer && g.layer_from == 1 && g.layer_to == 2);
+    EXPECT_TRUE(g.wave && g.wave_placed && g.wave_half_m == 100 && g.wave_height_m == 2 && g.wave_y == 4);
+    EXPECT_TRUE(g.rules == SpreadRules::described && g.surface == SurfaceProfile::straight && g.beyond_ends);
+}
+
+// The words of a command line: options by name (also as --name=value), the rest positionals;
+// what does not match the declaration is a usage error.
+TEST(OptionDeclarations, CommandLinesAreSplitAsTheirCommandDeclaresThem) {
+    const CommandLine line =
+        split_command_line(*gis_command("render"), {"a", "--unit=dm", "b.png", "--overwrite", "--extent", "full"});
+    EXPECT_EQ(line.positionals, (std::vector<std::string>{"a", "b.png"}));
+    EXPECT_EQ(line.given, (std::map<std::string, std::string>{{"--extent", "full"}, {"--overwrite", ""}, {"--unit", "dm"}}));
+    const struct {
+        const char* command;
+        std::vector<std::string> words;
+        const char* message;
+    } refused[] = {
+        {"render", {"a", "b", "--colour", "red"}, "unknown option --colour"},
+        {"render", {"a", "b", "--overwrite=yes"}, "--overwrite is a switch: it takes no value"},
+        {"render", {"a", "b", "--unit"}, "--unit needs a value"},
+        {"render", {"a"}, "wrong number of arguments"},
+        {"merge", {"--out", "o"}, "wrong number of arguments"},
+        {"import-dem", {"a", "b"}, "--unit is required"},
+    };
+    for (const auto& k : refused) {
+        try {
+            split_command_line(*gis_command(k.command), k.words);
+            ADD_FAILURE() << k.message;
+        } catch (const UsageError& error) {
+            EXPECT_EQ(std::string(error.what()), k.message);
+        }
+    }
+}
+
+// The usage texts come from the declarations: each command's --help lists every option it
+// takes, with its default, and the overview every command.
+TEST(OptionDeclarations, EachCommandsHelpListsEveryOptionAndTheOverviewEveryCommand) {
+    TempDir dir;
+    const RunResult overview = gis({"--help"}, dir);
+    EXPECT_EQ(overview.status, 0);
+    for (const CommandDecl& c : gis_commands()) {
+        EXPECT_NE(overview.out.find("\n" + c.name + " "), std::string::npos) << c.name;
+        const RunResult help = gis({c.name, "--help"}, dir);
+        EXPECT_EQ(help.status, 0);
+        for (const Option& o : c.options) {
+            const std::size_t at = help.out.find("\n    " + o.name + " ");
+            EXPECT_NE(at, std::string::npos) << c.name << " " << o.name << "\n" << help.out;
+            if (o.fallback.empty()) continue;
+            EXPECT_NE(help.out.find("default " + o.fallback, at), std::string::npos) << c.name << " " << o.name;
+        }
+    }
 }

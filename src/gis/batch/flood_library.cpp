@@ -24,6 +24,7 @@
 #include "gis_io.h"
 #include "library_stage.h"
 #include "maps.h"
+#include "numbers.h"
 #include "outputs.h"
 #include "resources.h"
 #include "run_memory.h"
@@ -209,7 +210,7 @@ int flood_library(const FloodOptions& o) {
     FloodFolder folder(o.out, o.overwrite, {o.dem, o.river, o.mask});
     std::vector<Level> levels;
     for (const std::string& label : o.levels) {
-        levels.push_back(Level{label, std::strtod(label.c_str(), nullptr), FloodFigures{}});
+        levels.push_back(Level{label, read_number(label).value_or(0), FloodFigures{}});  // a label of a checked level
     }
     int jobs = 0;
     try {

@@ -1,8 +1,15 @@
 #include "manifest.h"
 
+#include <cpl_conv.h>
+#include <cpl_csv.h>
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <cpl_vsi.h>
+
 #include <algorithm>
 #include <set>
 
+#include "commands.h"
 #include "gis_io.h"
 
 namespace {
@@ -11,75 +18,62 @@ namespace {
 struct Record {
     int line = 0;
     std::vector<std::string> cells;
-    bool blank() const { return cells.size() == 1 && cells[0].empty(); }
+    bool blank() const { return cells.empty(); }
 };
 
-// Splits CSV text into records: cells separated by commas, quoted cells ("...", with "" for
-// a quote) may hold commas and line breaks; lines may end with CR LF.
-class CsvReader {
-public:
-    CsvReader(const std::string& text, const std::string& path) : text_(text), path_(path) {
-        if (text_.compare(0, 3, "\xEF\xBB\xBF") == 0) at_ = 3;  // the byte order mark spreadsheets write
-    }
-    bool done() const { return at_ >= text_.size(); }
+// A NUL byte would cut a cell short where it becomes a path or an option: another file than
+// the one written would be read. GDAL's reader would end the line there, so the text is
+// searched before it is read.
+void refuse_nul(const std::string& text, const std::string& path) {
+    const std::size_t at = text.find('\0');
+    if (at == std::string::npos) return;
+    const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1;
+    fail(path + " line " + std::to_string(line) + ": a cell holds a NUL byte (a manifest is text)");
+}
 
-    Record next() {
-        Record r;
+// The records of CSV text, read by GDAL's CSV reader: cells separated by commas, quoted cells
+// ("...", with "" for a quote) may hold commas and line breaks, lines may end with CR LF, and
+// the byte order mark spreadsheets write is skipped.
+class CsvRecords {
+public:
+    CsvRecords(const std::string& text, const std::string& path)
+        : text_(text), path_(path), name_(CPLSPrintf("/vsimem/tarvex-manifest-%p.csv", static_cast<const void*>(this))) {
+        file_ = VSIFileFromMemBuffer(name_.c_str(), reinterpret_cast<GByte*>(const_cast<char*>(text_.data())),
+                                     text_.size(), FALSE);
+        if (file_ == nullptr) fail("cannot read " + path_ + ": " + CPLGetLastErrorMsg());
+    }
+    ~CsvRecords() {
+        VSIFCloseL(file_);
+        VSIUnlink(name_.c_str());
+    }
+    CsvRecords(const CsvRecords&) = delete;
+    CsvRecords& operator=(const CsvRecords&) = delete;
+
+    // The next record; false at the end of the text.
+    bool next(Record& r) {
+        const vsi_l_offset start = VSIFTellL(file_);
+        char** cells = CSVReadParseLine3L(file_, 0, ",", true, false, false, true);
+        if (cells == nullptr) return false;
+        const auto begin = text_.begin() + static_cast<std::ptrdiff_t>(start);
+        const auto end = text_.begin() + static_cast<std::ptrdiff_t>(std::min<vsi_l_offset>(VSIFTellL(file_), text_.size()));
+        line_ += static_cast<int>(std::count(text_.begin() + static_cast<std::ptrdiff_t>(counted_), begin, '\n'));
+        counted_ = start;
         r.line = line_;
-        for (;;) {
-            r.cells.push_back(cell());
-            if (done()) return r;
-            const char c = text_[at_++];
-            if (c == ',') continue;
-            if (c == '\r' && at_ < text_.size() && text_[at_] == '\n') ++at_;
-            ++line_;
-            return r;
+        r.cells.assign(cells, cells + CSLCount(cells));
+        CSLDestroy(cells);
+        // GDAL reads an unclosed quote to the end of the text: its quotes then do not pair.
+        if (std::count(begin, end, '"') % 2 != 0) {
+            fail(path_ + " line " + std::to_string(line_) + ": a quoted cell is never closed");
         }
+        return true;
     }
 
 private:
-    std::string cell() {
-        if (at_ < text_.size() && text_[at_] == '"') return quoted();
-        const std::size_t end = std::min(text_.find_first_of(",\r\n", at_), text_.size());
-        std::string c = text_.substr(at_, end - at_);
-        if (c.find('\0') != std::string::npos) refuse_nul(line_);
-        at_ = end;
-        return c;
-    }
-
-    std::string quoted() {
-        const int first = line_;
-        std::string c;
-        for (++at_;; ++at_) {
-            if (at_ >= text_.size()) fail(path_ + " line " + std::to_string(first) + ": a quoted cell is never closed");
-            if (text_[at_] == '\n') ++line_;
-            if (text_[at_] == '\0') refuse_nul(line_);
-            if (text_[at_] != '"') {
-                c += text_[at_];
-            } else if (at_ + 1 < text_.size() && text_[at_ + 1] == '"') {
-                c += '"';
-                ++at_;
-            } else {
-                break;
-            }
-        }
-        ++at_;
-        if (!done() && text_.find_first_of(",\r\n", at_) != at_) {
-            fail(path_ + " line " + std::to_string(line_) + ": a quoted cell must end at a comma or the end of the line");
-        }
-        return c;
-    }
-
-    // A NUL byte would cut a cell short where it becomes a path or an option: another file
-    // than the one written would be read.
-    [[noreturn]] void refuse_nul(int line) const {
-        fail(path_ + " line " + std::to_string(line) + ": a cell holds a NUL byte (a manifest is text)");
-    }
-
     const std::string& text_;
-    std::string path_;
-    std::size_t at_ = 0;
+    std::string path_, name_;
+    VSILFILE* file_ = nullptr;
     int line_ = 1;
+    vsi_l_offset counted_ = 0;  // the lines before this offset are counted in line_
 };
 
 std::vector<std::string> header_of(const Record& header, const std::string& path) {
@@ -121,9 +115,13 @@ ManifestRow row_of(const Record& r, const std::vector<std::string>& columns, int
 }  // namespace
 
 const std::vector<std::string>& manifest_columns() {
-    static const std::vector<std::string> columns = {"name",     "dem",       "river",    "mask",   "width", "from",
-                                                     "to",       "level_from", "level_to", "layers", "unit",
-                                                     "z_unit",   "rules",     "surface",  "beyond_ends"};
+    static const std::vector<std::string> columns = [] {
+        std::vector<std::string> c = {"name"};
+        for (const Option& o : flood_declaration().options) {
+            if (o.column) c.push_back(o.column_name());
+        }
+        return c;
+    }();
     return columns;
 }
 
@@ -135,13 +133,14 @@ bool valid_reach_name(const std::string& name) {
 }
 
 std::vector<ManifestRow> parse_manifest(const std::string& text, const std::string& path) {
-    CsvReader csv(text, path);
-    if (csv.done()) fail(path + " is empty: it needs a header row naming the columns");
-    const std::vector<std::string> columns = header_of(csv.next(), path);
+    refuse_nul(text, path);
+    CsvRecords csv(text, path);
+    Record header;
+    if (!csv.next(header)) fail(path + " is empty: it needs a header row naming the columns");
+    const std::vector<std::string> columns = header_of(header, path);
     std::vector<ManifestRow> rows;
     std::map<std::string, int> lines_of;
-    while (!csv.done()) {
-        const Record r = csv.next();
+    for (Record r; csv.next(r);) {
         if (r.blank()) continue;
         rows.push_back(row_of(r, columns, static_cast<int>(rows.size()), path));
         const auto [at, fresh] = lines_of.emplace(rows.back().name, r.line);

@@ -45,13 +45,6 @@ struct FloodOptions {
     std::map<std::string, std::string> given;
 };
 
-// The runs at once that `--jobs TEXT` asks for, from 1 to 1024; fails saying why otherwise.
-int jobs_option(const std::string& text);
-
-// Checks the options (one of --mask and --width, one of --layer and --wave at least, numbers
-// where numbers are due); fails saying which is wrong.
-FloodOptions flood_options(const std::map<std::string, std::string>& options);
-
 // The tarvex-gis command that gives the run of `p` again, into `out`, from the options the
 // flood was given: a library's level becomes the single run at its layer. Whether a folder is
 // replaced and how many levels run at once are left out: they do not change the flood.

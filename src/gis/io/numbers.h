@@ -1,0 +1,20 @@
+// Reading a number given as text (an option, a manifest's cell): strictly, so that a typing
+// slip is refused rather than read as another number. Only the standard library is used: the
+// function can serve any part of tarvex that reads numbers from people.
+#ifndef TARVEX_NUMBERS_H
+#define TARVEX_NUMBERS_H
+
+#include <limits>
+#include <optional>
+#include <string>
+
+// The decimal number that is the whole of `text` (an optional sign, digits with an optional
+// decimal point, an optional exponent: no spaces, no hexadecimal, no "inf" or "nan"), when it
+// is finite and lies from `least` to `most`; nothing otherwise.
+std::optional<double> read_number(const std::string& text, double least = -std::numeric_limits<double>::max(),
+                                  double most = std::numeric_limits<double>::max());
+
+// The same, for a whole number ("12", "1e3", "4.0") from `least` to `most`.
+std::optional<long long> read_whole_number(const std::string& text, long long least, long long most);
+
+#endif
