@@ -10,6 +10,7 @@
 #include "batch_index.h"
 #include "gis_io.h"
 #include "merge_floods.h"
+#include "numbers.h"
 
 namespace fs = std::filesystem;
 
@@ -35,7 +36,7 @@ std::vector<std::string> index_files(const std::string& folder, Shards& shards) 
         const std::string name = f.path().filename().string();
         std::smatch m;
         if (std::regex_match(name, m, shard_name)) {
-            shards[std::stol(m[2].str())].insert(std::stol(m[1].str()));
+            shards[*read_whole_number(m[2].str(), 0, 9999999)].insert(*read_whole_number(m[1].str(), 0, 9999999));
             shard = name;
         } else if (name == "index.json") {
             whole = name;

@@ -1,13 +1,12 @@
 #include "batch_index.h"
 
 #include <cpl_json.h>
-#include <cpl_string.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "gis_io.h"
 #include "json_files.h"
+#include "numbers.h"
 #include "manifest.h"
 #include "stop.h"
 #include "text.h"
@@ -18,10 +17,8 @@ namespace {
 bool valid_level_folder(const std::string& folder) {
     const std::string prefix = "layer_";
     if (folder.compare(0, prefix.size(), prefix) != 0 || folder.size() == prefix.size()) return false;
-    const char* number = folder.c_str() + prefix.size();
-    char* end = nullptr;
-    std::strtod(number, &end);
-    return *end == '\0' && folder.find_first_not_of("0123456789.-+e", prefix.size()) == std::string::npos;
+    return read_number(folder.substr(prefix.size())).has_value() &&
+           folder.find_first_not_of("0123456789.-+e", prefix.size()) == std::string::npos;
 }
 
 IndexLevel level_of(const CPLJSONObject& o, const std::string& path) {
@@ -91,7 +88,7 @@ std::string index_json(const std::vector<IndexEntry>& entries) {
             CPLJSONArray levels;
             for (const IndexLevel& v : e.levels) {
                 CPLJSONObject level;
-                level.Add("layer_m", CPLAtof(v.folder.substr(6).c_str()));
+                level.Add("layer_m", read_number(v.folder.substr(6)).value_or(0));
                 level.Add("folder", v.folder);
                 level.Add("flooded_area_m2", rounded(v.flooded_area_m2, 2));
                 level.Add("volume_m3", rounded(v.volume_m3, 3));

@@ -7,13 +7,13 @@
 #include <ogr_srs_api.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "gdal_handles.h"
 #include "gis_io.h"
+#include "numbers.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ const std::vector<std::pair<const char*, OGRFieldType>> kMergedFields = {
 std::vector<std::string> levels_in_order(const std::vector<MergedReach>& reaches) {
     std::set<std::pair<double, std::string>> levels;
     for (const MergedReach& r : reaches) {
-        for (const IndexLevel& l : r.levels) levels.emplace(std::strtod(l.folder.c_str() + 6, nullptr), l.folder);
+        for (const IndexLevel& l : r.levels) levels.emplace(read_number(l.folder.substr(6)).value_or(0), l.folder);
     }
     std::vector<std::string> order;
     for (const auto& level : levels) order.push_back(level.second);
