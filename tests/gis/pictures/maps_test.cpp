@@ -1,8 +1,10 @@
 // Tests of the flood map and the river profile, drawn from made-up grids and profiles and
 // checked by their pixels and their SVG elements.
+#include <algorithm>
 #include <cmath>
 #include <regex>
 
+#include "hillshade.h"
 #include "map_decor.h"
 #include "map_layout.h"
 #include "map_terrain.h"
@@ -14,7 +16,6 @@
 namespace {
 
 using Pixel = Picture::Pixel;
-Pixel pixel_of(Rgb c) { return Pixel{c.r, c.g, c.b}; }
 
 // A valley of 60 lines and 80 columns of 5 m pixels, sloping down to column 40; water stands in
 // lines 20 to 29, columns 30 to 49, from 0.1 m deep at the left to 2 m at the right.
@@ -62,18 +63,6 @@ int longest_run(const Picture& p, Pixel c, int x, int y, int w, int h) {
     return longest;
 }
 
-// How many pixels of the rectangle are within 3 of colour `c` in each channel.
-int count_near(const Picture& p, Pixel c, int x, int y, int w, int h) {
-    int n = 0;
-    for (int py = y; py < y + h; ++py) {
-        for (int px = x; px < x + w; ++px) {
-            const Pixel q = p.at(px, py);
-            n += std::abs(q.r - c.r) <= 3 && std::abs(q.g - c.g) <= 3 && std::abs(q.b - c.b) <= 3 ? 1 : 0;
-        }
-    }
-    return n;
-}
-
 }  // namespace
 
 TEST(FloodMapLayout, TheFloodsBoxWithAMarginStaysWithinTheGrid) {
@@ -115,7 +104,7 @@ TEST(FloodMap, DepthIsRampColouredWhereWetAndHillshadedWhereDryWithTheRampInItsL
         for (int j = l.window.left; j < l.window.left + l.window.cols; ++j) {
             const Pixel c = cell_pixel(p, l, i, j);
             if (wet(i, j)) {
-                EXPECT_EQ(c, pixel_of(ramp.colour(depth_at(j)))) << i << " " << j;
+                EXPECT_TRUE(c.near(pixel_of(ramp.colour(depth_at(j))))) << i << " " << j;
             } else {
                 EXPECT_TRUE(c.grey()) << i << " " << j << ": dry ground is grey";
             }
@@ -124,7 +113,7 @@ TEST(FloodMap, DepthIsRampColouredWhereWetAndHillshadedWhereDryWithTheRampInItsL
     // The legend under the map holds the ramp from its lightest to its darkest colour.
     const int panel = l.map.y + l.map.h;
     for (double d : {0.0, 1.0, 2.0}) {
-        EXPECT_GT(count_near(p, pixel_of(ramp.colour(d)), 0, panel, 300, p.height - panel), 0)
+        EXPECT_GT(p.count(pixel_of(ramp.colour(d)), 0, panel, 300, p.height - panel, 3), 0)
             << d << " m is in the legend";
     }
 }
@@ -140,7 +129,7 @@ TEST(FloodMap, TheWholeGridWhenAskedAndScaleBarAndNorthArrowInThePanel) {
     EXPECT_EQ(p.height, 48 + 480 + 116);
     const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{}, true);
     EXPECT_TRUE(cell_pixel(p, l, 0, 0).grey());
-    EXPECT_EQ(cell_pixel(p, l, 25, 49), pixel_of(depth_ramp(2.0).colour(2.0)));
+    EXPECT_TRUE(cell_pixel(p, l, 25, 49).near(pixel_of(depth_ramp(2.0).colour(2.0))));
     const Pixel ink = pixel_of(kInk);
     // The north arrow in the lower right corner.
     EXPECT_GT(p.count(ink, p.width - 80, p.height - 84, 80, 84), 100);
@@ -158,13 +147,13 @@ TEST(FloodMap, ThePathJoinsNeighbouringCellsAndItsEndsAreMarked) {
     const Picture p = draw(m, dir);
     ASSERT_TRUE(p.read);
     const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{20, 30, 10, 20}, false);
-    EXPECT_EQ(cell_pixel(p, l, 22, 32), pixel_of(kUpperEnd));
-    EXPECT_EQ(cell_pixel(p, l, 25, 45), pixel_of(kLowerEnd));
+    EXPECT_TRUE(cell_pixel(p, l, 22, 32).near(pixel_of(kUpperEnd)));
+    EXPECT_TRUE(cell_pixel(p, l, 25, 45).near(pixel_of(kLowerEnd)));
     for (auto [i, j] : {std::pair{23, 33}, {24, 33}, {25, 34}}) {
-        EXPECT_EQ(cell_pixel(p, l, i, j), pixel_of(kPathColour)) << i << " " << j;
+        EXPECT_TRUE(cell_pixel(p, l, i, j).near(pixel_of(kPathColour))) << i << " " << j;
     }
     // Between two cells that do not touch there is no line.
-    EXPECT_EQ(cell_pixel(p, l, 25, 39), pixel_of(depth_ramp(2.0).colour(depth_at(39))));
+    EXPECT_TRUE(cell_pixel(p, l, 25, 39).near(pixel_of(depth_ramp(2.0).colour(depth_at(39)))));
 }
 
 TEST(FloodMap, TheWarningsStandUnderTheTitleAndTheCutsAcrossTheValley) {
@@ -182,8 +171,8 @@ TEST(FloodMap, TheWarningsStandUnderTheTitleAndTheCutsAcrossTheValley) {
     EXPECT_EQ(lines[2], "- short");
     const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{20, 30, 10, 20}, false, 3);
     EXPECT_EQ(p.height, 48 + 3 * kNoteLine + 8 + 384 + 116);
-    EXPECT_GT(p.count(pixel_of(kTextInk), 0, 48, p.width, 3 * kNoteLine), 100);  // the notes are written
-    for (int i : {21, 22, 23}) EXPECT_EQ(cell_pixel(p, l, i, 30), pixel_of(kCutColour)) << i;
+    EXPECT_GT(p.count(pixel_of(kTextInk), 0, 48, p.width, 3 * kNoteLine, 40), 300);  // the notes are written
+    for (int i : {21, 22, 23}) EXPECT_TRUE(cell_pixel(p, l, i, 30).near(pixel_of(kCutColour))) << i;
     // More lines than allowed: the last one says how many were left out.
     const std::vector<std::string> cut = note_lines({"a", "b", "c", "d"}, 600, 3);
     EXPECT_EQ(cut, (std::vector<std::string>{"- a", "- b", "  (2 more lines in summary.txt)"}));
@@ -228,22 +217,34 @@ namespace {
 ProfileSource river_profile() {
     ProfileSource p;
     p.distance_m = {0, 10, 20, 20 + 10 * std::sqrt(2.0), 30 + 10 * std::sqrt(2.0)};
-    p.ground_m = {98, 97.5, 97, 96.5, 96};
-    p.linear_m = {100, 99.5, 99, 98.5, 98};
+    p.ground_m = {98, 97.4, 97.1, 96.5, 96};  // no three points in a line, which a path would merge
+    p.linear_m = {100, 99.6, 99, 98.5, 98};
     p.surface_m = {100.5, 100.2, 100.4, 99.1, 98.6};
     p.title = "Reach <A & B>";
     return p;
 }
 
+std::string profile_svg(const ProfileSource& p, const TempDir& dir) {
+    draw_profile(p, dir / "profile.svg");
+    return read_file(dir / "profile.svg");
+}
+
+std::vector<std::pair<double, double>> series(const std::string& svg, Rgb colour) {
+    return svg_curve(svg, pixel_of(colour));
+}
+
 }  // namespace
 
-TEST(ProfileSvg, GroundLinearAndSurfaceAgainstDistanceWithTicksInMetres) {
-    const std::string svg = profile_svg_text(river_profile());
-    const auto ground = svg_polyline(svg, "ground"), linear = svg_polyline(svg, "linear");
-    const auto surface = svg_polyline(svg, "final");
+TEST(ProfilePlot, GroundLinearAndSurfaceAgainstDistanceWithTicksAndALegendBesideThePlot) {
+    TempDir dir;
+    const std::string svg = profile_svg(river_profile(), dir);
+    EXPECT_EQ(svg_size(svg), (std::pair<double, double>(1190, 540)));
+    const auto ground = series(svg, kGroundLine), linear = series(svg, kProfileLine);
+    const auto surface = series(svg, kSurfaceLine);
     ASSERT_EQ(ground.size(), 5u);
     ASSERT_EQ(linear.size(), 5u);
     ASSERT_EQ(surface.size(), 5u);
+    EXPECT_TRUE(svg_strokes(svg, pixel_of(kProfileLine)).front().dashed);
     for (std::size_t k = 0; k < 5; ++k) {
         EXPECT_GT(ground[k].second, linear[k].second) << k << ": the ground is drawn below the water";
         EXPECT_GT(linear[k].second, surface[k].second) << k;
@@ -251,50 +252,134 @@ TEST(ProfileSvg, GroundLinearAndSurfaceAgainstDistanceWithTicksInMetres) {
     }
     // Distance spacing follows the diagonal step: 10, 10, 14.1, 10 m.
     EXPECT_NEAR((surface[3].first - surface[2].first) / (surface[1].first - surface[0].first), std::sqrt(2.0), 0.01);
-    // Round ticks from 0 to the last one at or below the path's 44.1 m, labelled in metres.
-    const std::vector<double> ticks = svg_x_ticks(svg);
-    ASSERT_FALSE(ticks.empty());
-    EXPECT_EQ(ticks.front(), 0);
-    EXPECT_EQ(ticks.back(), 40);
-    EXPECT_NE(svg.find("distance along the path from the upper end (m)"), std::string::npos);
-    EXPECT_NE(svg.find("altitude (m)"), std::string::npos);
-    EXPECT_NE(svg.find("text-anchor=\"end\">100</text>"), std::string::npos) << "altitude ticks";
-    EXPECT_NE(svg.find("Reach &lt;A &amp; B&gt;"), std::string::npos) << "the title, escaped";
-    EXPECT_NE(svg.find(">lower end</text>"), std::string::npos) << "the legend";
-    // The legend stands right of every point of every curve: it covers none.
-    const std::size_t legend = svg.find("<g class=\"legend\">\n<rect x=\"");
-    ASSERT_NE(legend, std::string::npos);
-    const double legend_x = std::stod(svg.substr(legend + 28));
+    // Round ticks from 0 to the last one at or below the path's 44.1 m: 0, 10, 20, 30, 40, the
+    // first on the plot's left edge, where the line starts.
+    const std::vector<double> ticks = svg_x_grid(svg);
+    ASSERT_EQ(ticks.size(), 5u);
+    EXPECT_DOUBLE_EQ(ticks.front(), surface.front().first);
+    EXPECT_NEAR((ticks[4] - ticks[0]) / (surface[4].first - surface[0].first), 40 / (30 + 10 * std::sqrt(2.0)), 1e-3);
+    // The legend's box (white, outlined in grey) stands right of every point of every curve,
+    // and holds a line for each curve and a mark for each end.
+    const auto boxes = svg_strokes(svg, Pixel{153, 153, 153});
+    ASSERT_EQ(boxes.size(), 1u);
+    const double legend_x = boxes.front().points.front().first;
     for (const auto* curve : {&ground, &linear, &surface}) {
         for (const auto& point : *curve) EXPECT_LT(point.first, legend_x);
     }
+    for (Rgb c : {kGroundLine, kProfileLine, kSurfaceLine}) {
+        const auto sample = svg_strokes(svg, pixel_of(c)).back().points;
+        EXPECT_GT(sample.front().first, legend_x) << "the legend's sample of each line";
+    }
 }
 
-TEST(ProfileSvg, TheSummitIsMarkedWhenThereIsAWaveAndGroundWithoutDataIsLeftOut) {
+TEST(ProfilePlot, TheSummitIsMarkedWhenThereIsAWaveAndGroundWithoutDataIsLeftOut) {
+    TempDir dir;
     ProfileSource p = river_profile();
-    EXPECT_EQ(profile_svg_text(p).find("wave summit"), std::string::npos);
+    const std::vector<int> texts = svg_texts(profile_svg(p, dir));
+    auto summit_marks = [](const std::string& svg) {
+        std::vector<SvgPath> marks;
+        for (const SvgPath& path : svg_paths(svg)) {
+            if (path.fill.near(Pixel{255, 140, 0}, 1)) marks.push_back(path);  // orange
+        }
+        return marks;
+    };
+    EXPECT_TRUE(summit_marks(profile_svg(p, dir)).empty());
     p.summit = 2;
     p.ground_m[1] = NAN;
-    const std::string svg = profile_svg_text(p);
-    EXPECT_NE(svg.find(">wave summit</text>"), std::string::npos);
-    const auto surface = svg_polyline(svg, "final");
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(svg, m, std::regex("<polygon class=\"mark\"[^>]*points=\"([0-9.]+),([0-9.]+)")));
-    EXPECT_NEAR(std::stod(m[1]), surface[2].first, 0.01) << "the summit's mark is at its point";
-    EXPECT_EQ(svg_polyline(svg, "ground").size(), 4u);
+    const std::string svg = profile_svg(p, dir);
+    // Two more texts of 11 characters: "wave summit" over the mark and in the legend.
+    std::vector<int> more = svg_texts(svg);
+    ASSERT_EQ(more.size(), texts.size() + 2);
+    EXPECT_EQ(std::count(more.begin(), more.end(), 11) - std::count(texts.begin(), texts.end(), 11), 2);
+    const auto marks = summit_marks(svg);
+    ASSERT_EQ(marks.size(), 2u);  // on the plot and in the legend
+    const auto surface = series(svg, kSurfaceLine);
+    EXPECT_NEAR(marks[0].points.front().first, surface[2].first, 0.01) << "the summit's mark is at its point";
+    EXPECT_LT(marks[0].points.front().second, surface[2].second) << "it points up from it";
+    EXPECT_EQ(series(svg, kGroundLine).size(), 4u);
     EXPECT_EQ(svg.find("nan"), std::string::npos);
 }
 
-TEST(ProfileSvg, ColumnsOfDifferentLengthsOrNoPointAreRefused) {
+TEST(ProfilePlot, ColumnsOfDifferentLengthsOrNoPointAreRefused) {
+    TempDir dir;
     ProfileSource p = river_profile();
     p.ground_m.pop_back();
-    EXPECT_THROW(profile_svg_text(p), Stop);
-    EXPECT_THROW(profile_svg_text(ProfileSource{}), Stop);
-    ProfileSource one;  // a path of one cell still has a plot
+    EXPECT_THROW(draw_profile(p, dir / "a.svg"), Stop);
+    EXPECT_THROW(draw_profile(ProfileSource{}, dir / "b.svg"), Stop);
+    EXPECT_FALSE(file_exists(dir / "a.svg"));
+    ProfileSource one;  // a path of one cell still has a plot, with its ends marked
     one.distance_m = {0};
     one.ground_m = {5};
     one.linear_m = one.surface_m = {6};
-    EXPECT_EQ(svg_polyline(profile_svg_text(one), "final").size(), 1u);
+    const std::string svg = profile_svg(one, dir);
+    EXPECT_EQ(svg_size(svg), (std::pair<double, double>(1190, 540)));
+    int ends = 0;
+    for (const SvgPath& path : svg_paths(svg)) ends += path.fill.near(pixel_of(kLowerEnd), 1) ? 1 : 0;
+    EXPECT_EQ(ends, 2);  // on the plot and in the legend
+}
+
+// One drawing, three formats: the name's extension chooses, in any case.
+TEST(PictureFormats, TheProfileAsPngAndPdfAndOnlyThoseNamesAndSvg) {
+    TempDir dir;
+    EXPECT_EQ(picture_format("a/map.PNG"), PictureFormat::png);
+    EXPECT_EQ(picture_format("profile.svg"), PictureFormat::svg);
+    EXPECT_EQ(picture_format("x.y.Pdf"), PictureFormat::pdf);
+    for (const char* name : {"map.jpg", "map", "maps.svg/map", "map.png.txt"}) {
+        try {
+            picture_format(name);
+            ADD_FAILURE() << name;
+        } catch (const Stop& stop) {
+            EXPECT_EQ(std::string(stop.what()), std::string("cannot tell the picture's format from the name ") + name +
+                                                     ": end it in .png, .svg or .pdf");
+        }
+    }
+    const ProfileSource p = river_profile();
+    draw_profile(p, dir / "profile.svg.first", "", PictureFormat::svg);
+    draw_profile(p, dir / "profile.png", "", PictureFormat::png);
+    const Picture png = read_png(dir / "profile.png");
+    ASSERT_TRUE(png.read);
+    EXPECT_EQ(png.width, 1190);
+    EXPECT_EQ(png.height, 540);
+    // The surface's line where the SVG puts it, the page white around the plot.
+    const auto surface = series(profile_svg(p, dir), kSurfaceLine);
+    EXPECT_TRUE(png.at(static_cast<int>(surface[1].first), static_cast<int>(surface[1].second))
+                    .near(pixel_of(kSurfaceLine), 40));
+    EXPECT_EQ(png.at(5, 5), (Pixel{255, 255, 255}));
+    // Drawn again after other pictures, the SVG is the same, byte for byte.
+    EXPECT_EQ(profile_svg(p, dir), read_file(dir / "profile.svg.first"));
+    draw_profile(p, dir / "profile.pdf", "", PictureFormat::pdf);
+    const std::string pdf = read_file(dir / "profile.pdf");
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    EXPECT_TRUE(std::regex_search(pdf, std::regex("/Count 1\\b"))) << "one page";
+}
+
+// Light from the north-west: slopes facing it are lit, slopes facing away in the shadow, and
+// the steeper the darker, in metres of the cells' real size.
+TEST(Hillshade, ASlopeFacingTheLightIsBrighterThanOneFacingAway) {
+    // A ridge running north-south at column 3 and a hill's flank falling to the south.
+    std::vector<float> ridge, flank;
+    for (int i = 0; i < 7; ++i) {
+        for (int j = 0; j < 7; ++j) {
+            ridge.push_back(static_cast<float>(10 - 2 * std::abs(j - 3)));
+            flank.push_back(static_cast<float>(20 - 2 * i));
+        }
+    }
+    const std::vector<float> lit = hillshade(ridge, 7, 7, 10), steep = hillshade(ridge, 7, 7, 2);
+    auto at = [](const std::vector<float>& v, int i, int j) { return v[static_cast<std::size_t>(i) * 7 + j]; };
+    EXPECT_GT(at(lit, 3, 1), at(lit, 3, 5)) << "the west flank faces the light, the east one away";
+    EXPECT_LT(at(steep, 3, 5), at(lit, 3, 5)) << "on cells of 2 m the same rise is steeper";
+    const std::vector<float> north = hillshade(flank, 7, 7, 10);
+    EXPECT_LT(at(north, 3, 3), std::cos(3.14159265 / 4)) << "a slope facing south is darker than flat ground";
+    flank[3 * 7 + 3] = NAN;  // no ground: no light, and its neighbours are shaded as before
+    const std::vector<float> hole = hillshade(flank, 7, 7, 10);
+    EXPECT_TRUE(std::isnan(at(hole, 3, 3)));
+    EXPECT_NEAR(at(hole, 3, 4), at(north, 3, 4), 0.01);
+    EXPECT_FALSE(std::isnan(at(hole, 0, 0))) << "the grid's corner is shaded too";
+    // The map's grey from that light: 55 in the shadow, 255 in full light and on flat ground
+    // without neighbours.
+    EXPECT_EQ(shade_grey(0).r, 55);
+    EXPECT_EQ(shade_grey(1).r, 255);
+    EXPECT_EQ(shade_grey(NAN).r, 255);
 }
 
 TEST(FloodMap, ALibrarysLevelsTakeOneColourEachTheNearestLevelsForOtherValues) {
