@@ -161,13 +161,22 @@ CairoSurface paint_terrain(const MapSource& map, const MapLayout& l, const Depth
 }
 
 void draw_terrain(cairo_t* cr, const MapLayout& l, cairo_surface_t* terrain) {
-    const double cell = l.scale >= 1 ? l.scale : 1;
-    cairo_save(cr);
-    cairo_translate(cr, l.map.x, l.map.y);
-    cairo_scale(cr, cell, cell);
-    cairo_set_source_surface(cr, terrain, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_rectangle(cr, 0, 0, cairo_image_surface_get_width(terrain), cairo_image_surface_get_height(terrain));
+    // Viewers of SVG and PDF smooth an image drawn larger than its pixels: the cells are drawn
+    // on an image of the map's own pixels first, each a square of them.
+    CairoSurface shown;
+    if (l.scale > 1) {
+        shown = checked_surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, l.map.w, l.map.h),
+                                "make the picture of the map");
+        const Cairo enlarge = context_on(shown.get());
+        cairo_scale(enlarge.get(), l.scale, l.scale);
+        cairo_set_source_surface(enlarge.get(), terrain, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(enlarge.get()), CAIRO_FILTER_NEAREST);
+        cairo_paint(enlarge.get());
+        check_cairo(cairo_status(enlarge.get()), "draw the map");
+        cairo_surface_flush(shown.get());
+        terrain = shown.get();
+    }
+    cairo_set_source_surface(cr, terrain, l.map.x, l.map.y);
+    cairo_rectangle(cr, l.map.x, l.map.y, l.map.w, l.map.h);
     cairo_fill(cr);
-    cairo_restore(cr);
 }

@@ -40,7 +40,8 @@ std::vector<int> shown_cells(int first, int count, double scale, int pixels);
 // The map's ground as an image of one pixel a shown cell, from a second sweep that reads only
 // the lines it shows and the ones beside them (for the hillshade), in rising order.
 CairoSurface paint_terrain(const MapSource& map, const MapLayout& layout, const DepthRamp& ramp);
-// Draws that image over the layout's map area, each cell a square of the layout's scale.
+// Draws that image over the layout's map area, each cell a square of the layout's scale: in
+// every format, an image of the map area's own pixels.
 void draw_terrain(cairo_t* cr, const MapLayout& layout, cairo_surface_t* terrain);
 
 #endif
