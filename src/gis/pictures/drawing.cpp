@@ -1,8 +1,19 @@
 #include "drawing.h"
 
-#include <cmath>
+#include <cpl_conv.h>
+#include <cpl_string.h>
+
+#include <memory>
 
 namespace {
+
+// cairo takes UTF-8 only, and stops drawing at the first string that is not: a name in
+// another encoding (a folder's, in the title) is drawn with '?' for each byte beyond ASCII.
+std::string shown_text(const std::string& text) {
+    if (CPLIsUTF8(text.c_str(), -1)) return text;
+    const std::unique_ptr<char, decltype(&CPLFree)> ascii(CPLForceToASCII(text.c_str(), -1, '?'), &CPLFree);
+    return ascii != nullptr ? std::string(ascii.get()) : std::string(text.size(), '?');
+}
 
 void use_font(cairo_t* cr, double size) {
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
@@ -18,7 +29,7 @@ void set_colour(cairo_t* cr, Rgb c, double alpha) {
 double text_width(cairo_t* cr, const std::string& text, double size) {
     use_font(cr, size);
     cairo_text_extents_t e;
-    cairo_text_extents(cr, text.c_str(), &e);
+    cairo_text_extents(cr, shown_text(text).c_str(), &e);
     return e.x_advance;
 }
 
@@ -28,7 +39,7 @@ void draw_text(cairo_t* cr, double x, double baseline, const std::string& text, 
     use_font(cr, size);
     set_colour(cr, colour);
     cairo_move_to(cr, align == Align::centre ? x - w / 2 : align == Align::right ? x - w : x, baseline);
-    cairo_show_text(cr, text.c_str());
+    cairo_show_text(cr, shown_text(text).c_str());
     cairo_new_path(cr);
 }
 

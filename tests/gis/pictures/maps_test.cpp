@@ -157,6 +157,7 @@ TEST(FloodMap, ThePathJoinsNeighbouringCellsAndItsEndsAreMarked) {
 TEST(FloodMap, TheWarningsStandUnderTheTitleAndTheCutsAcrossTheValley) {
     TempDir dir;
     MapSource m = valley();
+    m.title = "Vall\xe9" "e";  // not UTF-8: written all the same
     m.cut = {{21, 30}, {22, 30}, {23, 30}};
     m.notes = {"the flood reaches the DEM's edge on 3 cells (north 3, east 0, south 0, west 0): it may go on beyond the "
                "DEM",
