@@ -149,6 +149,7 @@ std::vector<std::string> note_lines(const std::vector<std::string>& notes, int w
         }
         lines.push_back(line);
     }
+    check_cairo(cairo_status(cr.get()), "measure the notes of a map");
     if (static_cast<int>(lines.size()) > most) {
         const std::size_t left_out = lines.size() - static_cast<std::size_t>(std::max(0, most - 1));
         lines.resize(static_cast<std::size_t>(std::max(0, most - 1)));
