@@ -145,7 +145,7 @@ FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, c
         draw_flood_map(map_of(r, results, o, place, done.figures), out.reserve(place.at("map.png")),
                        place.final_path("map.png"));
         const ProfileSource profile = profile_of(r, results);
-        out.write_text(place.at("profile.svg"), profile_svg_text(profile));
+        draw_profile(profile, out.reserve(place.at("profile.svg")), place.final_path("profile.svg"));
         out.write_text(place.at("profile.csv"), profile_csv(r, profile));
         out.write_text(place.at("stats.json"), stats_json(r, done.figures));
         out.write_text(place.at("summary.txt"), done.summary);

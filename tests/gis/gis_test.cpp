@@ -160,15 +160,15 @@ TEST_F(FloodedCase, TheMapShowsTheDepthWhereWetTheGroundWhereDryAndThePathBetwee
                 if (std::isnan(depth[i][j])) {
                     EXPECT_TRUE(at(i, j).grey()) << i << " " << j << ": dry ground is grey";
                 } else {
-                    EXPECT_EQ(at(i, j), (Picture::Pixel{c.r, c.g, c.b})) << i << " " << j << ": " << depth[i][j] << " m";
+                    EXPECT_TRUE(at(i, j).near(pixel_of(c))) << i << " " << j << ": " << depth[i][j] << " m";
                 }
             }
         }
         // The path down column 2, from the report's upper point to its lower point.
-        EXPECT_EQ(at(0, 2), (Picture::Pixel{kUpperEnd.r, kUpperEnd.g, kUpperEnd.b}));
-        EXPECT_EQ(at(1, 2), (Picture::Pixel{kPathColour.r, kPathColour.g, kPathColour.b}));
-        EXPECT_EQ(at(2, 2), (Picture::Pixel{kPathColour.r, kPathColour.g, kPathColour.b}));
-        EXPECT_EQ(at(3, 2), (Picture::Pixel{kLowerEnd.r, kLowerEnd.g, kLowerEnd.b}));
+        EXPECT_TRUE(at(0, 2).near(pixel_of(kUpperEnd)));
+        EXPECT_TRUE(at(1, 2).near(pixel_of(kPathColour)));
+        EXPECT_TRUE(at(2, 2).near(pixel_of(kPathColour)));
+        EXPECT_TRUE(at(3, 2).near(pixel_of(kLowerEnd)));
     }
     // Pixel for pixel the map of the depths derived by hand, in metres: the legend's labels
     // and the scale bar too.
@@ -190,6 +190,15 @@ TEST_F(FloodedCase, TheMapShowsTheDepthWhereWetTheGroundWhereDryAndThePathBetwee
     m.title = "Flood depth: out";
     draw_flood_map(m, dir / "expected.png");
     EXPECT_EQ(read_png(dir / "map.png").rgb, read_png(dir / "expected.png").rgb);
+    // The same map as a PDF of one page and an SVG, by the output's name.
+    ASSERT_EQ(gis({"render", base(), "map.pdf", "--unit", "dm"}, dir).status, 0);
+    const std::string pdf = read_file(dir / "map.pdf");
+    EXPECT_TRUE(pdf.rfind("%PDF-", 0) == 0 && pdf.find("/Count 1\n") != std::string::npos);
+    ASSERT_EQ(gis({"render", base(), "map.svg", "--unit", "dm"}, dir).status, 0);
+    const std::string svg = read_file(dir / "map.svg");
+    EXPECT_NE(svg.find("width=\"720px\" height=\"644px\""), std::string::npos);
+    // The cells are squares of the map's own pixels, not 5 x 4 pixels a viewer would smooth.
+    EXPECT_NE(svg.find("<image id=\"image1\" width=\"600\" height=\"480\""), std::string::npos);
     RunResult r = gis({"render", base(), "half.png", "--extent", "half"}, dir);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("unknown extent 'half': use flood or full"), std::string::npos) << r.err;
@@ -200,18 +209,18 @@ TEST_F(FloodedCase, TheMapShowsTheDepthWhereWetTheGroundWhereDryAndThePathBetwee
 TEST_F(FloodedCase, TheProfileFollowsThePathInMetresWithTheGroundUnderTheWater) {
     ASSERT_EQ(gis({"profile", base(), "profile.svg", "--unit", "dm"}, dir).status, 0);
     const std::string svg = read_file(dir / "profile.svg");
-    const auto ground = svg_polyline(svg, "ground"), linear = svg_polyline(svg, "linear");
-    const auto surface = svg_polyline(svg, "final");
-    ASSERT_EQ(ground.size(), 4u);  // the table has 4 lines
-    ASSERT_EQ(linear.size(), 4u);
-    ASSERT_EQ(surface.size(), 4u);
-    for (std::size_t k = 0; k < 4; ++k) EXPECT_GT(ground[k].second, surface[k].second) << k;
+    const auto ground = svg_curve(svg, pixel_of(kGroundLine)), surface = svg_curve(svg, pixel_of(kSurfaceLine));
+    // Straight lines here (the ground flat, the water falling evenly), drawn between their ends.
+    ASSERT_TRUE(ground.size() >= 2 && surface.size() >= 2);
+    EXPECT_GT(ground.front().second, surface.front().second) << "the ground is drawn below the water";
+    EXPECT_GT(ground.back().second, surface.back().second);
     EXPECT_LT(surface.front().second, surface.back().second) << "the water falls downstream";
-    const std::vector<double> ticks = svg_x_ticks(svg);
-    ASSERT_FALSE(ticks.empty());
-    EXPECT_EQ(ticks.back(), 30);
-    EXPECT_NE(svg.find("altitude (m)"), std::string::npos);
-    EXPECT_NE(svg.find("distance along the path from the upper end (m)"), std::string::npos);
+    const std::vector<double> ticks = svg_x_grid(svg);  // every 5 m from 0 to the path's end at 30 m
+    ASSERT_EQ(ticks.size(), 7u);
+    EXPECT_DOUBLE_EQ(ticks.back(), surface.back().first);
+    // The same plot as a PNG, by the output's name.
+    ASSERT_EQ(gis({"profile", base(), "profile.PNG", "--unit", "dm"}, dir).status, 0);
+    EXPECT_EQ(read_png(dir / "profile.PNG").width, 1190);
 
     // A table that is not the traced path's, and a report whose point lies outside the grid
     // (which the tracing would follow out of it), are refused.
@@ -318,6 +327,8 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
          1,
          "side.tif.aux.xml is not a regular file (it is a FIFO)"},
         {{"render", "wide", "wide.png"}, 1, "a picture of 1000001 x 1 pixels is too large: a PNG map is at most"},
+        {{"render", "wide", "wide.jpg"}, 1, "cannot tell the picture's format from the name wide.jpg: end it in .png"},
+        {{"profile", "wide", "wide"}, 1, "cannot tell the picture's format from the name wide: end it in .png"},
     };
     for (const Case& c : cases) {
         const Snapshot before(dir.path());

@@ -3,7 +3,7 @@
 #ifndef TARVEX_GIS_MAP_DECOR_H
 #define TARVEX_GIS_MAP_DECOR_H
 
-#include "canvas.h"
+#include "drawing.h"
 #include "map_layout.h"
 #include "map_terrain.h"
 #include "maps.h"
@@ -15,15 +15,18 @@ inline constexpr Rgb kPathColour{255, 140, 0};
 inline constexpr Rgb kUpperEnd{40, 170, 60}, kLowerEnd{200, 30, 40};
 inline constexpr Rgb kCutColour{150, 0, 150};  // the lines cutting the valley at the ends
 
-// The notes wrapped into lines of at most `width` picture pixels at the notes' text scale,
+// The size of the panel's text and of the notes.
+inline constexpr double kTextSize = 14;
+
+// The notes wrapped into lines of at most `width` picture pixels at the notes' text size,
 // `most` lines at the most (the last one then says how many were left out).
 std::vector<std::string> note_lines(const std::vector<std::string>& notes, int width, int most);
 
 // The path (cells next to each other joined by a line) and its end points, clipped to the map.
-void draw_path(const MapSource& map, const MapLayout& layout, Canvas& picture);
+void draw_path(cairo_t* cr, const MapSource& map, const MapLayout& layout);
 
 // The title band, the map's frame, and the panel below the map: the depth legend at its left,
 // the key to the path's marks, the scale bar, and the north arrow at its right end.
-void draw_decor(const MapSource& map, const MapLayout& layout, const DepthRamp& ramp, Canvas& picture);
+void draw_decor(cairo_t* cr, const MapSource& map, const MapLayout& layout, const DepthRamp& ramp);
 
 #endif

@@ -3,7 +3,10 @@
 #ifndef TARVEX_GIS_MAP_LAYOUT_H
 #define TARVEX_GIS_MAP_LAYOUT_H
 
-#include "canvas.h"
+// A rectangle of picture pixels.
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
 
 // A box of cells of a grid; empty when it has no line or no column.
 struct CellBox {

@@ -2,73 +2,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "hillshade.h"
 #include "nice_numbers.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr Rgb kNoGround{250, 250, 250};
 // Light to dark blue, evenly spread from no depth to the ramp's top.
 constexpr Rgb kBlues[] = {{222, 235, 247}, {158, 202, 225}, {66, 146, 198}, {33, 113, 181}, {8, 48, 107}};
 
-// One line of the grid as read: the ground and the depth of each column.
-struct Line {
-    std::vector<float> ground, depth;
-    explicit Line(int cols) : ground(static_cast<std::size_t>(cols)), depth(ground.size()) {}
-    void read(const MapSource& map, int i) { map.read_line(i, ground.data(), depth.data()); }
+// The cells with one more beside each end, at the cells' own spacing (-1 where that one lies
+// outside the grid's `limit` cells): the neighbours the hillshade of the end cells needs.
+std::vector<int> with_neighbours(const std::vector<int>& cells, int limit) {
+    const int before = cells.size() > 1 ? cells[1] - cells[0] : 1;
+    const int after = cells.size() > 1 ? cells[cells.size() - 1] - cells[cells.size() - 2] : 1;
+    std::vector<int> all;
+    all.reserve(cells.size() + 2);
+    all.push_back(cells.front() - before >= 0 ? cells.front() - before : -1);
+    all.insert(all.end(), cells.begin(), cells.end());
+    all.push_back(cells.back() + after < limit ? cells.back() + after : -1);
+    return all;
+}
+
+// The pixels of an RGB image surface, written in place.
+class Pixels {
+public:
+    explicit Pixels(cairo_surface_t* image)
+        : data_(cairo_image_surface_get_data(image)), stride_(cairo_image_surface_get_stride(image)) {}
+    void set(int x, int y, Rgb c) {
+        const std::uint32_t value = static_cast<std::uint32_t>(c.r) << 16 | static_cast<std::uint32_t>(c.g) << 8 | c.b;
+        std::memcpy(data_ + static_cast<std::size_t>(y) * stride_ + static_cast<std::size_t>(x) * 4, &value, 4);
+    }
+
+private:
+    unsigned char* data_;
+    int stride_;
 };
-
-// The ground of a neighbour, the cell's own where the neighbour has none.
-double or_own(float neighbour, float own) { return std::isnan(neighbour) ? own : neighbour; }
-
-// Grey from light coming from the north-west, 45 degrees above the horizon.
-std::uint8_t hillshade(const Line& above, const Line& here, const Line& below, int j, double pixel_m) {
-    const int last = static_cast<int>(here.ground.size()) - 1;
-    const float own = here.ground[static_cast<std::size_t>(j)];
-    const double west = or_own(here.ground[static_cast<std::size_t>(std::max(j - 1, 0))], own);
-    const double east = or_own(here.ground[static_cast<std::size_t>(std::min(j + 1, last))], own);
-    const double dzdx = (east - west) / (2 * pixel_m);
-    const double dzdy = (or_own(below.ground[static_cast<std::size_t>(j)], own) -
-                         or_own(above.ground[static_cast<std::size_t>(j)], own)) /
-                        (2 * pixel_m);
-    const double slope = std::atan(std::hypot(dzdx, dzdy)), aspect = std::atan2(dzdy, -dzdx);
-    const double zenith = 45.0 * kPi / 180.0, azimuth = 135.0 * kPi / 180.0;
-    const double shade =
-        std::cos(zenith) * std::cos(slope) + std::sin(zenith) * std::sin(slope) * std::cos(azimuth - aspect);
-    return static_cast<std::uint8_t>(std::lround(55.0 + 200.0 * std::clamp(std::isnan(shade) ? 1.0 : shade, 0.0, 1.0)));
-}
-
-// The first picture row (or column) of cell `k` of the window: cells are sampled at the
-// centres of the picture's pixels.
-int first_pixel(int k, double scale) { return static_cast<int>(std::ceil(k * scale - 0.5)); }
-
-// The window's column drawn in each picture column of the map.
-std::vector<int> column_of_pixels(const MapLayout& l) {
-    std::vector<int> cols(static_cast<std::size_t>(l.map.w));
-    for (int x = 0; x < l.map.w; ++x) {
-        const int k = static_cast<int>(std::floor((x + 0.5) / l.scale));
-        cols[static_cast<std::size_t>(x)] = l.window.left + std::min(k, l.window.cols - 1);
-    }
-    return cols;
-}
-
-void paint_line(Line* const lines[3], int y0, int y1, const std::vector<int>& cols, const MapSource& map,
-                const MapLayout& l, const DepthRamp& ramp, Canvas& picture) {
-    for (int x = 0; x < l.map.w; ++x) {
-        const int j = cols[static_cast<std::size_t>(x)];
-        const float depth = lines[1]->depth[static_cast<std::size_t>(j)];
-        Rgb c = kNoGround;
-        if (!std::isnan(depth)) {
-            c = ramp.colour(depth);
-        } else if (!std::isnan(lines[1]->ground[static_cast<std::size_t>(j)])) {
-            const std::uint8_t grey = hillshade(*lines[0], *lines[1], *lines[2], j, map.pixel_m);
-            c = Rgb{grey, grey, grey};
-        }
-        for (int y = y0; y < y1; ++y) picture.set(l.map.x + x, l.map.y + y, c);
-    }
-}
 
 }  // namespace
 
@@ -109,11 +82,11 @@ DepthRamp depth_ramp(double deepest) {
 
 FloodSurvey survey_flood(const MapSource& map) {
     FloodSurvey s;
-    Line line(map.cols);
+    std::vector<float> ground(static_cast<std::size_t>(map.cols)), depth(ground.size());
     for (int i = 0; i < map.lines; ++i) {
-        line.read(map, i);
+        map.read_line(i, ground.data(), depth.data());
         for (int j = 0; j < map.cols; ++j) {
-            const float d = line.depth[static_cast<std::size_t>(j)];
+            const float d = depth[static_cast<std::size_t>(j)];
             if (std::isnan(d)) continue;
             s.box.add(i, j);
             if (std::isfinite(d)) s.deepest = std::max(s.deepest, static_cast<double>(d));
@@ -122,23 +95,88 @@ FloodSurvey survey_flood(const MapSource& map) {
     return s;
 }
 
-void paint_terrain(const MapSource& map, const MapLayout& l, const DepthRamp& ramp, Canvas& picture) {
-    const CellBox& w = l.window;
-    const std::vector<int> cols = column_of_pixels(l);
-    Line a(map.cols), b(map.cols), c(map.cols);
-    Line* lines[3] = {&a, &b, &c};  // above, here, below; the grid's edges repeated
-    if (w.top > 0) a.read(map, w.top - 1);
-    b.read(map, w.top);
-    if (w.top == 0) a = b;
-    const int bottom = w.top + w.lines - 1;
-    for (int i = w.top; i <= bottom; ++i) {
-        if (i + 1 < map.lines) {
-            lines[2]->read(map, i + 1);
-        } else {
-            *lines[2] = *lines[1];
-        }
-        const int y0 = first_pixel(i - w.top, l.scale), y1 = std::min(first_pixel(i - w.top + 1, l.scale), l.map.h);
-        if (y1 > y0) paint_line(lines, y0, y1, cols, map, l, ramp, picture);
-        std::rotate(lines, lines + 1, lines + 3);
+Rgb shade_grey(float light) {
+    const double lit = std::isnan(light) ? 1.0 : std::clamp(static_cast<double>(light), 0.0, 1.0);
+    const auto grey = static_cast<std::uint8_t>(std::lround(55.0 + 200.0 * lit));
+    return Rgb{grey, grey, grey};
+}
+
+std::vector<int> shown_cells(int first, int count, double scale, int pixels) {
+    std::vector<int> cells;
+    if (scale >= 1) {
+        for (int k = 0; k < count; ++k) cells.push_back(first + k);
+        return cells;
     }
+    for (int x = 0; x < pixels; ++x) {
+        cells.push_back(first + std::min(static_cast<int>(std::floor((x + 0.5) / scale)), count - 1));
+    }
+    return cells;
+}
+
+CairoSurface paint_terrain(const MapSource& map, const MapLayout& l, const DepthRamp& ramp) {
+    const CellBox& win = l.window;
+    const std::vector<int> lines = with_neighbours(shown_cells(win.top, win.lines, l.scale, l.map.h), map.lines);
+    const std::vector<int> cols = with_neighbours(shown_cells(win.left, win.cols, l.scale, l.map.w), map.cols);
+    const int h = static_cast<int>(lines.size()) - 2, w = static_cast<int>(cols.size()) - 2;
+    CairoSurface image =
+        checked_surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h), "make the picture of the map");
+    cairo_surface_flush(image.get());
+    Pixels pixels(image.get());
+    const std::size_t width = cols.size();
+    std::vector<float> ground(lines.size() * width, NAN), line_ground(static_cast<std::size_t>(map.cols)),
+        line_depth(line_ground.size());
+    std::vector<std::uint8_t> dry(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    int read = -1;
+    for (std::size_t r = 0; r < lines.size(); ++r) {
+        if (lines[r] < 0) continue;
+        if (lines[r] != read) map.read_line(read = lines[r], line_ground.data(), line_depth.data());
+        for (std::size_t c = 0; c < width; ++c) {
+            if (cols[c] >= 0) ground[r * width + c] = line_ground[static_cast<std::size_t>(cols[c])];
+        }
+        if (r == 0 || r + 1 == lines.size()) continue;
+        for (int x = 0; x < w; ++x) {
+            const auto j = static_cast<std::size_t>(cols[static_cast<std::size_t>(x) + 1]);
+            const int y = static_cast<int>(r) - 1;
+            if (!std::isnan(line_depth[j])) {
+                pixels.set(x, y, ramp.colour(line_depth[j]));
+            } else if (std::isnan(line_ground[j])) {
+                pixels.set(x, y, kNoGround);
+            } else {
+                dry[static_cast<std::size_t>(y) * w + x] = 1;
+            }
+        }
+    }
+    // The shown cells are a cell apart, or as far apart as the cells of a pixel.
+    const double cell_m = map.pixel_m * (l.scale >= 1 ? 1 : 1 / l.scale);
+    const std::vector<float> light = hillshade(std::move(ground), static_cast<int>(lines.size()),
+                                               static_cast<int>(width), cell_m);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (dry[static_cast<std::size_t>(y) * w + x] == 0) continue;
+            pixels.set(x, y, shade_grey(light[(static_cast<std::size_t>(y) + 1) * width + x + 1]));
+        }
+    }
+    cairo_surface_mark_dirty(image.get());
+    return image;
+}
+
+void draw_terrain(cairo_t* cr, const MapLayout& l, cairo_surface_t* terrain) {
+    // Viewers of SVG and PDF smooth an image drawn larger than its pixels: the cells are drawn
+    // on an image of the map's own pixels first, each a square of them.
+    CairoSurface shown;
+    if (l.scale > 1) {
+        shown = checked_surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, l.map.w, l.map.h),
+                                "make the picture of the map");
+        const Cairo enlarge = context_on(shown.get());
+        cairo_scale(enlarge.get(), l.scale, l.scale);
+        cairo_set_source_surface(enlarge.get(), terrain, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(enlarge.get()), CAIRO_FILTER_NEAREST);
+        cairo_paint(enlarge.get());
+        check_cairo(cairo_status(enlarge.get()), "draw the map");
+        cairo_surface_flush(shown.get());
+        terrain = shown.get();
+    }
+    cairo_set_source_surface(cr, terrain, l.map.x, l.map.y);
+    cairo_rectangle(cr, l.map.x, l.map.y, l.map.w, l.map.h);
+    cairo_fill(cr);
 }

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "canvas.h"
+#include "drawing.h"
 #include "map_layout.h"
 #include "maps.h"
 
@@ -30,8 +30,18 @@ struct FloodSurvey {
 };
 FloodSurvey survey_flood(const MapSource& map);
 
-// Colours the layout's map area from a second sweep, reading only the lines it shows (and the
-// ones beside them, for the hillshade).
-void paint_terrain(const MapSource& map, const MapLayout& layout, const DepthRamp& ramp, Canvas& picture);
+// The grey of dry ground in `light` (0 to 1, NaN: flat): never darker than 55.
+Rgb shade_grey(float light);
+
+// The cells of a window drawn on a map `pixels` long at `scale` picture pixels a cell: every
+// cell when a cell takes a pixel or more, else the cell at the centre of each pixel.
+std::vector<int> shown_cells(int first, int count, double scale, int pixels);
+
+// The map's ground as an image of one pixel a shown cell, from a second sweep that reads only
+// the lines it shows and the ones beside them (for the hillshade), in rising order.
+CairoSurface paint_terrain(const MapSource& map, const MapLayout& layout, const DepthRamp& ramp);
+// Draws that image over the layout's map area, each cell a square of the layout's scale: in
+// every format, an image of the map area's own pixels.
+void draw_terrain(cairo_t* cr, const MapLayout& layout, cairo_surface_t* terrain);
 
 #endif

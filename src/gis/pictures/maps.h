@@ -1,4 +1,4 @@
-// Pictures of a flood worth looking at: a map (PNG) and a river profile (SVG).
+// Pictures of a flood worth looking at: a map and a river profile, each as PNG, SVG or PDF.
 #ifndef TARVEX_GIS_MAPS_H
 #define TARVEX_GIS_MAPS_H
 
@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "drawing.h"
 
 // What a map shows. Lines are read through `read_line`, a few at a time, so that a large grid
 // need not be held whole.
@@ -28,10 +30,14 @@ struct MapSource {
 };
 
 // Draws the map (hillshade of the ground, depth in a sequential colour ramp with a legend in
-// metres, the path and the end points, a scale bar, a north arrow, the title) into a PNG at
-// `png_path`. Fails with the reason when it cannot be written, naming the file `name` (for a
-// `png_path` that is the temporary of another file; `png_path` itself when empty).
-void draw_flood_map(const MapSource& map, const std::string& png_path, const std::string& name = "");
+// metres, the path and the end points, a scale bar, a north arrow, the title) into `path` in
+// `format`. Fails with the reason when it cannot be written, naming the file `name` (for a
+// `path` that is the temporary of another file; `path` itself when empty).
+void draw_flood_map(const MapSource& map, const std::string& path, const std::string& name = "",
+                    PictureFormat format = PictureFormat::png);
+
+// The colours of the profile's lines (a test looks for them).
+inline constexpr Rgb kGroundLine{140, 90, 43}, kProfileLine{119, 119, 119}, kSurfaceLine{31, 95, 208};
 
 // What a profile shows, point by point along the path from its upper end.
 struct ProfileSource {
@@ -43,10 +49,11 @@ struct ProfileSource {
     std::string altitude_unit = "m";  // what the altitudes are counted in, for the axis's label
 };
 
-// The profile as an SVG document: ground, linear profile and water surface against distance,
-// labelled ticks on both axes, end points and summit marked. A ground value that is NaN (no
-// data) leaves its point out of the ground's line. Fails when the columns differ in length or
-// are empty.
-std::string profile_svg_text(const ProfileSource& profile);
+// Draws the profile into `path` in `format` (the file named `name`, as for a map): ground,
+// linear profile and water surface against distance, labelled ticks on both axes, end points
+// and summit marked. A ground value that is NaN (no data) leaves its point out of the ground's
+// line. Fails when the columns differ in length or are empty.
+void draw_profile(const ProfileSource& profile, const std::string& path, const std::string& name = "",
+                  PictureFormat format = PictureFormat::svg);
 
 #endif

@@ -69,6 +69,7 @@ int profile_svg(const std::string& base, const std::string& out, const std::stri
     guard_run(guard, base);
     guard.check({out});
     check_new(out, overwrite);
+    const PictureFormat format = picture_format(out);
     const double factor = unit.empty() ? 1 : unit_factor(unit);
     const RunResults r = load_results(base);
     ProfileSource p;
@@ -85,7 +86,7 @@ int profile_svg(const std::string& base, const std::string& out, const std::stri
     p.title = "River profile: " + std::filesystem::path(base).filename().string();
     p.altitude_unit = unit.empty() ? "DEM units" : "m";
     GisOutputs outputs;
-    outputs.write_text(out, profile_svg_text(p));
+    draw_profile(p, outputs.reserve(out), out, format);
     outputs.commit();
     std::printf("%s: %zu profile points along %.1f m\n", out.c_str(), p.distance_m.size(), p.distance_m.back());
     return 0;

@@ -1,5 +1,6 @@
-// The river profile of a run as an SVG plot: the ground along the river path, the linear
-// profile and the final water surface against the distance along the path in metres.
+// The river profile of a run as a plot: the ground along the river path, the linear profile
+// and the final water surface against the distance along the path in metres; an SVG, a PNG or
+// a PDF by the extension of the output's name (any other is refused).
 #ifndef TARVEX_GIS_PROFILE_H
 #define TARVEX_GIS_PROFILE_H
 

@@ -72,6 +72,7 @@ int render_png(const std::string& base, const std::string& out, const std::strin
     guard_run(guard, base);
     guard.check({out});
     check_new(out, overwrite);
+    const PictureFormat format = picture_format(out);
     const RunResults r = load_results(base);
     if (r.lines > kLargestSide || r.cols > kLargestSide) {
         fail("a picture of " + std::to_string(r.cols) + " x " + std::to_string(r.lines) +
@@ -91,7 +92,7 @@ int render_png(const std::string& base, const std::string& out, const std::strin
     map.title = "Flood depth: " + std::filesystem::path(base).filename().string();
     map.full_extent = extent == "full";
     GisOutputs outputs;
-    draw_flood_map(map, outputs.reserve(out), out);
+    draw_flood_map(map, outputs.reserve(out), out, format);
     outputs.commit();
     std::printf("%s: a flood map of %d x %d cells\n", out.c_str(), r.cols, r.lines);
     return 0;
