@@ -166,20 +166,20 @@ CommandDecl endpoints() {
 }
 
 CommandDecl render() {
-    return command("render", "RESULT_BASE OUT.png", 2, 2,
+    return command("render", "RESULT_BASE OUT", 2, 2,
                    "A map of the run: a hillshade of the ground, the flood's depth in shades of blue with a legend "
                    "in metres, the river path and its two ends, a scale bar and a north arrow; cropped to the flood "
-                   "with a margin, or the whole grid with --extent full.",
+                   "with a margin, or the whole grid with --extent full. OUT ends in .png, .svg or .pdf.",
                    {unit_option("the DEM unit of the run").by_default("m"), extent_option(),
-                    overwrite_option("OUT.png when it exists")});
+                    overwrite_option("OUT when it exists")});
 }
 
 CommandDecl profile() {
-    return command("profile", "RESULT_BASE OUT.svg", 2, 2,
+    return command("profile", "RESULT_BASE OUT", 2, 2,
                    "The river profile: the ground along the path, the linear profile and the final water surface (in "
                    "metres with --unit, else in DEM units) against the distance along the path in metres, with the "
-                   "two ends and the wave's summit marked.",
-                   {unit_option("the DEM unit of the run"), overwrite_option("OUT.svg when it exists")});
+                   "two ends and the wave's summit marked. OUT ends in .svg, .png or .pdf.",
+                   {unit_option("the DEM unit of the run"), overwrite_option("OUT when it exists")});
 }
 
 }  // namespace

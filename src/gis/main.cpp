@@ -72,12 +72,12 @@ int dispatch(const CommandDecl& c, const CommandLine& line) {
         return export_result(p[0], p[1], v.text("--like"), v.text("--depth"), v.text("--unit"), overwrite);
     }
     if (name == "stats") return flood_stats(p[0], v.text("--dem"), v.text("--unit"), v.given("--json"));
-    if (name == "render") return render_png(p[0], p[1], v.text("--unit"), overwrite, v.text("--extent"));
+    if (name == "render") return render_map(p[0], p[1], v.text("--unit"), overwrite, v.text("--extent"));
     if (name == "flood") return flood_command(v);
     if (name == "batch") return batch_command(p[0], v);
     if (name == "merge") return merge_command(p, v.text("--out"), overwrite);
     if (name == "endpoints") return endpoints_command(p[0], v.text("--dem"));
-    return profile_svg(p[0], p[1], v.text("--unit"), overwrite);
+    return render_profile(p[0], p[1], v.text("--unit"), overwrite);
 }
 
 // Blocks of 128 KiB and more (grids, raster pieces, GDAL's tiles) get pages of their own, given

@@ -340,7 +340,7 @@ TEST(GisErrors, EachFailureSaysWhatIsWrongAndExitsNonZero) {
     EXPECT_EQ(gis({"import-dem", "dem.tif", "valley", "--unit", "m", "--overwrite"}, dir).status, 0);
     RunResult help = gis({"render", "--help"}, dir);
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("usage: tarvex-gis render RESULT_BASE OUT.png"), std::string::npos);
+    EXPECT_NE(help.out.find("usage: tarvex-gis render RESULT_BASE OUT"), std::string::npos);
     RunResult version = gis({"--version"}, dir);
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("tarvex-gis ") + TARVEX_VERSION + "\n");

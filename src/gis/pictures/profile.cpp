@@ -64,7 +64,7 @@ int summit_index(const RunPath& path) {
 
 }  // namespace
 
-int profile_svg(const std::string& base, const std::string& out, const std::string& unit, bool overwrite) {
+int render_profile(const std::string& base, const std::string& out, const std::string& unit, bool overwrite) {
     InputGuard guard;
     guard_run(guard, base);
     guard.check({out});

@@ -7,6 +7,6 @@
 #include <string>
 
 // `unit` is the DEM's unit, by which altitudes become metres; empty leaves them in DEM units.
-int profile_svg(const std::string& base, const std::string& out, const std::string& unit, bool overwrite);
+int render_profile(const std::string& base, const std::string& out, const std::string& unit, bool overwrite);
 
 #endif

@@ -64,7 +64,7 @@ private:
 
 }  // namespace
 
-int render_png(const std::string& base, const std::string& out, const std::string& unit, bool overwrite,
+int render_map(const std::string& base, const std::string& out, const std::string& unit, bool overwrite,
                const std::string& extent) {
     const int factor = unit_factor(unit);
     if (extent != "flood" && extent != "full") fail("unknown extent '" + extent + "': use flood or full");

@@ -9,7 +9,7 @@
 // The picture is a PNG, an SVG or a PDF by the extension of `out`; any other is refused.
 // `extent` is "flood" (the flood's box with a margin) or "full" (the whole grid). `unit` is
 // the DEM's unit, by which the altitudes become metres.
-int render_png(const std::string& base, const std::string& out, const std::string& unit, bool overwrite,
+int render_map(const std::string& base, const std::string& out, const std::string& unit, bool overwrite,
                const std::string& extent = "flood");
 
 #endif
