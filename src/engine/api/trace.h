@@ -1,5 +1,6 @@
 // What a run tells the world while it works: its console trace, with the pauses the console
-// makes for the user after some of its lines, its progress, and its fatal stops.
+// makes for the user after some of its lines, its progress, and its fatal stops. Public: a
+// caller of run() gives it a trace and a progress callback.
 #ifndef TARVEX_TRACE_H
 #define TARVEX_TRACE_H
 
@@ -26,15 +27,20 @@ public:
     void wait_key() override {}
 };
 
-// How far a run has got: after each pass of a growth phase ("river construction",
-// "flooding"), the pass's number from 1, the cells it changed and the time since the run began.
+// How far a run has got: as each stage begins ("wave", "path tracing", "river construction",
+// "flooding"), pass 0; after each pass of a growth stage ("river construction", "flooding"),
+// the pass's number from 1 and the cells it changed; with the time since the run began.
 struct Progress {
     const char* phase;
     long long pass;
     long long changed;
     double seconds;
 };
-using ProgressFn = std::function<void(const Progress&)>;
+// Returns whether the run goes on: false cancels it.
+using ProgressFn = std::function<bool(const Progress&)>;
+
+// The message of the Stop that ends a cancelled run.
+inline constexpr const char* kCancelled = "cancelled";
 
 // A run's trace, progress and stops, as its stages use them.
 class RunLog {
@@ -49,7 +55,10 @@ public:
     void warn(const std::string& message);
     // The message, a pause, and the run stops: throws Stop carrying the message.
     [[noreturn]] void fatal(const std::string& message);
-    // A pass of a growth phase is done.
+    // A stage begins.
+    void stage(const char* phase) { pass_done(phase, 0, 0); }
+    // A pass of a growth stage is done. Throws Stop(kCancelled) when the progress callback
+    // cancels the run.
     void pass_done(const char* phase, long long pass, long long changed);
 
 private:
