@@ -1,4 +1,4 @@
-#include "trace.h"
+#include "run_log.h"
 
 #include <cstdarg>
 

@@ -151,9 +151,17 @@ TEST(Engine, AScenarioTheDialogWouldRefuseStopsWithItsMessage) {
 TEST(Engine, AProgressCallbackReturningFalseCancelsTheRunAtOnce) {
     Valley v(300, 400, 0.8);
     long long calls = 0;
+    std::vector<std::string> stages;
     SilentTrace quiet;
-    run(v.scenario, [&](const Progress&) { return ++calls > 0; }, quiet);
+    run(v.scenario,
+        [&](const Progress& p) {
+            if (p.pass == 0) stages.push_back(p.phase);
+            return ++calls > 0;
+        },
+        quiet);
     ASSERT_GT(calls, 10);
+    // Each stage is heard of as it begins, so that a run can be cancelled between stages.
+    EXPECT_EQ(stages, (std::vector<std::string>{"wave", "path tracing", "river construction", "flooding"}));
     // The first call (the wave stage beginning), a pass in the middle, and the last pass.
     for (const long long n : {1LL, calls / 2, calls}) {
         long long seen = 0;

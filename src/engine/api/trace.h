@@ -1,15 +1,13 @@
 // What a run tells the world while it works: its console trace, with the pauses the console
-// makes for the user after some of its lines, its progress, and its fatal stops. Public: a
-// caller of run() gives it a trace and a progress callback.
+// makes for the user after some of its lines, and its progress. Public: a caller of run()
+// gives it a trace and a progress callback.
 #ifndef TARVEX_TRACE_H
 #define TARVEX_TRACE_H
 
-#include <chrono>
 #include <functional>
 #include <string>
 
 #include "stop.h"
-#include "text.h"
 
 // Where the console trace of a run goes: the console itself, or anything else.
 class Trace {
@@ -41,30 +39,5 @@ using ProgressFn = std::function<bool(const Progress&)>;
 
 // The message of the Stop that ends a cancelled run.
 inline constexpr const char* kCancelled = "cancelled";
-
-// A run's trace, progress and stops, as its stages use them.
-class RunLog {
-public:
-    RunLog(Trace& trace, ProgressFn progress)
-        : trace_(trace), progress_(std::move(progress)), start_(std::chrono::steady_clock::now()) {}
-
-    void say(const char* fmt, ...) TARVEX_PRINTF(2, 3);
-    void say_text(const std::string& text) { trace_.say_text(text); }
-    void wait_key() { trace_.wait_key(); }
-    // The message, a pause, and the run goes on.
-    void warn(const std::string& message);
-    // The message, a pause, and the run stops: throws Stop carrying the message.
-    [[noreturn]] void fatal(const std::string& message);
-    // A stage begins.
-    void stage(const char* phase) { pass_done(phase, 0, 0); }
-    // A pass of a growth stage is done. Throws Stop(kCancelled) when the progress callback
-    // cancels the run.
-    void pass_done(const char* phase, long long pass, long long changed);
-
-private:
-    Trace& trace_;
-    ProgressFn progress_;
-    std::chrono::steady_clock::time_point start_;
-};
 
 #endif

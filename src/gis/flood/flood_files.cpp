@@ -28,6 +28,7 @@
 #include "outputs.h"
 #include "raw_files.h"
 #include "result_files.h"
+#include "text.h"
 
 namespace fs = std::filesystem;
 
