@@ -62,7 +62,10 @@ int main(int argc, char** argv) {
                     r.surface_profile.back() / 100.0);
         std::printf("flood: %lld cells wet after %lld passes; DEM from %d to %d cm\n", wet, passes, r.dem_range.min,
                     r.dem_range.max);
-        if (argc > 1) write_results(argv[1], r, 2, nullptr, true);  // descriptors give whole metres
+        if (argc > 1) {
+            write_results(argv[1], r, 2, nullptr, true);  // descriptors give whole metres
+            std::printf("results: %s_tarvex.raw and the four others\n", argv[1]);
+        }
     } catch (const Stop& stop) {
         std::fprintf(stderr, "engine_api_example: %s\n", stop.what());
         return 1;
