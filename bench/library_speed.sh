@@ -72,7 +72,7 @@ echo "peak memory        library $(($(cat library.mem) / 1024)) MB = $(echo "sca
      "one single run $(($(cat single.mem) / 1024)) MB = $(echo "scale=1; $(cat single.mem) * 1024 / $cells" | bc) bytes a cell"
 # What the peak may be: the program alone, $jobs runs as the engine counts what a run needs (its
 # seven grids of 13 bytes a cell with their row pointers, and the cell lists of 64 passes: see
-# src/run_memory.cpp), and the inputs the runs share: the reach's DEM and mask (5 bytes a cell;
+# src/engine/run_memory.cpp), and the inputs the runs share: the reach's DEM and mask (5 bytes a cell;
 # its skeleton is kept as the path, the stage is gathered once the runs are done).
 run_need=$((13 * cells + lines * 7 * 24 + (5 * cols + 2 * (lines + cols)) * 8 * 64))
 target=$(($(cat small.mem) * 1024 + jobs * run_need + 5 * cells))

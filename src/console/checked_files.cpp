@@ -46,16 +46,6 @@ InputFile open_input_or_stop(Console& con, const std::string& path, const char* 
     return std::move(in.file);
 }
 
-std::FILE* create_or_stop(Console& con, OutputSet& results, const std::string& path, const char* mode) {
-    std::FILE* file = results.create(path, mode);
-    if (file == nullptr) con.fatal(strf("\n Unable to create the file %s: %s \n", path.c_str(), errno_text().c_str()));
-    return file;
-}
-
-void close_or_stop(Console& con, OutputSet& results, std::FILE*& file, const std::string& path) {
-    if (!results.close(file)) con.fatal(strf("\n Unable to write the file %s: %s \n", path.c_str(), errno_text().c_str()));
-}
-
 void write_new_or_stop(Console& con, const std::string& path, const std::string& content, Temporaries* temporaries) {
     if (!write_new_file(path, content, temporaries)) {
         con.fatal(strf("\n Unable to create the file %s: %s \n", path.c_str(), errno_text().c_str()));

@@ -34,14 +34,6 @@ InputFile open_input_or_stop(Console& con, const std::string& path, const char* 
 // A fatal stop for an input that exists but cannot be read.
 [[noreturn]] void unreadable(Console& con, const std::string& path, const std::string& reason);
 
-// Creates the temporary of a result file in `results`; one that cannot be created is a fatal
-// stop naming the result.
-std::FILE* create_or_stop(Console& con, OutputSet& results, const std::string& path, const char* mode);
-
-// Closes a result written through `results`; a write that failed on the way is a fatal stop
-// naming it.
-void close_or_stop(Console& con, OutputSet& results, std::FILE*& file, const std::string& path);
-
 // Writes a new file in one piece (a created descriptor); a fatal stop naming it when it cannot.
 void write_new_or_stop(Console& con, const std::string& path, const std::string& content, Temporaries* temporaries);
 

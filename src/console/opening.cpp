@@ -128,14 +128,11 @@ std::string ask_result_name(RunFiles& f, Console& con, const std::string& folder
     for (;;) {
         std::string name =
             con.ask_name("\n\n Name of the resulting File (without any extension) ? ");
-        f.nomdescr4 = file_path(folder, name, kResultDemDescriptor);
-        f.nomim4 = file_path(folder, name, kResultDemRaster);
-        f.nomxls4 = file_path(folder, name, kResultTable);
-        f.nomim5 = file_path(folder, name, kResultMaskRaster);
-        f.nomdescr5 = file_path(folder, name, kResultMaskDescriptor);
+        f.result_files = ResultFiles::named(folder + name);
+        const ResultFiles& r = f.result_files;
         std::string clash;
-        for (const std::string* result : {&f.nomdescr4, &f.nomim4, &f.nomxls4, &f.nomim5, &f.nomdescr5}) {
-            if (clash.empty()) clash = replaced_input(f, *result);
+        for (const ResultFile* result : {&r.dem_descriptor, &r.dem, &r.table, &r.extent, &r.extent_descriptor}) {
+            if (clash.empty()) clash = replaced_input(f, result->path);
         }
         if (clash.empty()) return name;
         con.say("\n The result name %s would replace the input file %s: please choose another "
@@ -165,12 +162,8 @@ void lock_results(RunFiles& f, Console& con, const std::string& folder, const st
 void create_results(RunFiles& f, Console& con, const std::string& folder, const std::string& name) {
     f.results = std::make_unique<OutputSet>(f.temporaries);
     lock_results(f, con, folder, name);
-    OutputSet& out = *f.results;
-    f.f4 = create_or_stop(con, out, f.nomim4, "wb");
-    f.f4d = create_or_stop(con, out, f.nomdescr4, "w");
-    f.f4xls = create_or_stop(con, out, f.nomxls4, "w");
-    f.f5 = create_or_stop(con, out, f.nomim5, "wb");
-    f.f5d = create_or_stop(con, out, f.nomdescr5, "w");
+    const ResultFile* failed = f.result_files.create(*f.results);
+    if (failed != nullptr) con.fatal(strf("\n Unable to create the file %s: %s \n", failed->path.c_str(), errno_text().c_str()));
 }
 
 // Whether the machine has the memory for the run's seven grids, before any is allocated.

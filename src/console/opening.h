@@ -10,6 +10,7 @@
 #include "checked_files.h"
 #include "console.h"
 #include "output_set.h"
+#include "result_files.h"
 #include "temporaries.h"
 
 // The files of a console run: the paths its dialog built, the three input rasters open for
@@ -18,7 +19,6 @@ struct RunFiles {
     std::string nomim1, nomdescr1;  // river mask raster and descriptor
     std::string nomim2, nomdescr2;  // river skeleton
     std::string nomim3, nomdescr3;  // DEM
-    std::string nomim4, nomdescr4, nomxls4, nomim5, nomdescr5;  // the five results
     InputFile f1, f2, f3;  // the mask, skeleton and DEM rasters, until they are loaded
     int nb_lig = 0, nb_col = 0, taille_pix = 0;  // the mask descriptor's lines, columns and pixel size
     // 1 when the DEM descriptor is missing: the parameter dialog creates it whole, with the
@@ -26,13 +26,10 @@ struct RunFiles {
     int flag_f3d = 0;
     int nb_lig3 = 0, nb_col3 = 0;
     Temporaries* temporaries = nullptr;
-    // The results' temporaries, and their streams (owned by `results`).
+    // The five results: their paths, their temporaries in `results` and their streams (owned
+    // by `results`).
+    ResultFiles result_files;
     std::unique_ptr<OutputSet> results;
-    std::FILE* f4 = nullptr;     // the flooded DEM
-    std::FILE* f4d = nullptr;    // its descriptor
-    std::FILE* f4xls = nullptr;  // the river profile table
-    std::FILE* f5 = nullptr;     // the flood extent
-    std::FILE* f5d = nullptr;    // its descriptor and the run report
 };
 
 RunFiles opening(Console& con, Temporaries* temporaries);

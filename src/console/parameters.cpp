@@ -54,7 +54,7 @@ bool show_wave_search(const Parameters& p, Console& con) {
 }
 
 void ask_wave(Parameters& p, Console& con, const Inputs& in, GridShape g) {
-    const int longest = longest_half_wave(skeleton_pixels(in.tab_soul));
+    const int longest = longest_half_wave(skeleton_pixels(in.skeleton));
     if (longest < 1) {
         con.warn("\n\n Caution: the river skeleton is too short for a wave of 3 pixels or more:"
                  "\n          no wave is applied ");
@@ -91,8 +91,8 @@ const char* const kYesNo = "\n\t0 ====> yes\n\t1 ====> no\n\t";
 
 Parameters parameters(RunFiles& f, const Inputs& in, Console& con) {
     Parameters p;
-    const GridShape g{in.itab_in.nb_lig(), in.itab_in.nb_col()};
-    const std::pair<int, int> range = value_range(in.itab_in);
+    const GridShape g{in.dem.nb_lig(), in.dem.nb_col()};
+    const std::pair<int, int> range = value_range(in.dem);
     con.say("\n\n\n Hypsometric scale of the input DEM :");
     con.say("\n\tMin = %d ", range.first);
     con.say("\n\tMax = %d \n\n", range.second);
@@ -103,7 +103,7 @@ Parameters parameters(RunFiles& f, const Inputs& in, Console& con) {
     create_dem_descriptor(f, con, range);
 
     con.say("\n\n NOTE : All parametric values will be reported in the descriptive");
-    con.say("\n        file of the image %s ", f.nomim5.c_str());
+    con.say("\n        file of the image %s ", f.result_files.extent.path.c_str());
     ask_end_points(p, con, g);
 
     p.gauss_treat = con.ask_menu(std::string("\n\n Local river surface calculated by using a gaussian curve : ") + kYesNo, 1);

@@ -5,7 +5,7 @@
 #define TARVEX_PARAMETERS_H
 
 #include "console.h"
-#include "engine.h"
+#include "run_state.h"
 #include "opening.h"
 
 // Asks the parameters of a run over the loaded inputs. Refusing both the wave and the layer

@@ -10,14 +10,13 @@
 
 int run_console(Console& con, Temporaries* temporaries) {
     RunFiles files = opening(con, temporaries);
-    Scenario s;
+    RunScenario s;
     s.inputs = lecture(files, con);
     s.parameters = parameters(files, s.inputs, con);
     s.nomim1 = files.nomim1;
     s.nomim2 = files.nomim2;
     s.nomim3 = files.nomim3;
-    s.descriptor_pixel = files.taille_pix;
-    const Results results = run(std::move(s), ProgressFn(), con);
+    const Results results = run_scenario(std::move(s), ProgressFn(), con);
     save(files, results, con);
     return 0;
 }

@@ -1,5 +1,5 @@
 // The console program's driver: run_console() goes through the dialog's stages around the
-// engine's run() (engine.h).
+// engine's run, which it gives the dialog's answers as they are (run_state.h).
 #ifndef TARVEX_RUN_CONSOLE_H
 #define TARVEX_RUN_CONSOLE_H
 

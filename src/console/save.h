@@ -1,5 +1,5 @@
 // The writing stage of a console run: the five result files written from the engine's results
-// and committed together.
+// (result_files.h) and committed together.
 #ifndef TARVEX_SAVE_H
 #define TARVEX_SAVE_H
 

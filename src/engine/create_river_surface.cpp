@@ -91,6 +91,7 @@ RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, 
     copy_grid(g.tab_soul_prov.rows(), g.tab_respaldo.rows(), g.shape());
     path_surface(g, p, wave, summit, path, log);
     log.say("\n\n river construction \n\n");
+    log.stage("river construction");
     river_construction(g, log, kMaxPasses, sound);
     if (sound) {
         burn_surface_above_ground(g);

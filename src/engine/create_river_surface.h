@@ -4,7 +4,7 @@
 #define TARVEX_CREATE_RIVER_SURFACE_H
 
 #include "run_state.h"
-#include "trace.h"
+#include "run_log.h"
 
 // Traces the path (suiv_cont), raises its profile by the layer and `wave` (null: no wave) into
 // k_coord2, grows the surface over the river mask (itab_out) and burns it into itab_in.

@@ -1,7 +1,9 @@
-// The engine's run: the scenario checked, then the computing stages in their order.
+// The engine's run: the scenario checked, then the computing stages in their order, and the
+// results in the typed form of engine.h.
 #include "engine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <tuple>
 #include <utility>
@@ -21,11 +23,11 @@ void check_fits(RunLog& log, double metres, int coef) {
 }
 
 // A scenario the dialog could not have given stops the run, with the dialog's own words.
-void check_scenario(const Scenario& s, RunLog& log) {
+void check_scenario(const RunScenario& s, RunLog& log) {
     const Inputs& in = s.inputs;
-    const GridShape g{in.tab_mask.nb_lig(), in.tab_mask.nb_col()};
-    if (in.tab_mask.empty() || in.tab_soul.nb_lig() != g.nb_lig || in.tab_soul.nb_col() != g.nb_col ||
-        in.itab_in.nb_lig() != g.nb_lig || in.itab_in.nb_col() != g.nb_col) {
+    const GridShape g{in.mask.nb_lig(), in.mask.nb_col()};
+    if (in.mask.empty() || in.skeleton.nb_lig() != g.nb_lig || in.skeleton.nb_col() != g.nb_col ||
+        in.dem.nb_lig() != g.nb_lig || in.dem.nb_col() != g.nb_col) {
         log.fatal("\n The river mask, the river skeleton and the DEM must be grids of one size \n");
     }
     const Parameters& p = s.parameters;
@@ -38,10 +40,20 @@ void check_scenario(const Scenario& s, RunLog& log) {
     const std::string caution = end_point_caution(p, g);
     if (!caution.empty()) log.fatal(caution);
     if (p.gauss_treat == 0) {
-        const std::string refusal = wave_refusal(p, g, longest_half_wave(skeleton_pixels(in.tab_soul)));
+        const std::string refusal = wave_refusal(p, g, longest_half_wave(skeleton_pixels(in.skeleton)));
         if (!refusal.empty()) log.fatal(refusal);
     }
-    if (p.taille_pix <= 0) log.fatal("\n Please answer a number greater than 0 \n");
+    if (!(p.taille_pix > 0) || !std::isfinite(p.taille_pix)) log.fatal("\n Please answer a number greater than 0 \n");
+}
+
+// A path's profile from position 1 on: the engine's vectors keep an unused slot 0.
+std::vector<int> from_first_position(std::vector<int> profile) {
+    if (!profile.empty()) profile.erase(profile.begin());
+    return profile;
+}
+
+RiverMeasures measures_of(const Measurements& m) {
+    return RiverMeasures{m.pix_soul, m.length_tot, m.hypo, m.ratio};
 }
 
 }  // namespace
@@ -53,11 +65,11 @@ int Parameters::coef() const {
 
 Grids Grids::around(Inputs inputs) {
     Grids g;
-    g.nb_lig = inputs.tab_mask.nb_lig();
-    g.nb_col = inputs.tab_mask.nb_col();
-    g.tab_mask = std::move(inputs.tab_mask);
-    g.tab_soul = std::move(inputs.tab_soul);
-    g.itab_in = std::move(inputs.itab_in);
+    g.nb_lig = inputs.mask.nb_lig();
+    g.nb_col = inputs.mask.nb_col();
+    g.tab_mask = std::move(inputs.mask);
+    g.tab_soul = std::move(inputs.skeleton);
+    g.itab_in = std::move(inputs.dem);
     g.tab_mask_prov = ByteGrid(g.nb_lig, g.nb_col);
     g.tab_soul_prov = ByteGrid(g.nb_lig, g.nb_col);
     g.tab_respaldo = ByteGrid(g.nb_lig, g.nb_col);
@@ -65,12 +77,12 @@ Grids Grids::around(Inputs inputs) {
     return g;
 }
 
-Results run(Scenario scenario, const ProgressFn& progress, Trace& trace) {
+Results run_scenario(RunScenario scenario, const ProgressFn& progress, Trace& trace) {
     RunLog log(trace, progress);
     check_scenario(scenario, log);
     Results r;
-    std::tie(r.dem_min, r.dem_max) = value_range(scenario.inputs.itab_in);
-    const int lines = scenario.inputs.tab_mask.nb_lig(), cols = scenario.inputs.tab_mask.nb_col();
+    std::tie(r.dem_range.min, r.dem_range.max) = value_range(scenario.inputs.dem);
+    const int lines = scenario.inputs.mask.nb_lig(), cols = scenario.inputs.mask.nb_col();
     Grids g;
     try {
         g = Grids::around(std::move(scenario.inputs));
@@ -79,17 +91,23 @@ Results run(Scenario scenario, const ProgressFn& progress, Trace& trace) {
     }
     const Parameters& p = scenario.parameters;
     Wave wave;
-    if (p.gauss_treat == 0) wave = gauss(p, log);
+    if (p.gauss_treat == 0) {
+        log.stage("wave");
+        wave = gauss(p, log);
+    }
     const bool sound = scenario.rules == SpreadRules::sound;
-    RiverPath path = create_river_surface(g, p, p.gauss_treat == 0 ? &wave : nullptr, log, r.measurements, sound,
+    Measurements m;
+    log.stage("path tracing");
+    RiverPath path = create_river_surface(g, p, p.gauss_treat == 0 ? &wave : nullptr, log, m, sound,
                                           scenario.surface == SurfaceProfile::bed);
     treatment(g, log, sound);
     r.wave_factor = wave.A;
-    r.report = run_report(scenario, wave.A, r.measurements);
-    r.itab_in = std::move(g.itab_in);
-    r.tab_mask = std::move(g.tab_mask);
-    r.k_coord = std::move(path.k_coord);
-    r.k_coord2 = std::move(path.k_coord2);
+    r.measures = measures_of(m);
+    r.report = run_report(scenario, wave.A, m);
+    r.flooded_dem = std::move(g.itab_in);
+    r.extent = std::move(g.tab_mask);
+    r.linear_profile = from_first_position(std::move(path.k_coord));
+    r.surface_profile = from_first_position(std::move(path.k_coord2));
     return r;
 }
 

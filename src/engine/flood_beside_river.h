@@ -4,7 +4,7 @@
 #define TARVEX_FLOOD_BESIDE_RIVER_H
 
 #include "run_state.h"
-#include "trace.h"
+#include "run_log.h"
 
 // Floods itab_in beside the river and extends the water set tab_mask, by the sound rules
 // when `sound` (see SpreadRules), else by the described ones.

@@ -5,7 +5,7 @@
 #include "grid_neighbours.h"
 #include "grid_passes.h"
 #include "run_state.h"
-#include "trace.h"
+#include "run_log.h"
 
 // What one pass does to a dry cell at level z whose water neighbours are `set` (direction
 // bits) with the levels up, right, down, left (those of other neighbours are not looked at).

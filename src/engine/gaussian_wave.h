@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "run_state.h"
-#include "trace.h"
+#include "run_log.h"
 
 // The bell for one shape factor A: the height in metres of the sample d pixels from the summit.
 class WaveShape {

@@ -24,7 +24,7 @@
 
 #include "buffer.h"
 #include "byte_grids.h"
-#include "trace.h"
+#include "run_log.h"
 #include "grid_neighbours.h"
 
 // Runs passes until one changes nothing. Before each pass the count of the previous one is

@@ -35,6 +35,8 @@ std::int64_t skeleton_pixels(const ByteGrid& tab_soul) {
     return n;
 }
 
+// The 2 x LO + 1 samples of a wave lie on as many path pixels, and the path can never be longer
+// than the skeleton.
 int longest_half_wave(std::int64_t pixels) {
     return static_cast<int>(std::min<std::int64_t>((pixels - 1) / 2, (std::numeric_limits<int>::max() - 2) / 2));
 }

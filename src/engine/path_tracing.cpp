@@ -210,6 +210,13 @@ void tell_counting(RunLog& log, const Parameters& p, const Tracing& t) {
     }
 }
 
+// The pixel size as the trace shows it: a whole number of metres, as the dialog takes it, as an
+// integer; any other size with its decimals.
+std::string pixel_text(double metres) {
+    if (metres == std::floor(metres) && std::fabs(metres) < 1e15) return strf("%.0f", metres);
+    return strf("%g", metres);
+}
+
 void tell_path(RunLog& log, const Parameters& p, const RiverPath& path, const Measurements& m) {
     log.say("\n\n primer punto i[1] = %d j[1] = %d alti = %lf ", p.ideb, p.jdeb, p.alti_deb);
     log.wait_key();
@@ -233,7 +240,7 @@ void tell_path(RunLog& log, const Parameters& p, const RiverPath& path, const Me
     log.say("\n jdeb = %d jfin = %d jdif = %d ", p.jdeb, p.jfin, jdif);
     log.say("\n hypo = %lf ", straight_pixels(p));
     log.wait_key();
-    log.say("\n taille_pix %d length_tot %lf hypo %lf ", p.taille_pix, m.length_tot, m.hypo);
+    log.say("\n taille_pix %s length_tot %lf hypo %lf ", pixel_text(p.taille_pix).c_str(), m.length_tot, m.hypo);
     log.wait_key();
 }
 

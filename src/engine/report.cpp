@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include <cstdio>
+
 #include "text.h"
 
 namespace {
@@ -8,7 +10,7 @@ namespace {
 const char* const kInputLines[3] = {"\n\tRiver mask                : ", "\n\tRiver skeleton           : ",
                                     "\n\tDigital Elevation Model : "};
 
-std::string input_record(const Scenario& s) {
+std::string input_record(const RunScenario& s) {
     return "\n\n Input Data : " + std::string(kInputLines[0]) + s.nomim1 + " " + kInputLines[1] + s.nomim2 + " " +
            kInputLines[2] + s.nomim3 + " ";
 }
@@ -40,7 +42,7 @@ std::string length_record(const Measurements& m) {
 
 }  // namespace
 
-std::string run_report(const Scenario& s, double wave_factor, const Measurements& m) {
+std::string run_report(const RunScenario& s, double wave_factor, const Measurements& m) {
     const Parameters& p = s.parameters;
     std::string report = input_record(s) + points_record(p);
     if (p.gauss_treat == 0) report += wave_record(p, wave_factor);
@@ -58,4 +60,12 @@ bool report_input(const std::string& report, ReportInput which, std::string& pat
     path = report.substr(start, end - start);
     if (!path.empty() && path.back() == ' ') path.pop_back();  // the space after the path
     return true;
+}
+
+bool report_point(const std::string& report, ReportPoint which, GridPoint& cell) {
+    const char* const labels[3] = {"Starting point :", "End point :", "Coordinates of this point"};
+    const std::string label = labels[static_cast<int>(which)];
+    const std::size_t at = report.find(label);
+    if (at == std::string::npos) return false;
+    return std::sscanf(report.c_str() + at + label.size(), " i = %d j = %d", &cell.line, &cell.column) == 2;
 }

@@ -5,7 +5,7 @@
 #include "grid_neighbours.h"
 #include "grid_passes.h"
 #include "run_state.h"
-#include "trace.h"
+#include "run_log.h"
 
 // The value a candidate takes from its filled orthogonal neighbours `set` (direction bits)
 // with the surface values up, right, down, left (those of other neighbours are not looked

@@ -1,4 +1,4 @@
-#include "trace.h"
+#include "run_log.h"
 
 #include <cstdarg>
 
@@ -22,5 +22,5 @@ void RunLog::fatal(const std::string& message) {
 void RunLog::pass_done(const char* phase, long long pass, long long changed) {
     if (!progress_) return;
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-    progress_(Progress{phase, pass, changed, elapsed.count()});
+    if (!progress_(Progress{phase, pass, changed, elapsed.count()})) throw Stop(kCancelled);
 }

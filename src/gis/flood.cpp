@@ -34,8 +34,9 @@ struct KeptTrace : Trace {
 ProgressFn progress_of_flood(bool shown) {
     return [shown](const Progress& p) {
         if (gis_temporaries().stopping()) fail("interrupted");
-        if (!shown) return;
+        if (!shown || p.pass == 0) return true;
         std::fprintf(stderr, "\r  %s: pass %lld, %lld cells changed, %.1f s      ", p.phase, p.pass, p.changed, p.seconds);
+        return true;
     };
 }
 
@@ -59,16 +60,16 @@ MapSource map_of(const Reach& r, const Results& results, const FloodOptions& o, 
 ProfileSource profile_of(const Reach& r, const Results& results) {
     ProfileSource p;
     double distance = 0;
-    for (std::size_t k = 1; k < results.k_coord2.size(); ++k) {
-        const Cell c = r.path[k - 1];
-        if (k > 1) {
-            const Cell b = r.path[k - 2];
+    for (std::size_t k = 0; k < results.surface_profile.size(); ++k) {
+        const Cell c = r.path[k];
+        if (k > 0) {
+            const Cell b = r.path[k - 1];
             distance += ((b.i != c.i && b.j != c.j) ? std::sqrt(2.0) : 1.0) * r.pixel.metres;
         }
         p.distance_m.push_back(distance);
         p.ground_m.push_back(r.ground_m(c));
-        p.linear_m.push_back(static_cast<double>(results.k_coord[k]) / r.coef);
-        p.surface_m.push_back(static_cast<double>(results.k_coord2[k]) / r.coef);
+        p.linear_m.push_back(static_cast<double>(results.linear_profile[k]) / r.coef);
+        p.surface_m.push_back(static_cast<double>(results.surface_profile[k]) / r.coef);
     }
     p.summit = r.summit;
     p.title = "River profile of the reach";
@@ -126,7 +127,7 @@ MapSource reach_map(const Reach& r, std::function<float(int, int)> value) {
     return m;
 }
 
-FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
+FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, const FloodPlace& place,
                    const ProgressFn& progress, RunReuse* reuse) {
     KeptTrace trace;
     FloodRun done;

@@ -29,7 +29,7 @@ struct RunReuse {
     Inputs spare;
     SharedRunInputs* inputs = nullptr;
 };
-FloodRun flood_run(const Reach& r, const Parameters& p, const FloodOptions& o, const FloodPlace& place,
+FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, const FloodPlace& place,
                    const ProgressFn& progress, RunReuse* reuse = nullptr);
 
 // The progress of a flood's engine run: each pass on one line of the error stream when

@@ -15,15 +15,15 @@ struct DialogFixture {
     explicit DialogFixture(const std::string& answers, int lines = 4, int cols = 5) : console(answers) {
         inputs = Inputs{ByteGrid(lines, cols), ByteGrid(lines, cols), IntGrid(lines, cols)};
         files.taille_pix = 25;
-        files.nomim5 = dir / "r_tarvex.raw";
+        files.result_files = ResultFiles::named(dir / "r");
         if (lines != 4 || cols != 5) return;
         std::vector<int> dem(20, 200000);
         dem[7] = 150000;
         dem[13] = 250000;
-        StageFixture::fill(inputs.itab_in, dem);
+        StageFixture::fill(inputs.dem, dem);
         std::vector<int> skeleton(20, 0);
         std::fill(skeleton.begin() + 10, skeleton.begin() + 15, 1);
-        StageFixture::fill(inputs.tab_soul, skeleton);
+        StageFixture::fill(inputs.skeleton, skeleton);
     }
     Parameters ask() { return parameters(files, inputs, console.con); }
     std::string printed() const { return console.out.str(); }
@@ -58,7 +58,7 @@ TEST(ParameterDialog, TheRangeIsTheTrueDemRangeAndThePixelSizeTheLastAnswer) {
 
 TEST(ParameterDialog, NegativeDemsReportTheirTrueMaximum) {
     DialogFixture fx("0  0 0 1.0  1 1 0.0  1  0 1 1  1", 2, 2);
-    StageFixture::fill(fx.inputs.itab_in, {-40, -7, -12, -30});
+    StageFixture::fill(fx.inputs.dem, {-40, -7, -12, -30});
     fx.ask();
     EXPECT_NE(fx.printed().find("\n\tMin = -40 \n\tMax = -7 \n\n"), std::string::npos);
 }
@@ -148,7 +148,7 @@ TEST(ParameterDialog, RefusingBothOptionsIsAFatalStop) {
 }
 
 TEST(RunReport, BlocksFollowTheRunOrderInputsPointsWaveLayerLength) {
-    Scenario s;
+    RunScenario s;
     s.nomim1 = "m.raw";
     s.nomim2 = "s.raw";
     s.nomim3 = "d_m4.raw";

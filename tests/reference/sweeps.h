@@ -6,7 +6,7 @@
 #define TARVEX_REFERENCE_SWEEPS_H
 
 #include "run_state.h"
-#include "trace.h"
+#include "run_log.h"
 
 void river_construction_sweep(Grids& g, RunLog& log);
 void flooding_sweep(Grids& g, RunLog& log);

@@ -98,7 +98,7 @@ std::string expected_banner();
 #ifndef TARVEX_TEST_SUPPORT_STAGE
 #define TARVEX_TEST_SUPPORT_STAGE
 #include "run_state.h"
-#include "trace.h"
+#include "run_log.h"
 
 // A trace that keeps what a run says and counts its pauses.
 struct RecordingTrace : Trace {

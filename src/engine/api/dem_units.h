@@ -3,6 +3,7 @@
 // A double times a factor of at most 1000 is formed exactly (the rounded product plus its
 // error term from a fused multiply-add), so 100.3 m at coef 10 gives 1002: the double nearest
 // to 100.3 lies just below it, although the product rounded to a double is 1003.0.
+// Public: the GIS converts a DEM's metres and a user's levels to DEM units as a run does.
 #ifndef TARVEX_DEM_UNITS_H
 #define TARVEX_DEM_UNITS_H
 

@@ -1,19 +1,27 @@
-// tarvex's engine: a scenario in, results out.
+// tarvex's engine: a scenario in, results out. Public: this is the way into the engine for any
+// caller (the GIS front end, the example in docs/examples, a program of one's own).
 //
 //     Scenario s;
-//     s.inputs = Inputs{mask, skeleton, dem};     // three grids of one size
-//     s.parameters.hypso_scale = 2;               // ... the dialog's answers
+//     s.inputs = Inputs{mask, skeleton, dem};          // three grids of one size
+//     s.settings.unit = DemUnit::centimetres;          // the DEM's unit
+//     s.settings.upper = {{0, 12}, 104.5};             // the river's ends and water levels
+//     s.settings.lower = {{199, 40}, 98.0};
+//     s.settings.layer = {true, 1.0, 1.5};             // a water layer above the surface
+//     s.settings.pixel_m = 5.0;
 //     Results r = run(std::move(s), progress, trace);
 //
 // run() orders the skeleton into a river path with a falling water surface (raised by the
 // water layer and the Gaussian wave), measures the river, spreads the surface over the river
 // mask, floods the terrain beside the river, and returns the flooded DEM, the flood extent,
-// the river profile, the measurements and the run report. It writes no file. A run that cannot
-// go on throws Stop, carrying the message it also gave its trace. Runs share nothing: several
-// may go at once in threads of one process.
+// the river profile, the measurements and the run report. It writes no file (result_files.h
+// writes the console program's files from Results). A run that cannot go on throws Stop,
+// carrying the message it also gave its trace; a run cancelled by its progress callback throws
+// Stop("cancelled") and returns nothing. Runs share nothing: several may go at once in threads
+// of one process.
 #ifndef TARVEX_ENGINE_H
 #define TARVEX_ENGINE_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,32 +29,35 @@
 #include "stop.h"
 #include "trace.h"
 
-// The answers of the parameter dialog (option codes: 0 yes, 1 no). Altitudes, heights and
-// thicknesses are metres; points are grid indices (line i, column j).
-struct Parameters {
-    int hypso_scale = 0;  // the DEM's unit: 0 metres, 1 decimetres, 2 centimetres, 3 millimetres
-    int ideb = 0, jdeb = 0;
-    double alti_deb = 0.0;  // the upper point of the river and its water level
-    int ifin = 0, jfin = 0;
-    double alti_fin = 0.0;  // the lower point
-    int gauss_treat = 1;    // the Gaussian wave, with:
-    int LO = 0;             //   its half length in pixels
-    double AO_Max = 0.0;    //   the height of its summit
-    int i_AO = 0, j_AO = 0; //   and where the summit lies
-    int water_layer = 1;    // the water layer, with:
-    double dthick_deb = 0.0, dthick_end = 0.0;  // its thickness above the upper and lower points
-    int taille_pix = 0;     // the pixel size in metres, for the river's lengths
+// The unit of the DEM's integer cells.
+enum class DemUnit { metres, decimetres, centimetres, millimetres };
 
-    // DEM units per metre: 1, 10, 100 or 1000 (0 for a scale outside the menu).
-    int coef() const;
+// DEM units per metre: 1, 10, 100 or 1000.
+int units_per_metre(DemUnit unit);
+
+// A cell of the grids: line from 0 at the top, column from 0 at the left.
+struct GridPoint {
+    int line = 0, column = 0;
 };
 
-// The three rasters of a run, all of one size. Handed over by value: a caller that keeps its
-// grids for other runs copies them; one that has no further use for them moves them in.
-struct Inputs {
-    ByteGrid tab_mask;  // the river mask: 1 where the river may lie
-    ByteGrid tab_soul;  // the river skeleton: 1 on its one-pixel centre line
-    IntGrid itab_in;    // the DEM, in the unit of Parameters::hypso_scale
+// An end of the river: its cell on the skeleton and the water level there, in metres.
+struct RiverEnd {
+    GridPoint cell;
+    double level_m = 0.0;
+};
+
+// A Gaussian wave raising the surface around a summit on the path.
+struct WaveOptions {
+    bool on = false;
+    int half_length_px = 0;  // samples on each side of the summit
+    double height_m = 0.0;   // the summit's height
+    GridPoint summit;        // where the summit lies
+};
+
+// A water layer above the surface, its thickness varying evenly from the upper to the lower end.
+struct LayerOptions {
+    bool on = false;
+    double upper_m = 0.0, lower_m = 0.0;
 };
 
 // How the surface spreads over the river mask and the water over the terrain.
@@ -62,42 +73,77 @@ struct Inputs {
 enum class SpreadRules { described, sound };
 
 // The water surface along the path, before the layer and the wave are added to it.
-//   straight  the straight line between the two end altitudes (Parameters::alti_deb, alti_fin).
+//   straight  the straight line between the two end levels.
 //   bed       the river bed: the ground of each path position, carved so that it never rises
 //             downstream (the lowest ground at or upstream of the position). A cell at the
 //             highest altitude a DEM unit holds (no ground: a DEM's no data) gives no bed; the
 //             positions before the first with ground take its bed.
 enum class SurfaceProfile { straight, bed };
 
-struct Scenario {
-    // The input rasters as the run report names them.
-    std::string nomim1, nomim2, nomim3;
-    // The pixel size of the mask's descriptor, which the result descriptors carry.
-    int descriptor_pixel = 0;
-    Inputs inputs;
-    Parameters parameters;
+// What a run is asked to do, its grids apart. A run needs the layer, the wave or both.
+struct RunSettings {
+    DemUnit unit = DemUnit::metres;
+    RiverEnd upper, lower;  // the upper end's level may not lie below the lower end's
+    WaveOptions wave;
+    LayerOptions layer;
+    double pixel_m = 0.0;   // the side of a pixel, for the river's lengths
     SpreadRules rules = SpreadRules::described;
     SurfaceProfile surface = SurfaceProfile::straight;
 };
 
-struct Measurements {
-    int pix_soul = 0;         // path positions from the upper to the lower point
-    double length_tot = 0.0;  // the river's length along the path, metres
-    double hypo = 0.0;        // the straight distance between its end points, metres
-    double ratio = 0.0;       // the degree of meander tortuosity, length_tot / hypo
+// The three rasters of a run, all of one size. Handed over by value: a caller that keeps its
+// grids for other runs copies them; one that has no further use for them moves them in.
+struct Inputs {
+    ByteGrid mask;      // the river mask: 1 where the river may lie
+    ByteGrid skeleton;  // the river skeleton: 1 on its one-pixel centre line
+    IntGrid dem;        // the DEM, in RunSettings::unit
+};
+
+// The paths of the input rasters, as the run report names them.
+struct InputNames {
+    std::string mask, skeleton, dem;
+};
+
+struct Scenario {
+    InputNames names;
+    Inputs inputs;
+    RunSettings settings;
+};
+
+// The river as the run measured it along its path.
+struct RiverMeasures {
+    int path_pixels = 0;      // path positions from the upper to the lower end
+    double length_m = 0.0;    // the length along the path
+    double straight_m = 0.0;  // the straight distance between the two ends
+    double tortuosity = 0.0;  // length_m / straight_m (0 when the ends coincide)
+};
+
+// The smallest and largest cells of the input DEM, in its unit.
+struct DemRange {
+    int min = 0, max = 0;
 };
 
 struct Results {
-    IntGrid itab_in;      // the flooded DEM
-    ByteGrid tab_mask;    // the flood extent: the river mask with the cells that joined the water
-    std::vector<int> k_coord, k_coord2;  // the river profile at path positions 1 .. pix_soul:
-                                         // linear, and with the layer and the wave
-    Measurements measurements;
-    int dem_min = 0, dem_max = 0;  // the input DEM's extremes
-    double wave_factor = 0.0;      // the Gaussian wave's shape factor A, when there is a wave
-    std::string report;            // the run report, as it follows the result descriptor
+    IntGrid flooded_dem;  // the DEM with the water surface, in the DEM's unit
+    ByteGrid extent;      // 1 where there is water: the river and the cells that joined it
+    // The profile along the path, element 0 the upper end, one per path position, DEM units:
+    std::vector<int> linear_profile;   // the surface under the layer and the wave
+    std::vector<int> surface_profile;  // the final surface: with the layer and the wave
+    RiverMeasures measures;
+    DemRange dem_range;        // of the input DEM
+    double wave_factor = 0.0;  // the Gaussian wave's shape factor, when there is a wave
+    std::string report;        // the run report, as it follows the extent's descriptor
 };
 
+// Runs the scenario. `progress` (may be empty) hears of each stage as it begins (pass 0) and of
+// each pass of the growth stages; returning false cancels the run.
 Results run(Scenario scenario, const ProgressFn& progress, Trace& trace);
+
+// The checks run() makes of a wave, for a caller that wants them before it builds the grids.
+// The longest half length a wave may have on a path of `path_pixels` pixels.
+int longest_half_wave(std::int64_t path_pixels);
+// Why `wave` cannot be used on a path of `path_pixels` pixels in a grid of lines x cols with
+// the DEM in `unit`, or an empty text.
+std::string wave_refusal(const WaveOptions& wave, DemUnit unit, int lines, int cols, std::int64_t path_pixels);
 
 #endif

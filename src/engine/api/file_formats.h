@@ -4,6 +4,7 @@
 // largest value, pixel size) separated by any white space. A byte raster is nb_lig rows of
 // nb_col bytes; an integer raster the same with 4-byte little-endian signed cells. Neither has
 // a header.
+// Public: the GIS writes a console run's inputs and reads the files of finished runs.
 #ifndef TARVEX_FILE_FORMATS_H
 #define TARVEX_FILE_FORMATS_H
 

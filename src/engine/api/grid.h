@@ -1,6 +1,7 @@
 // An owning grid: nb_lig lines of nb_col cells, zero when made, reached as g[i][j] (i the
 // line, 0 at the top; j the column). Its cells are one block under an array of row pointers
 // (NRUTIL's layout), so rows() can be handed to code that takes T**. Copying copies the cells.
+// Public: the grids of a scenario and of its results (engine.h).
 #ifndef TARVEX_GRID_H
 #define TARVEX_GRID_H
 

@@ -4,6 +4,7 @@
 // that goes without a commit removes its temporaries: a stopped run changes no result file. A
 // result name is replaced, never written through: a link standing there is replaced by the new
 // file, and its target is left alone.
+// Public: the GIS writes every output of its own through sets committed whole.
 #ifndef TARVEX_OUTPUT_SET_H
 #define TARVEX_OUTPUT_SET_H
 

@@ -1,5 +1,6 @@
 // What the machine can give a run: the memory it has available and the free space of a
 // folder's file system, and how such sizes are shown.
+// Public: the GIS checks the memory and the disk a flood needs before it starts.
 #ifndef TARVEX_RESOURCES_H
 #define TARVEX_RESOURCES_H
 

@@ -1,4 +1,5 @@
 // What a run needs in memory, told before anything is allocated for it.
+// Public: the GIS tells, before it runs the engine, whether the machine has the memory for it.
 #ifndef TARVEX_RUN_MEMORY_H
 #define TARVEX_RUN_MEMORY_H
 

@@ -4,6 +4,7 @@
 // its own, so the cleanup runs ordinary code, not a signal handler. SIGPIPE is blocked: a write
 // to a console nobody reads any more fails, and the run goes on to its end. SIGXFSZ is ignored:
 // a write past the file size limit fails like a write to a full disk.
+// Public: both programs' main() take the interrupting signals through it.
 #ifndef TARVEX_SIGNAL_CLEANUP_H
 #define TARVEX_SIGNAL_CLEANUP_H
 

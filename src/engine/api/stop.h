@@ -1,5 +1,6 @@
 // The one error of a run: a fatal stop. It carries the message the run ended with (already
 // shown to the user by the console); only `main` turns it into an exit status.
+// Public: run() and the result files stop with it (engine.h).
 #ifndef TARVEX_STOP_H
 #define TARVEX_STOP_H
 

@@ -2,6 +2,7 @@
 // committed (files, or folders with all they hold), and the locks of result names. The threads that create them register them here;
 // the thread that handles the interrupting signals removes them. A commit renames its files
 // while holding the registry, so an interruption sees all of a set's temporaries or none.
+// Public: output sets and signal cleanup share it, in the GIS as in the console.
 #ifndef TARVEX_TEMPORARIES_H
 #define TARVEX_TEMPORARIES_H
 

@@ -1,4 +1,5 @@
 // printf-style formatting into a string.
+// Public: the GIS formats its messages and figures with it.
 #ifndef TARVEX_TEXT_H
 #define TARVEX_TEXT_H
 

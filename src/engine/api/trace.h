@@ -1,14 +1,13 @@
 // What a run tells the world while it works: its console trace, with the pauses the console
-// makes for the user after some of its lines, its progress, and its fatal stops.
+// makes for the user after some of its lines, and its progress. Public: a caller of run()
+// gives it a trace and a progress callback.
 #ifndef TARVEX_TRACE_H
 #define TARVEX_TRACE_H
 
-#include <chrono>
 #include <functional>
 #include <string>
 
 #include "stop.h"
-#include "text.h"
 
 // Where the console trace of a run goes: the console itself, or anything else.
 class Trace {
@@ -26,36 +25,19 @@ public:
     void wait_key() override {}
 };
 
-// How far a run has got: after each pass of a growth phase ("river construction",
-// "flooding"), the pass's number from 1, the cells it changed and the time since the run began.
+// How far a run has got: as each stage begins ("wave", "path tracing", "river construction",
+// "flooding"), pass 0; after each pass of a growth stage ("river construction", "flooding"),
+// the pass's number from 1 and the cells it changed; with the time since the run began.
 struct Progress {
     const char* phase;
     long long pass;
     long long changed;
     double seconds;
 };
-using ProgressFn = std::function<void(const Progress&)>;
+// Returns whether the run goes on: false cancels it.
+using ProgressFn = std::function<bool(const Progress&)>;
 
-// A run's trace, progress and stops, as its stages use them.
-class RunLog {
-public:
-    RunLog(Trace& trace, ProgressFn progress)
-        : trace_(trace), progress_(std::move(progress)), start_(std::chrono::steady_clock::now()) {}
-
-    void say(const char* fmt, ...) TARVEX_PRINTF(2, 3);
-    void say_text(const std::string& text) { trace_.say_text(text); }
-    void wait_key() { trace_.wait_key(); }
-    // The message, a pause, and the run goes on.
-    void warn(const std::string& message);
-    // The message, a pause, and the run stops: throws Stop carrying the message.
-    [[noreturn]] void fatal(const std::string& message);
-    // A pass of a growth phase is done.
-    void pass_done(const char* phase, long long pass, long long changed);
-
-private:
-    Trace& trace_;
-    ProgressFn progress_;
-    std::chrono::steady_clock::time_point start_;
-};
+// The message of the Stop that ends a cancelled run.
+inline constexpr const char* kCancelled = "cancelled";
 
 #endif

@@ -92,13 +92,12 @@ void run_levels(const FloodOptions& o, const Reach& r, const FloodFolder& folder
             release_free_memory();
             ++running;
             try {
-                Parameters p = r.parameters;
-                p.water_layer = 0;
-                p.dthick_deb = p.dthick_end = levels[k].metres;
+                RunSettings p = r.parameters;
+                p.layer = LayerOptions{true, levels[k].metres, levels[k].metres};
                 FloodRun one = flood_run(r, p, o, folder.place("layer_" + levels[k].label), progress_of_flood(false), &reuse);
                 levels[k].figures = one.figures;
-                reuse.spare.tab_mask = std::move(one.results.tab_mask);
-                reuse.spare.itab_in = std::move(one.results.itab_in);
+                reuse.spare.mask = std::move(one.results.extent);
+                reuse.spare.dem = std::move(one.results.flooded_dem);
             } catch (...) {
                 fail_with(std::current_exception());
             }

@@ -13,27 +13,27 @@
 
 namespace {
 
-// How far the carved bed at path position k (from 1) lies below the ground there.
-void measure_carve(const Reach& r, const Results& results, int k, Cell c, FloodFigures& f) {
-    const double cut = r.ground_m(c) - static_cast<double>(results.k_coord[static_cast<std::size_t>(k)]) / r.coef;
+// How far the carved bed at path position k (from 0) lies below the ground there.
+void measure_carve(const Reach& r, const Results& results, std::size_t k, Cell c, FloodFigures& f) {
+    const double cut = r.ground_m(c) - static_cast<double>(results.linear_profile[k]) / r.coef;
     if (!(cut > kDeepCarveM)) return;  // never where the DEM has no data: its ground is NaN
     ++f.deep_carves;
     if (cut > f.deepest_carve_m) f.deepest_carve_m = cut, f.deepest_carve = c;
 }
 
 void measure_path(const Reach& r, const Results& results, FloodFigures& f) {
-    f.path_cells = static_cast<int>(results.k_coord2.size()) - 1;
+    f.path_cells = static_cast<int>(results.surface_profile.size());
     double length = 0;
-    for (int k = 1; k <= f.path_cells; ++k) {
-        const Cell c = r.path[static_cast<std::size_t>(k - 1)];
-        const double below = r.ground_m(c) - static_cast<double>(results.k_coord2[static_cast<std::size_t>(k)]) / r.coef;
+    for (std::size_t k = 0; k < results.surface_profile.size(); ++k) {
+        const Cell c = r.path[k];
+        const double below = r.ground_m(c) - static_cast<double>(results.surface_profile[k]) / r.coef;
         if (below > 0) {  // never where the DEM has no data: its ground is NaN
             ++f.path_cells_below_ground;
             f.deepest_below_ground_m = std::max(f.deepest_below_ground_m, below);
         }
         if (r.surface == SurfaceProfile::bed) measure_carve(r, results, k, c, f);
-        if (k > 1) {
-            const Cell b = r.path[static_cast<std::size_t>(k - 2)];
+        if (k > 0) {
+            const Cell b = r.path[k - 1];
             length += (b.i != c.i && b.j != c.j) ? std::sqrt(2.0) : 1.0;
         }
     }
@@ -42,11 +42,11 @@ void measure_path(const Reach& r, const Results& results, FloodFigures& f) {
     f.straight_m = std::hypot(a.i - z.i, a.j - z.j) * r.pixel.metres;
     f.tortuosity = f.straight_m > 0 ? f.river_length_m / f.straight_m : 0;
     if (f.path_cells < 1) return;
-    const auto last = static_cast<std::size_t>(f.path_cells);
-    f.water_from_m = static_cast<double>(results.k_coord2[1]) / r.coef;
-    f.water_to_m = static_cast<double>(results.k_coord2[last]) / r.coef;
-    f.profile_from_m = static_cast<double>(results.k_coord[1]) / r.coef;
-    f.profile_to_m = static_cast<double>(results.k_coord[last]) / r.coef;
+    const auto last = static_cast<std::size_t>(f.path_cells - 1);
+    f.water_from_m = static_cast<double>(results.surface_profile.front()) / r.coef;
+    f.water_to_m = static_cast<double>(results.surface_profile[last]) / r.coef;
+    f.profile_from_m = static_cast<double>(results.linear_profile.front()) / r.coef;
+    f.profile_to_m = static_cast<double>(results.linear_profile[last]) / r.coef;
 }
 
 // Where a wet cell (i, j) meets the DEM's edge or its cells without data.
@@ -150,10 +150,10 @@ void warn(const Reach& r, FloodFigures& f) {
 
 }  // namespace
 
-FloodFigures measure_flood(const Reach& r, const Parameters& p, const Results& results) {
+FloodFigures measure_flood(const Reach& r, const RunSettings& p, const Results& results) {
     FloodFigures f;
-    f.layer_from_m = p.water_layer == 0 ? p.dthick_deb : 0.0;
-    f.layer_to_m = p.water_layer == 0 ? p.dthick_end : 0.0;
+    f.layer_from_m = p.layer.on ? p.layer.upper_m : 0.0;
+    f.layer_to_m = p.layer.on ? p.layer.lower_m : 0.0;
     measure_path(r, results, f);
     measure_water(r, results, f);
     warn(r, f);

@@ -45,7 +45,7 @@ struct FloodFigures {
 };
 
 // The figures of the run of the reach `r` with the parameters `p`.
-FloodFigures measure_flood(const Reach& r, const Parameters& p, const Results& results);
+FloodFigures measure_flood(const Reach& r, const RunSettings& p, const Results& results);
 
 std::string stats_json(const Reach& r, const FloodFigures& f);
 

@@ -17,7 +17,6 @@
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <utility>
 #include <vector>
 #include <cstring>
@@ -30,7 +29,8 @@
 #include "gis_io.h"
 #include "outputs.h"
 #include "raw_files.h"
-#include "save.h"
+#include "result_files.h"
+#include "text.h"
 
 namespace fs = std::filesystem;
 
@@ -58,25 +58,23 @@ std::int32_t run_dem(const Reach& r, int i, int j) { return r.beyond_cut(Cell{i,
 
 }  // namespace
 
-Scenario reach_scenario(const Reach& r, const Parameters& p, const FloodPlace& folder, Inputs spare) {
+Scenario reach_scenario(const Reach& r, const RunSettings& p, const FloodPlace& folder, Inputs spare) {
     Scenario s;
     const std::string images = folder.final_path(std::string("run/images/") + kRunDirectory + "/");
-    s.nomim1 = images + kRunMask + kByteRaster;
-    s.nomim2 = images + kRunSkeleton + kByteRaster;
-    s.nomim3 = images + kRunDem + kDemRaster;
-    s.descriptor_pixel = r.pixel.whole;
-    s.inputs = Inputs{copy_into(std::move(spare.tab_mask), r.mask), skeleton_grid(r, std::move(spare.tab_soul)),
-                      copy_into(std::move(spare.itab_in), r.dem)};
+    s.names = InputNames{images + kRunMask + kByteRaster, images + kRunSkeleton + kByteRaster,
+                         images + kRunDem + kDemRaster};
+    s.inputs = Inputs{copy_into(std::move(spare.mask), r.mask), skeleton_grid(r, std::move(spare.skeleton)),
+                      copy_into(std::move(spare.dem), r.dem)};
     for (int i = 0; i < r.grid.lines; ++i) {
         for (int j = 0; j < r.grid.cols; ++j) {
             if (!r.beyond_cut(Cell{i, j})) continue;
-            s.inputs.tab_mask[i][j] = run_mask(r, i, j);
-            s.inputs.itab_in[i][j] = run_dem(r, i, j);
+            s.inputs.mask[i][j] = run_mask(r, i, j);
+            s.inputs.dem[i][j] = run_dem(r, i, j);
         }
     }
-    s.parameters = p;
-    s.rules = r.rules;
-    s.surface = r.surface;
+    s.settings = p;
+    s.settings.rules = r.rules;
+    s.settings.surface = r.surface;
     return s;
 }
 
@@ -118,7 +116,7 @@ void write_inputs(const FloodPlace& f, const Reach& r, const Results& results) {
     const ByteGrid skeleton = skeleton_grid(r);
     write_input<std::uint8_t>(f, r, kRunSkeleton, false, [&skeleton](int i, int j) { return skeleton[i][j]; },
                               byte_fields);
-    const int dem_fields[6] = {r.grid.lines, r.grid.cols, 4, results.dem_min, results.dem_max, r.pixel.whole};
+    const int dem_fields[6] = {r.grid.lines, r.grid.cols, 4, results.dem_range.min, results.dem_range.max, r.pixel.whole};
     write_input<std::int32_t>(f, r, kRunDem, true, [&r](int i, int j) { return run_dem(r, i, j); }, dem_fields);
 }
 
@@ -141,41 +139,30 @@ bool link_inputs(const std::string& first, const FloodPlace& f) {
 
 // The answers of the console dialog that give the reach's run (reals to 17 digits: they read
 // back as the same doubles).
-std::string answers_of(const Parameters& p) {
+// The menus take 0 for yes and 1 for no, and number the units by their power of ten.
+std::string answers_of(const RunSettings& p, int pixel) {
+    const int unit = static_cast<int>(std::lround(std::log10(units_per_metre(p.unit))));
     std::string a = std::string(kRunDirectory) + "\n" + kRunMask + "\n" + kRunSkeleton + "\n" + kRunDem + "\n" +
-                    kRunResult + "\n" + strf("%d\n%d\n%d\n%.17g\n%d\n%d\n%.17g\n%d\n", p.hypso_scale, p.ideb, p.jdeb,
-                                             p.alti_deb, p.ifin, p.jfin, p.alti_fin, p.gauss_treat);
-    if (p.gauss_treat == 0) a += strf("%d\n%.17g\n%d\n%d\n", p.LO, p.AO_Max, p.i_AO, p.j_AO);
-    a += strf("%d\n", p.water_layer);
-    if (p.water_layer == 0) a += strf("%.17g\n%.17g\n", p.dthick_deb, p.dthick_end);
-    return a + strf("%d\n", p.taille_pix);
+                    kRunResult + "\n" +
+                    strf("%d\n%d\n%d\n%.17g\n%d\n%d\n%.17g\n%d\n", unit, p.upper.cell.line, p.upper.cell.column,
+                         p.upper.level_m, p.lower.cell.line, p.lower.cell.column, p.lower.level_m, p.wave.on ? 0 : 1);
+    const WaveOptions& w = p.wave;
+    if (w.on) a += strf("%d\n%.17g\n%d\n%d\n", w.half_length_px, w.height_m, w.summit.line, w.summit.column);
+    a += strf("%d\n", p.layer.on ? 0 : 1);
+    if (p.layer.on) a += strf("%.17g\n%.17g\n", p.layer.upper_m, p.layer.lower_m);
+    return a + strf("%d\n", pixel);
 }
 
 // The five results as the console program writes them.
 void write_results(const FloodPlace& f, const Reach& r, const Results& results) {
-    RunFiles files;
     const std::string base = f.at(std::string("run/images/") + kRunDirectory + "/" + kRunResult);
-    files.nb_lig = r.grid.lines;
-    files.nb_col = r.grid.cols;
-    files.taille_pix = r.pixel.whole;
-    files.nomim4 = base + kResultDemRaster;
-    files.nomdescr4 = base + kResultDemDescriptor;
-    files.nomxls4 = base + kResultTable;
-    files.nomim5 = base + kResultMaskRaster;
-    files.nomdescr5 = base + kResultMaskDescriptor;
-    files.results = std::make_unique<OutputSet>(&gis_temporaries(), false);
-    for (auto [stream, path] : {std::pair{&files.f4, files.nomim4}, {&files.f4d, files.nomdescr4},
-                                {&files.f4xls, files.nomxls4}, {&files.f5, files.nomim5}, {&files.f5d, files.nomdescr5}}) {
-        *stream = files.results->create(path, "wb");
-        if (*stream == nullptr) fail("cannot create " + path + ": " + error_text(errno));
-    }
-    std::istringstream no_answers;
-    std::ostringstream messages;
-    Console con(no_answers, messages, Console::KeySource(), false);
     try {
-        save(files, results, con);
-    } catch (const Stop&) {
-        fail(messages.str().substr(messages.str().find_first_not_of("\n ")));
+        // In the flood's folder, synced whole at its commit.
+        write_results(base, results, r.pixel.whole, &gis_temporaries(), false);
+    } catch (const Stop& stop) {
+        const std::string message = stop.what();
+        const std::size_t first = message.find_first_not_of("\n "), last = message.find_last_not_of("\n ");
+        fail(first == std::string::npos ? message : message.substr(first, last - first + 1));
     }
 }
 
@@ -188,7 +175,7 @@ CPLJSONObject end_json(const ReachEnd& e) {
 }
 
 // What the engine was given, and the command that gives the same flood again.
-std::string scenario_json(const Reach& r, const Parameters& p, const FloodPlace& f) {
+std::string scenario_json(const Reach& r, const RunSettings& p, const FloodPlace& f) {
     CPLJSONObject root;
     root.Add("rules", r.rules == SpreadRules::sound ? "sound" : "described");
     root.Add("surface", r.surface == SurfaceProfile::bed ? "bed" : "straight");
@@ -199,18 +186,18 @@ std::string scenario_json(const Reach& r, const Parameters& p, const FloodPlace&
     root.Add("dem_units_per_metre", r.coef);
     root.Add("upper_end", end_json(r.from));
     root.Add("lower_end", end_json(r.to));
-    if (p.water_layer == 0) {
+    if (p.layer.on) {
         CPLJSONArray layer;
-        layer.Add(p.dthick_deb);
-        layer.Add(p.dthick_end);
+        layer.Add(p.layer.upper_m);
+        layer.Add(p.layer.lower_m);
         root.Add("layer_m", layer);
     }
-    if (p.gauss_treat == 0) {
+    if (p.wave.on) {
         CPLJSONObject wave;
-        wave.Add("half_length_pixels", p.LO);
-        wave.Add("height_m", p.AO_Max);
-        wave.Add("line", p.i_AO);
-        wave.Add("column", p.j_AO);
+        wave.Add("half_length_pixels", p.wave.half_length_px);
+        wave.Add("height_m", p.wave.height_m);
+        wave.Add("line", p.wave.summit.line);
+        wave.Add("column", p.wave.summit.column);
         root.Add("wave", wave);
     }
     root.Add("command", flood_command_line(r.options, p, f.final_root));
@@ -221,7 +208,7 @@ std::string scenario_json(const Reach& r, const Parameters& p, const FloodPlace&
 
 }  // namespace
 
-void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const Results& results,
+void write_run(const FloodPlace& f, const Reach& r, const RunSettings& p, const Results& results,
                const std::string& trace, SharedRunInputs* shared) {
     if (!r.replayable()) {
         GisOutputs out(false);  // in the flood's folder, synced whole at its commit
@@ -240,13 +227,13 @@ void write_run(const FloodPlace& f, const Reach& r, const Parameters& p, const R
     }
     write_results(f, r, results);
     GisOutputs out(false);  // in the flood's folder, synced whole at its commit
-    out.write_text(f.at("run/answers.txt"), answers_of(p));
+    out.write_text(f.at("run/answers.txt"), answers_of(p, r.pixel.whole));
     out.write_text(f.at("run/console.txt"), trace);
     out.commit();
 }
 
 float depth_at(const Reach& r, const Results& results, int i, int j) {
-    return static_cast<float>(cell_depth(r.dem[i][j], results.itab_in[i][j], results.tab_mask[i][j] == 1, r.coef));
+    return static_cast<float>(cell_depth(r.dem[i][j], results.flooded_dem[i][j], results.extent[i][j] == 1, r.coef));
 }
 
 namespace {
@@ -297,7 +284,7 @@ void write_flood_rasters(const FloodPlace& f, const Reach& r, const Results& res
             const int j = static_cast<int>((p.col + k) % static_cast<std::size_t>(cols));
             const float d = depth_at(r, results, i, j);
             depths[k] = std::isnan(d) ? kDry : d;
-            water[k] = results.tab_mask[i][j] == 1 && r.has_ground(Cell{i, j}) ? 1 : 0;  // no data is never water
+            water[k] = results.extent[i][j] == 1 && r.has_ground(Cell{i, j}) ? 1 : 0;  // no data is never water
         }
         depth.write(p, depths.data());
         extent.write(p, water.data());

@@ -19,7 +19,7 @@ inline constexpr const char* kRunResult = "flood";
 
 // The scenario of the reach with the parameters `p`, its inputs named where the console run
 // finds them. Its copies of the inputs go into the grids of `spare` that have their size.
-Scenario reach_scenario(const Reach& r, const Parameters& p, const FloodPlace& folder, Inputs spare = Inputs());
+Scenario reach_scenario(const Reach& r, const RunSettings& p, const FloodPlace& folder, Inputs spare = Inputs());
 
 // The run inputs of a library's levels, which are the same for every level: the first level
 // writes them, the others link to its files (and write their own where they cannot).
@@ -31,7 +31,7 @@ struct SharedRunInputs {
 // run/: the inputs as the console program reads them (with ENVI headers) and the five results
 // as it writes them, in images/reach/; answers.txt, the dialog's answers that reproduce them;
 // console.txt, the engine's console trace.
-void write_run(const FloodPlace& folder, const Reach& r, const Parameters& p, const Results& results,
+void write_run(const FloodPlace& folder, const Reach& r, const RunSettings& p, const Results& results,
                const std::string& trace, SharedRunInputs* shared = nullptr);
 
 // depth.tif (metres, no data where dry), extent.tif (1 water, 0 dry) and extent.gpkg (the

@@ -12,7 +12,6 @@
 #include "dem_units.h"
 #include "gdal_raster.h"
 #include "gis_io.h"
-#include "parameter_rules.h"
 #include "reach_ends.h"
 #include "resources.h"
 #include "run_memory.h"
@@ -37,13 +36,13 @@ std::string shell_word(const std::string& word) {
 
 }  // namespace
 
-std::string flood_command_line(std::map<std::string, std::string> options, const Parameters& p,
+std::string flood_command_line(std::map<std::string, std::string> options, const RunSettings& p,
                                const std::string& out) {
     options["--out"] = out;
-    if (p.water_layer == 0 && options.count("--layers") != 0) {
+    if (p.layer.on && options.count("--layers") != 0) {
         options.erase("--layers");
-        options["--layer"] = p.dthick_deb == p.dthick_end ? strf("%.15g", p.dthick_deb)
-                                                          : strf("%.15g,%.15g", p.dthick_deb, p.dthick_end);
+        options["--layer"] = p.layer.upper_m == p.layer.lower_m ? strf("%.15g", p.layer.upper_m)
+                                                                : strf("%.15g,%.15g", p.layer.upper_m, p.layer.lower_m);
     }
     std::string command = "tarvex-gis flood";
     for (const auto& [option, value] : options) {
@@ -193,12 +192,12 @@ void set_levels(Reach& r, const FloodOptions& o) {
 // middle of the path); fails when the engine could not use it. A half length longer than the
 // path is refused as it stands, before it becomes a whole number of pixels that could wrap.
 void set_wave(Reach& r, const FloodOptions& o) {
-    Parameters& p = r.parameters;
-    p.gauss_treat = 0;
+    WaveOptions& w = r.parameters.wave;
+    w.on = true;
     const double pixels = std::max(1.0, std::round(o.wave_half_m / r.pixel.metres));
     const int longest = longest_half_wave(static_cast<std::int64_t>(r.path.size()));
-    p.LO = pixels > longest ? longest + 1 : static_cast<int>(pixels);
-    p.AO_Max = o.wave_height_m;
+    w.half_length_px = pixels > longest ? longest + 1 : static_cast<int>(pixels);
+    w.height_m = o.wave_height_m;
     r.summit = static_cast<int>(r.path.size() / 2);
     if (o.wave_placed) {
         check_on_dem(r.grid, o.wave_x, o.wave_y, "--wave", o.dem);
@@ -206,9 +205,9 @@ void set_wave(Reach& r, const FloodOptions& o) {
         const Cell at = snap_to_centreline(skeleton_grid(r), r.grid, r.pixel.metres, o.wave_x, o.wave_y, moved);
         r.summit = static_cast<int>(std::find(r.path.begin(), r.path.end(), at) - r.path.begin());
     }
-    p.i_AO = r.path[static_cast<std::size_t>(r.summit)].i;
-    p.j_AO = r.path[static_cast<std::size_t>(r.summit)].j;
-    const std::string refusal = wave_refusal(p, GridShape{r.grid.lines, r.grid.cols}, longest);
+    w.summit = GridPoint{r.path[static_cast<std::size_t>(r.summit)].i, r.path[static_cast<std::size_t>(r.summit)].j};
+    const std::string refusal =
+        wave_refusal(w, r.parameters.unit, r.grid.lines, r.grid.cols, static_cast<std::int64_t>(r.path.size()));
     if (!refusal.empty()) {
         fail(strf("the wave of %g m on each side (%.0f pixels) cannot be used on a path of %zu pixels:", o.wave_half_m,
                   pixels, r.path.size()) +
@@ -217,16 +216,16 @@ void set_wave(Reach& r, const FloodOptions& o) {
 }
 
 void set_parameters(Reach& r, const FloodOptions& o) {
-    Parameters& p = r.parameters;
-    p.hypso_scale = r.coef == 1 ? 0 : (r.coef == 10 ? 1 : (r.coef == 100 ? 2 : 3));
-    p.ideb = r.from.cell.i, p.jdeb = r.from.cell.j, p.alti_deb = r.from.level_m;
-    p.ifin = r.to.cell.i, p.jfin = r.to.cell.j, p.alti_fin = r.to.level_m;
-    p.water_layer = o.layer ? 0 : 1;
-    p.dthick_deb = o.layer_from;
-    p.dthick_end = o.layer_to;
-    p.gauss_treat = 1;
+    RunSettings& p = r.parameters;
+    p.unit = r.coef == 1 ? DemUnit::metres
+                         : (r.coef == 10 ? DemUnit::decimetres : (r.coef == 100 ? DemUnit::centimetres : DemUnit::millimetres));
+    p.upper = RiverEnd{GridPoint{r.from.cell.i, r.from.cell.j}, r.from.level_m};
+    p.lower = RiverEnd{GridPoint{r.to.cell.i, r.to.cell.j}, r.to.level_m};
+    p.layer = LayerOptions{o.layer, o.layer_from, o.layer_to};
     if (o.wave) set_wave(r, o);
-    p.taille_pix = r.pixel.whole;
+    // The whole metres the descriptors give: the run's lengths and trace stay those of the
+    // console program replaying the run from its files.
+    p.pixel_m = r.pixel.whole;
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ struct FloodOptions {
 // The tarvex-gis command that gives the run of `p` again, into `out`, from the options the
 // flood was given: a library's level becomes the single run at its layer. Whether a folder is
 // replaced and how many levels run at once are left out: they do not change the flood.
-std::string flood_command_line(std::map<std::string, std::string> options, const Parameters& p,
+std::string flood_command_line(std::map<std::string, std::string> options, const RunSettings& p,
                                const std::string& out);
 
 // An end point of the reach: where it lies, and how it was chosen.
@@ -70,7 +70,7 @@ struct Reach {
     ByteGrid mask;               // the river mask (1), with the path; kBeyondCut past the ends
     int summit = -1;             // the wave's summit, an index into `path`
     std::vector<std::string> warnings;
-    Parameters parameters;
+    RunSettings parameters;  // the engine's, its rules and surface apart (below)
     SpreadRules rules = SpreadRules::sound;
     SurfaceProfile surface = SurfaceProfile::bed;
     bool cut = false;     // the valley cut at the ends

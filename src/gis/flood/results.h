@@ -1,5 +1,6 @@
 // The results of a tarvex run, found from their base name: the flooded DEM, the flood extent,
-// the profile table and the run report, which names the run's input rasters.
+// the profile table and the run report, which names the run's input rasters and its points.
+// The report is read here and nowhere else.
 #ifndef TARVEX_GIS_RESULTS_H
 #define TARVEX_GIS_RESULTS_H
 
@@ -7,7 +8,7 @@
 #include <string>
 
 #include "input_guard.h"
-#include "report.h"
+#include "result_files.h"
 
 struct RunResults {
     std::string base;
@@ -19,6 +20,8 @@ struct RunResults {
     std::string file(const char* suffix) const { return base + suffix; }
     // The path the report gives for an input; fails when it names none.
     std::string input(ReportInput which) const;
+    // The cell the report gives for an end point or the wave's summit; false when it gives none.
+    bool point(ReportPoint which, GridPoint& cell) const { return report_point(report, which, cell); }
     // The side of a pixel in metres: from the georeferencing of `dem` (through its ENVI header)
     // when GDAL reads it, else the report's whole metres, with a note.
     double pixel_metres(const std::string& dem) const;

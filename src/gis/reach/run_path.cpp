@@ -1,14 +1,12 @@
 #include "run_path.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "gis_io.h"
 #include "pieces.h"
 #include "raw_files.h"
-#include "run_state.h"
-#include "path_tracing.h"
+#include "river_path.h"
 
 namespace {
 
@@ -21,14 +19,14 @@ ByteGrid read_skeleton(const std::string& path, int lines, int cols) {
     return grid;
 }
 
-GridCell end_point(const RunResults& r, const char* label) {
-    GridCell c;
-    if (!report_cell(r.report, label, c)) fail(r.base + "_tarvex.txt gives no \"" + std::string(label) + "\" line");
-    if (c.first < 0 || c.first >= r.lines || c.second < 0 || c.second >= r.cols) {
-        fail(r.base + "_tarvex.txt gives a point outside its grid: " + label + " i = " + std::to_string(c.first) +
-             " j = " + std::to_string(c.second));
+GridCell end_point(const RunResults& r, ReportPoint which, const char* label) {
+    GridPoint c;
+    if (!r.point(which, c)) fail(r.base + "_tarvex.txt gives no \"" + std::string(label) + "\" line");
+    if (c.line < 0 || c.line >= r.lines || c.column < 0 || c.column >= r.cols) {
+        fail(r.base + "_tarvex.txt gives a point outside its grid: " + label + " i = " + std::to_string(c.line) +
+             " j = " + std::to_string(c.column));
     }
-    return c;
+    return GridCell{c.line, c.column};
 }
 
 // The engine's message without the blank lines around it.
@@ -39,41 +37,21 @@ std::string trimmed(const std::string& s) {
 
 }  // namespace
 
-bool report_cell(const std::string& report, const char* label, GridCell& cell) {
-    const std::size_t at = report.find(label);
-    if (at == std::string::npos) return false;
-    return std::sscanf(report.c_str() + at + std::string(label).size(), " i = %d j = %d", &cell.first,
-                       &cell.second) == 2;
-}
-
 RunPath trace_run_path(const RunResults& r) {
     RunPath path;
-    path.from = end_point(r, "Starting point :");
-    path.to = end_point(r, "End point :");
-    if (!report_cell(r.report, "Coordinates of this point", path.summit)) path.summit = {-1, -1};
+    path.from = end_point(r, ReportPoint::upper, "Starting point :");
+    path.to = end_point(r, ReportPoint::lower, "End point :");
+    GridPoint summit;
+    if (r.point(ReportPoint::summit, summit)) path.summit = {summit.line, summit.column};
     const std::string skeleton = r.input(ReportInput::skeleton);
-    Grids g;
-    g.nb_lig = r.lines;
-    g.nb_col = r.cols;
-    g.tab_soul = read_skeleton(skeleton, r.lines, r.cols);
-    g.tab_respaldo = ByteGrid(r.lines, r.cols);
-    g.itab_out = IntGrid(r.lines, r.cols);
-    Parameters p;
-    p.ideb = path.from.first;
-    p.jdeb = path.from.second;
-    p.ifin = path.to.first;
-    p.jfin = path.to.second;
-    p.taille_pix = r.pixel;
-    SilentTrace trace;
-    RunLog log(trace, nullptr);
-    Measurements m;
-    RiverPath traced;
+    SkeletonPath traced;
     try {
-        traced = suiv_cont(g, p, log, m);
+        traced = trace_skeleton_path(read_skeleton(skeleton, r.lines, r.cols), GridPoint{path.from.first, path.from.second},
+                                     GridPoint{path.to.first, path.to.second}, r.pixel);
     } catch (const Stop& stop) {
         fail("cannot trace the river path on " + skeleton + ": " + trimmed(stop.what()));
     }
-    for (int k = 1; k <= traced.pix_soul; ++k) path.cells.emplace_back(traced.i_coord[k], traced.j_coord[k]);
+    for (const GridPoint c : traced.cells) path.cells.emplace_back(c.line, c.column);
     return path;
 }
 

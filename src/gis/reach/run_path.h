@@ -17,10 +17,6 @@ struct RunPath {
     GridCell summit{-1, -1};           // the wave's summit, when the run had a wave
 };
 
-// The cell that follows `label` in a report ("Starting point :" and so on) as "i = .. j = ..";
-// false when the report has no such line.
-bool report_cell(const std::string& report, const char* label, GridCell& cell);
-
 // Traces the run's path. Fails when the report gives no end points or points outside the
 // grid, or when the skeleton leaves no path to trace.
 RunPath trace_run_path(const RunResults& r);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "byte_grids.h"
-#include "engine.h"
+#include "run_state.h"
 
 // Why the two end points cannot be used, or an empty text: the lower point higher than the
 // upper one, a point outside the grid, one pixel for both.
@@ -15,10 +15,6 @@ std::string end_point_caution(const Parameters& p, GridShape g);
 
 // The number of skeleton pixels (set to 1).
 std::int64_t skeleton_pixels(const ByteGrid& tab_soul);
-
-// The longest half wave length: the 2 x LO + 1 samples of a wave lie on as many path pixels,
-// and the path can never be longer than the skeleton.
-int longest_half_wave(std::int64_t skeleton_pixels);
 
 // Why a wave cannot be used, or an empty text: a half length outside 1 .. longest, a summit
 // outside the grid, a summit below one DEM unit, or one unit spread over more than a pixel.

@@ -7,7 +7,7 @@
 #define TARVEX_PATH_TRACING_H
 
 #include "run_state.h"
-#include "trace.h"
+#include "run_log.h"
 
 // Traces the path on the grids: tab_soul is thinned and its path pixels marked 255,
 // tab_respaldo holds the thinned skeleton, itab_out the path's linear profile (kNoData

@@ -23,15 +23,72 @@
 //     k_coord2       the final surface: k_coord with the layer and the wave
 //     thick          the water layer's thickness along the path, DEM units
 //     step           the fall of the linear profile from one position to the next, metres
-//   Parameters, Measurements (engine.h): the dialog's answers; the river's length, straight
-//     distance and tortuosity.
+//   Parameters, the dialog's answers (option codes: 0 yes, 1 no); metres, grid indices
+//     hypso_scale    the DEM's unit: 0 metres, 1 decimetres, 2 centimetres, 3 millimetres
+//     ideb, jdeb, alti_deb   the upper point and its water level
+//     ifin, jfin, alti_fin   the lower point and its water level
+//     gauss_treat    the Gaussian wave, with LO (its half length in pixels), AO_Max (the
+//                    height of its summit) and i_AO, j_AO (where the summit lies)
+//     water_layer    the water layer, with dthick_deb, dthick_end (its thickness above the
+//                    upper and the lower point)
+//     taille_pix     the pixel size in metres, for the river's lengths
+//   Measurements
+//     pix_soul, length_tot, hypo, ratio   path positions, the length along the path, the
+//                    straight distance between its ends, the tortuosity length_tot / hypo
+//   RunScenario, the run as the stages take it: the input names nomim1, nomim2, nomim3 (mask,
+//     skeleton, DEM), the grids, the Parameters, the rules and the surface.
+//
+// The typed API of engine.h maps onto these in typed_scenario.cpp; engine.cpp maps the results
+// back.
 #ifndef TARVEX_RUN_STATE_H
 #define TARVEX_RUN_STATE_H
 
+#include <string>
 #include <vector>
 
 #include "byte_grids.h"
 #include "engine.h"
+
+struct Parameters {
+    int hypso_scale = 0;
+    int ideb = 0, jdeb = 0;
+    double alti_deb = 0.0;
+    int ifin = 0, jfin = 0;
+    double alti_fin = 0.0;
+    int gauss_treat = 1;
+    int LO = 0;
+    double AO_Max = 0.0;
+    int i_AO = 0, j_AO = 0;
+    int water_layer = 1;
+    double dthick_deb = 0.0, dthick_end = 0.0;
+    double taille_pix = 0.0;
+
+    // DEM units per metre: 1, 10, 100 or 1000 (0 for a scale outside the menu).
+    int coef() const;
+};
+
+struct Measurements {
+    int pix_soul = 0;
+    double length_tot = 0.0;
+    double hypo = 0.0;
+    double ratio = 0.0;
+};
+
+struct RunScenario {
+    std::string nomim1, nomim2, nomim3;
+    Inputs inputs;
+    Parameters parameters;
+    SpreadRules rules = SpreadRules::described;
+    SurfaceProfile surface = SurfaceProfile::straight;
+};
+
+// The run of a scenario in the engine's terms: what run() does once the typed scenario is
+// mapped. The console program, which holds the dialog's answers, comes in here.
+Results run_scenario(RunScenario scenario, const ProgressFn& progress, Trace& trace);
+
+// The engine's terms of a typed scenario (typed_scenario.cpp, the one place they are mapped).
+Parameters parameters_of(const RunSettings& settings);
+RunScenario described_scenario(Scenario scenario);
 
 // The surface grid's mark for a cell without a surface altitude.
 constexpr int kNoData = -99999;
