@@ -4,10 +4,12 @@
 #ifndef TARVEX_GRID_NEIGHBOURS_H
 #define TARVEX_GRID_NEIGHBOURS_H
 
-// Up, right, down, left.
+#include "neighbours.h"
+
+// Up, right, down, left: their ring weights and offsets.
 constexpr int kOrthoWeight[4] = {2, 8, 32, 128};
-constexpr int kOrthoDi[4] = {-1, 0, 1, 0};
-constexpr int kOrthoDj[4] = {0, 1, 0, -1};
+constexpr int kOrthoDi[4] = {kOrthogonal[0].di, kOrthogonal[1].di, kOrthogonal[2].di, kOrthogonal[3].di};
+constexpr int kOrthoDj[4] = {kOrthogonal[0].dj, kOrthogonal[1].dj, kOrthogonal[2].dj, kOrthogonal[3].dj};
 
 inline bool in_grid(int i, int j, int nb_lig, int nb_col) {
     return i >= 0 && i < nb_lig && j >= 0 && j < nb_col;

@@ -8,16 +8,10 @@
 #include <new>
 
 #include "dem_units.h"
+#include "neighbours.h"
 
 namespace {
 
-struct Neighbour {
-    int di, dj, weight;
-};
-
-// The eight neighbours in the order the passes visit them, with their thinning weights.
-constexpr Neighbour kNeighbours[8] = {{-1, -1, 1}, {-1, 0, 2}, {-1, 1, 4},  {0, 1, 8},
-                                      {1, 1, 16},  {1, 0, 32}, {1, -1, 64}, {0, -1, 128}};
 
 // What the tracing found, in the order its trace tells it.
 struct Tracing {
@@ -31,26 +25,6 @@ struct Tracing {
 
 bool is_set(const ByteGrid& soul, int i, int j) {
     return i >= 0 && i < soul.nb_lig() && j >= 0 && j < soul.nb_col() && soul[i][j] == 1;
-}
-
-// A pixel whose only skeleton neighbours are two orthogonal ones at right angles is the corner
-// of an elbow; removing it leaves the line eight-connected. Border pixels are never thinned.
-void thin_elbows(ByteGrid& soul) {
-    for (int i = 1; i < soul.nb_lig() - 1; ++i) {
-        unsigned char* row = soul[i];
-        const unsigned char* end = row + soul.nb_col() - 1;
-        // Only skeleton pixels can be elbows: jump from one to the next.
-        for (unsigned char* p = row + 1; p < end; ++p) {
-            p = static_cast<unsigned char*>(std::memchr(p, 1, static_cast<std::size_t>(end - p)));
-            if (p == nullptr) break;
-            const int j = static_cast<int>(p - row);
-            int ico = 0;
-            for (const Neighbour& n : kNeighbours) {
-                if (soul[i + n.di][j + n.dj] == 1) ico += n.weight;
-            }
-            if (ico == 10 || ico == 40 || ico == 160 || ico == 130) *p = 255;
-        }
-    }
 }
 
 // The number of skeleton pixels, at most INT32_MAX - 1 (no path can be that long).
@@ -69,7 +43,7 @@ int count_skeleton(const ByteGrid& soul) {
 // The next path pixel from (i, j): of the skeleton neighbours, the last in visiting order.
 bool next_pixel(const ByteGrid& soul, int& i, int& j) {
     for (int k = 7; k >= 0; --k) {
-        const int ni = i + kNeighbours[k].di, nj = j + kNeighbours[k].dj;
+        const int ni = i + kRing[k].di, nj = j + kRing[k].dj;
         if (is_set(soul, ni, nj)) {
             i = ni;
             j = nj;
@@ -130,7 +104,7 @@ void profile_pass(Grids& g, const Parameters& p, RiverPath& path) {
 // which a traced path never has, keeps the length of the one before).
 double step_length(int idif, int jdif, double length) {
     if (idif == 1 || jdif == 1) length = 1.0;
-    if (idif == 1 && jdif == 1) length = std::sqrt(2.0);
+    if (idif == 1 && jdif == 1) length = step_pixels(idif, jdif);
     return length;
 }
 
@@ -245,6 +219,26 @@ void tell_path(RunLog& log, const Parameters& p, const RiverPath& path, const Me
 }
 
 }  // namespace
+
+// A pixel whose only skeleton neighbours are two orthogonal ones at right angles is the corner
+// of an elbow; removing it leaves the line eight-connected. Border pixels are never thinned.
+void thin_elbows(ByteGrid& soul) {
+    for (int i = 1; i < soul.nb_lig() - 1; ++i) {
+        unsigned char* row = soul[i];
+        const unsigned char* end = row + soul.nb_col() - 1;
+        // Only skeleton pixels can be elbows: jump from one to the next.
+        for (unsigned char* p = row + 1; p < end; ++p) {
+            p = static_cast<unsigned char*>(std::memchr(p, 1, static_cast<std::size_t>(end - p)));
+            if (p == nullptr) break;
+            const int j = static_cast<int>(p - row);
+            int ico = 0;
+            for (int k = 0; k < 8; ++k) {
+                if (soul[i + kRing[k].di][j + kRing[k].dj] == 1) ico += 1 << k;
+            }
+            for (const int elbow : kElbowCodes) *p = ico == elbow ? 255 : *p;
+        }
+    }
+}
 
 RiverPath suiv_cont(Grids& g, const Parameters& p, RunLog& log, Measurements& m) {
     Tracing t;

@@ -14,6 +14,11 @@
 // elsewhere). A skeleton of fewer than 2 pixels, or an upper point without a skeleton
 // neighbour, is a fatal stop; a skeleton that ends before the lower point gives a warning and
 // the path found.
+// Marks 255 each skeleton pixel (1) at the corner of a right-angle elbow, whose only skeleton
+// neighbours are two orthogonal ones at right angles, in one sweep line by line: removing it
+// leaves the line eight-connected. Border pixels are never thinned.
+void thin_elbows(ByteGrid& soul);
+
 RiverPath suiv_cont(Grids& g, const Parameters& p, RunLog& log, Measurements& m);
 
 #endif

@@ -30,3 +30,10 @@ SkeletonPath trace_skeleton_path(ByteGrid skeleton, GridPoint upper, GridPoint l
     path.length_m = m.length_tot;
     return path;
 }
+
+void remove_elbows(ByteGrid& skeleton) {
+    thin_elbows(skeleton);
+    for (int i = 0; i < skeleton.nb_lig(); ++i) {
+        for (int j = 0; j < skeleton.nb_col(); ++j) skeleton[i][j] = skeleton[i][j] == 255 ? 0 : skeleton[i][j];
+    }
+}

@@ -9,6 +9,7 @@
 #include "gis_io.h"
 #include "on_grid.h"
 #include "resources.h"
+#include "river_path.h"
 #include "thinning.h"
 
 namespace {
@@ -65,7 +66,7 @@ int endpoints_command(const std::string& centreline, const std::string& dem) {
              size_text(available) + " is available");
     }
     ByteGrid cells = raster_on_grid(skeleton, grid, true);
-    thin_elbows_as_engine(cells);  // what the console program follows
+    remove_elbows(cells);  // what the console program follows
     const std::vector<Point> points = points_of(cells);
     const std::vector<std::string> ground = altitudes(dem, skeleton, points);
     std::printf("# kind line(i) column(j) x y%s -- i and j as the console dialog asks for them (GDAL gives the "

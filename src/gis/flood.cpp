@@ -9,6 +9,7 @@
 #include <limits>
 #include <utility>
 
+#include "neighbours.h"
 #include "flood_checks.h"
 #include "flood_files.h"
 #include "flood_library.h"
@@ -64,7 +65,7 @@ ProfileSource profile_of(const Reach& r, const Results& results) {
         const Cell c = r.path[k];
         if (k > 0) {
             const Cell b = r.path[k - 1];
-            distance += ((b.i != c.i && b.j != c.j) ? std::sqrt(2.0) : 1.0) * r.pixel.metres;
+            distance += step_pixels(c.i - b.i, c.j - b.j) * r.pixel.metres;
         }
         p.distance_m.push_back(distance);
         p.ground_m.push_back(r.ground_m(c));

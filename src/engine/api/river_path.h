@@ -12,6 +12,10 @@ struct SkeletonPath {
     double length_m = 0.0;         // along the path: a side step one pixel, a diagonal one √2
 };
 
+// Removes from `skeleton` (1 on its pixels) the right-angle elbows a run removes before it
+// traces its path, setting them to 0.
+void remove_elbows(ByteGrid& skeleton);
+
 // Traces the path of `skeleton` (1 on its pixels) from `upper` towards `lower`, its elbows
 // thinned as a run thins them. Throws Stop, with the run's message, when the points are not two
 // cells of the grid or when the skeleton leaves no path to follow (fewer than two pixels, an

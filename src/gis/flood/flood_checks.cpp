@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <limits>
 
+#include "neighbours.h"
 #include "flood_files.h"
 #include "json_files.h"
 #include "reach_ends.h"
@@ -34,7 +35,7 @@ void measure_path(const Reach& r, const Results& results, FloodFigures& f) {
         if (r.surface == SurfaceProfile::bed) measure_carve(r, results, k, c, f);
         if (k > 0) {
             const Cell b = r.path[k - 1];
-            length += (b.i != c.i && b.j != c.j) ? std::sqrt(2.0) : 1.0;
+            length += step_pixels(c.i - b.i, c.j - b.j);
         }
     }
     const Cell a = r.path.front(), z = r.path[static_cast<std::size_t>(std::max(0, f.path_cells - 1))];
@@ -58,9 +59,8 @@ void measure_bounds(const Reach& r, int i, int j, FloodFigures& f) {
         on_edge = on_edge || sides[s];
     }
     if (on_edge && r.ground_m(Cell{i, j}) <= 0) ++f.low_edge_cells;
-    const int di[4] = {-1, 0, 1, 0}, dj[4] = {0, 1, 0, -1};
-    for (int n = 0; n < 4; ++n) {
-        const int ni = i + di[n], nj = j + dj[n];
+        for (int n = 0; n < 4; ++n) {
+        const int ni = i + kOrthogonal[n].di, nj = j + kOrthogonal[n].dj;
         if (ni < 0 || nj < 0 || ni >= r.grid.lines || nj >= r.grid.cols || r.has_ground(Cell{ni, nj})) continue;
         ++f.beside_no_data;
         return;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <deque>
 
+#include "neighbours.h"
+
 namespace {
 
 // How many positions inside an end the path's direction there is taken from: one step gives
@@ -30,9 +32,8 @@ std::vector<unsigned char> nearest_parts(const Reach& r, int positions) {
         const std::size_t at = front.front();
         front.pop_front();
         const int i = static_cast<int>(at / cols), j = static_cast<int>(at % cols);
-        const int di[4] = {-1, 0, 1, 0}, dj[4] = {0, 1, 0, -1};
-        for (int n = 0; n < 4; ++n) {
-            const int ni = i + di[n], nj = j + dj[n];
+                for (int n = 0; n < 4; ++n) {
+            const int ni = i + kOrthogonal[n].di, nj = j + kOrthogonal[n].dj;
             if (ni < 0 || nj < 0 || ni >= lines || nj >= cols) continue;
             const std::size_t next = static_cast<std::size_t>(ni) * cols + nj;
             if (nearest[next] != kUnreached) continue;
@@ -69,12 +70,11 @@ void cut_beyond_ends(Reach& r) {
 
 std::vector<Cell> cut_line(const Reach& r) {
     std::vector<Cell> line;
-    const int di[4] = {-1, 0, 1, 0}, dj[4] = {0, 1, 0, -1};
-    for (int i = 0; i < r.grid.lines; ++i) {
+        for (int i = 0; i < r.grid.lines; ++i) {
         for (int j = 0; j < r.grid.cols; ++j) {
             if (!r.beyond_cut(Cell{i, j})) continue;
             for (int n = 0; n < 4; ++n) {
-                const int ni = i + di[n], nj = j + dj[n];
+                const int ni = i + kOrthogonal[n].di, nj = j + kOrthogonal[n].dj;
                 if (ni < 0 || nj < 0 || ni >= r.grid.lines || nj >= r.grid.cols || r.beyond_cut(Cell{ni, nj})) continue;
                 line.push_back(Cell{i, j});
                 break;

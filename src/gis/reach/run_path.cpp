@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "neighbours.h"
 #include "gis_io.h"
 #include "pieces.h"
 #include "raw_files.h"
@@ -60,9 +61,7 @@ std::vector<double> path_distances(const std::vector<GridCell>& cells, double pi
     double along = 0;
     for (std::size_t k = 0; k < cells.size(); ++k) {
         if (k > 0) {
-            const bool diagonal = std::abs(cells[k].first - cells[k - 1].first) == 1 &&
-                                  std::abs(cells[k].second - cells[k - 1].second) == 1;
-            along += diagonal ? std::sqrt(2.0) : 1.0;
+            along += step_pixels(cells[k].first - cells[k - 1].first, cells[k].second - cells[k - 1].second);
         }
         d.push_back(along * pixel_m);
     }

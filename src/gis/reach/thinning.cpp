@@ -86,12 +86,3 @@ void thin_lines(ByteGrid& g) {
     }
 }
 
-void thin_elbows_as_engine(ByteGrid& g) {
-    for (int i = 1; i + 1 < g.nb_lig(); ++i) {
-        for (int j = 1; j + 1 < g.nb_col(); ++j) {
-            if (g[i][j] == 0) continue;
-            const int code = ring_code(g, i, j);
-            for (const int elbow : kElbows) g[i][j] = code == elbow ? 0 : g[i][j];
-        }
-    }
-}

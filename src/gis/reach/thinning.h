@@ -1,20 +1,11 @@
 // Thinning a set of cells to a line the engine can follow: one pixel wide, 8-connected, its
-// ends kept, and the engine's own removal of right-angle elbows, for showing a skeleton as
-// the engine sees it. A cell is set when it is not 0; a cell outside the grid never is.
+// ends kept. A cell is set when it is not 0; a cell outside the grid never is.
 #ifndef TARVEX_GIS_THINNING_H
 #define TARVEX_GIS_THINNING_H
 
 #include "grid.h"
+#include "neighbours.h"
 
-// The eight neighbours in the engine's visiting order (up-left, up, up-right, right,
-// down-right, down, down-left, left); neighbour k has the weight 1 << k in a ring code.
-struct Offset {
-    int di, dj;
-};
-inline constexpr Offset kRing[8] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}};
-
-// The ring codes of the right-angle elbows: up + right, right + down, down + left, left + up.
-inline constexpr int kElbows[4] = {2 + 8, 8 + 32, 32 + 128, 128 + 2};
 
 inline bool is_set(const ByteGrid& g, int i, int j) {
     return i >= 0 && j >= 0 && i < g.nb_lig() && j < g.nb_col() && g[i][j] != 0;
@@ -32,9 +23,5 @@ int ring_count(int code);
 // that could go without changing the shape's connections, so no right-angle elbow either, on
 // the border of the grid too. Cells kept are 1, others 0.
 void thin_lines(ByteGrid& g);
-
-// The engine's elbow thinning, line after line, away from the grid's border: a cell whose only
-// set neighbours are an elbow's two is cleared, and cells after it see it cleared.
-void thin_elbows_as_engine(ByteGrid& g);
 
 #endif
