@@ -7,57 +7,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <vector>
 
+#include "numbers.h"
 #include "platform.h"
 
-namespace {
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// Skips the digits at pos; returns how many there were.
-std::size_t skip_digits(const std::string& word, std::size_t& pos) {
-    std::size_t start = pos;
-    while (pos < word.size() && is_digit(word[pos])) ++pos;
-    return pos - start;
-}
-
-void skip_sign(const std::string& word, std::size_t& pos) {
-    if (pos < word.size() && (word[pos] == '+' || word[pos] == '-')) ++pos;
-}
-
-}  // namespace
-
 bool parse_int_word(const std::string& word, int& value) {
-    std::size_t pos = 0;
-    skip_sign(word, pos);
-    if (skip_digits(word, pos) == 0 || pos != word.size()) return false;
-    errno = 0;
-    long long parsed = std::strtoll(word.c_str(), nullptr, 10);
-    if (errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    value = static_cast<int>(parsed);
-    return true;
+    const std::optional<long long> v = read_integer(word, INT32_MIN, INT32_MAX);
+    if (v) value = static_cast<int>(*v);
+    return v.has_value();
 }
 
 bool parse_real_word(const std::string& word, double& value) {
-    std::size_t pos = 0;
-    skip_sign(word, pos);
-    std::size_t digits = skip_digits(word, pos);
-    if (pos < word.size() && word[pos] == '.') {
-        ++pos;
-        digits += skip_digits(word, pos);
-    }
-    if (digits == 0) return false;
-    if (pos < word.size() && (word[pos] == 'e' || word[pos] == 'E')) {
-        ++pos;
-        skip_sign(word, pos);
-        if (skip_digits(word, pos) == 0) return false;
-    }
-    if (pos != word.size()) return false;
-    double parsed = std::strtod(word.c_str(), nullptr);
-    if (!std::isfinite(parsed)) return false;
-    value = parsed;
-    return true;
+    const std::optional<double> v = read_number(word);
+    if (v) value = *v;
+    return v.has_value();
 }
 
 Console::Console(std::istream& in, std::ostream& out, KeySource key_source, bool flush_each)

@@ -4,7 +4,10 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
+
+#include "numbers.h"
 
 namespace {
 
@@ -16,27 +19,30 @@ bool host_is_little_endian() {
 }
 
 // Reads one decimal integer the way a "%d" conversion does: white space, an optional sign,
-// digits. Fails on anything else, at the end of the file and beyond 32 bits.
+// digits. Fails on anything else, at the end of the file and beyond 32 bits. Leading zeros are
+// skipped as they are read, so that a field of any length takes a few bytes.
 bool read_int(std::FILE* file, int& value) {
     int c = std::fgetc(file);
     while (c != EOF && std::isspace(c)) c = std::fgetc(file);
-    bool negative = false;
+    std::string field;
     if (c == '+' || c == '-') {
-        negative = (c == '-');
+        field += static_cast<char>(c);
         c = std::fgetc(file);
     }
-    if (c == EOF || !std::isdigit(c)) return false;
-    std::int64_t magnitude = 0;
-    while (c != EOF && std::isdigit(c)) {
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > static_cast<std::int64_t>(INT32_MAX) + 1) return false;
-        c = std::fgetc(file);
+    const std::size_t sign = field.size();
+    bool zero = false;
+    for (; c != EOF && std::isdigit(c) && field.size() < sign + 12; c = std::fgetc(file)) {
+        if (c == '0' && field.size() == sign) {
+            zero = true;  // a leading zero
+            continue;
+        }
+        field += static_cast<char>(c);
     }
     if (c != EOF) std::ungetc(c, file);
-    std::int64_t signed_value = negative ? -magnitude : magnitude;
-    if (signed_value > INT32_MAX) return false;
-    value = static_cast<int>(signed_value);
-    return true;
+    if (zero && field.size() == sign) field += '0';
+    const std::optional<long long> v = read_integer(field, INT32_MIN, INT32_MAX);
+    if (v) value = static_cast<int>(*v);
+    return v.has_value();
 }
 
 }  // namespace

@@ -56,6 +56,14 @@ TEST(Descriptor, FewerIntegersSetOnlyThosePresent) {
     EXPECT_EQ(edge.v[0], 2147483647);
     EXPECT_EQ(edge.v[1], -2147483647 - 1);
     EXPECT_EQ(edge.v[2], -1);
+    // Leading zeros, however many, are a "%d" field's; a sign alone or twice is none.
+    Fields zeros;
+    EXPECT_EQ(read_text("000000000000000000400 -0000000000000003 +0 -000 +-5", zeros), 4);
+    EXPECT_EQ(zeros.v[0], 400);
+    EXPECT_EQ(zeros.v[1], -3);
+    EXPECT_EQ(zeros.v[2], 0);
+    EXPECT_EQ(zeros.v[3], 0);
+    EXPECT_EQ(zeros.v[4], -1);
 }
 
 TEST(Descriptor, WrittenAsOneIntegerPerLine) {

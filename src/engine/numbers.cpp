@@ -1,7 +1,9 @@
 #include "numbers.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -31,12 +33,10 @@ bool decimal_syntax(const std::string& text) {
 
 std::optional<double> read_number(const std::string& text, double least, double most) {
     if (!decimal_syntax(text)) return std::nullopt;
-    // from_chars reads '.' whatever the locale, but no '+'. A number too large for a double
-    // is out of range, and so refused.
-    const char* first = text.c_str() + (text[0] == '+' ? 1 : 0);
-    double v = 0;
-    const std::from_chars_result read = std::from_chars(first, text.c_str() + text.size(), v);
-    if (read.ec != std::errc() || !std::isfinite(v) || v < least || v > most) return std::nullopt;
+    // The programs keep the C locale: '.' is the decimal point. A number too large for a
+    // double is refused; one too small for it is read as the nearest, down to 0.
+    const double v = std::strtod(text.c_str(), nullptr);
+    if (!std::isfinite(v) || v < least || v > most) return std::nullopt;
     return v;
 }
 
@@ -46,4 +46,15 @@ std::optional<long long> read_whole_number(const std::string& text, long long le
     const std::optional<double> v = read_number(text, static_cast<double>(least), static_cast<double>(most));
     if (!v || *v != std::trunc(*v)) return std::nullopt;
     return static_cast<long long>(*v);
+}
+
+std::optional<long long> read_integer(const std::string& text, long long least, long long most) {
+    std::size_t at = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+    if (digits(text, at) == 0 || at != text.size()) return std::nullopt;
+    // from_chars takes no '+'; a number beyond 64 bits is out of range, and so refused.
+    const char* first = text.c_str() + (text[0] == '+' ? 1 : 0);
+    long long v = 0;
+    const std::from_chars_result read = std::from_chars(first, text.c_str() + text.size(), v);
+    if (read.ec != std::errc() || v < least || v > most) return std::nullopt;
+    return v;
 }
