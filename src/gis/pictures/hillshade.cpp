@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "gdal_raster.h"
 #include "gis_io.h"
 
 namespace {
@@ -16,10 +17,6 @@ namespace {
 // No ground in the grid handed to GDAL: a value no terrain has.
 constexpr float kNoGround = -1e30f;
 
-struct DatasetClose {
-    void operator()(GDALDatasetH ds) const { GDALClose(ds); }
-};
-using Dataset = std::unique_ptr<void, DatasetClose>;
 struct DemOptionsFree {
     void operator()(GDALDEMProcessingOptions* o) const { GDALDEMProcessingOptionsFree(o); }
 };
@@ -31,11 +28,11 @@ struct DemOptionsFree {
 
 // The ground as a dataset in memory, north up, `cell_m` metres a cell; `ground` is left with
 // the dataset's no-data value where it had NaN.
-Dataset ground_dataset(std::vector<float>& ground, int lines, int cols, double cell_m) {
+GdalDataset ground_dataset(std::vector<float>& ground, int lines, int cols, double cell_m) {
     GDALDriverH mem = GDALGetDriverByName("MEM");
     if (mem == nullptr) cannot_shade();
-    Dataset ds(GDALCreate(mem, "", cols, lines, 1, GDT_Float32, nullptr));
-    if (ds == nullptr) cannot_shade();
+    GdalDataset ds("", GDALCreate(mem, "", cols, lines, 1, GDT_Float32, nullptr));
+    if (ds.get() == nullptr) cannot_shade();
     double transform[6] = {0, cell_m, 0, 0, 0, -cell_m};
     GDALRasterBandH band = GDALGetRasterBand(ds.get(), 1);
     for (float& g : ground) g = std::isnan(g) ? kNoGround : g;
@@ -51,7 +48,7 @@ Dataset ground_dataset(std::vector<float>& ground, int lines, int cols, double c
 std::vector<float> hillshade(std::vector<float> ground, int lines, int cols, double cell_m) {
     GDALAllRegister();
     CPLErrorReset();
-    const Dataset source = ground_dataset(ground, lines, cols, cell_m);
+    const GdalDataset source = ground_dataset(ground, lines, cols, cell_m);
     // The slope from the four nearest neighbours (Zevenberg and Thorne), as far as the edges.
     const char* args[] = {"-of", "MEM", "-alg", "ZevenbergenThorne", "-az", "315", "-alt", "45",
                           "-compute_edges", nullptr};
@@ -59,8 +56,8 @@ std::vector<float> hillshade(std::vector<float> ground, int lines, int cols, dou
         GDALDEMProcessingOptionsNew(const_cast<char**>(args), nullptr));
     if (options == nullptr) cannot_shade();
     int failed = 0;
-    const Dataset shaded(GDALDEMProcessing("", source.get(), "hillshade", nullptr, options.get(), &failed));
-    if (shaded == nullptr || failed != 0) cannot_shade();
+    const GdalDataset shaded("", GDALDEMProcessing("", source.get(), "hillshade", nullptr, options.get(), &failed));
+    if (shaded.get() == nullptr || failed != 0) cannot_shade();
     // GDAL writes 1 (dark) to 255 (lit) and 0 where there is no ground.
     std::vector<unsigned char> bytes(ground.size());
     if (GDALRasterIO(GDALGetRasterBand(shaded.get(), 1), GF_Read, 0, 0, cols, lines, bytes.data(), cols, lines,
