@@ -6,11 +6,9 @@
 # five results). Medians of RUNS runs, pinned to one core.
 # Usage: bench/flood_overhead.sh [BUILD_DIR] [LINES] [COLUMNS] [RUNS]
 set -euo pipefail
-build=$(cd "${1:-build}" && pwd)
-lines=${2:-4000}
-cols=${3:-4000}
+. "$(dirname "$0")/grid_args.sh"
+bench_grid 4000 4000 "$@"
 runs=${4:-3}
-core=${TARVEX_BENCH_CORE:-0}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarvex-flood.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"

@@ -7,11 +7,9 @@
 # holding the grids pays); the ratios; and the peak memory per cell.
 # Usage: bench/huge_run.sh [BUILD_DIR] [LINES] [COLUMNS] [RUNS]
 set -euo pipefail
-build=$(cd "${1:-build}" && pwd)
-lines=${2:-10000}
-cols=${3:-10000}
+. "$(dirname "$0")/grid_args.sh"
+bench_grid 10000 10000 "$@"
 runs=${4:-3}
-core=${TARVEX_BENCH_CORE:-0}
 command -v /usr/bin/time >/dev/null || { echo "needs /usr/bin/time (Debian package: time)"; exit 2; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarvex-huge.XXXXXX")

@@ -6,9 +6,8 @@
 # Times and peaks are medians of REPEATS runs of each side; the library's highest peak is shown too.
 # Usage: bench/library_speed.sh [BUILD_DIR] [LINES] [COLUMNS] [CORES (default 0,1)] [JOBS (default 2)] [REPEATS (default 3)]
 set -euo pipefail
-build=$(cd "${1:-build}" && pwd)
-lines=${2:-4000}
-cols=${3:-4000}
+. "$(dirname "$0")/grid_args.sh"
+bench_grid 4000 4000 "$@"
 cores=${4:-0,1}
 jobs=${5:-2}
 repeats=${6:-3}

@@ -64,6 +64,18 @@ inline int open_directions(int code, int i, int j, GridShape g) {
     return open;
 }
 
+// The set a growth adds cells to (the water, the filled river) and its provisional copy
+// (tab_mask_prov, tab_soul_prov): a cell that joins enters both, once the pass is done with its
+// neighbours. The rules of both growths derive from it.
+struct GrowingSet {
+    unsigned char* const* grown;
+    unsigned char* const* prov;
+    void commit(int i, int j) const {
+        grown[i][j] = 1;
+        prov[i][j] = 1;
+    }
+};
+
 // Runs windows of passes. `Rules` gives, for a cell (i, j):
 //   bool wanted(i, j)    whether it is to be examined when a neighbour has joined the set;
 //   Change examine(i, j, open)

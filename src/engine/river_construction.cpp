@@ -5,21 +5,20 @@ namespace {
 
 // One construction pass applied to an unfilled river-mask cell; a cell given a value enters
 // the filled set (and tab_soul_prov) once the pass is done with its neighbours.
-struct SurfaceRules {
+// The growing set is the filled river (tab_soul).
+struct SurfaceRules : GrowingSet {
     GridShape g;
     unsigned char* const* mask;
-    unsigned char* const* soul;
-    unsigned char* const* prov;
     int* const* out;
     bool sound;
 
-    bool wanted(int i, int j) const { return mask[i][j] == 1 && soul[i][j] != 1; }
+    bool wanted(int i, int j) const { return mask[i][j] == 1 && grown[i][j] != 1; }
 
     Change examine(int i, int j, int& open) const {
         if (i == 0 || j == 0 || i + 1 == g.nb_lig || j + 1 == g.nb_col) return examine_by_code(i, j, open);
         // Away from the border all four neighbours exist: the rule reads them in one go.
         int* row = out[i];
-        const int set = inner_set_bits(soul, i, j);
+        const int set = inner_set_bits(grown, i, j);
         if (!surface_by_bits(set, out[i - 1][j], row[j + 1], out[i + 1][j], row[j - 1], row[j], sound)) {
             return Change::none;
         }
@@ -28,7 +27,7 @@ struct SurfaceRules {
     }
 
     Change examine_by_code(int i, int j, int& open) const {
-        const int jco = orthogonal_code(soul, g.nb_lig, g.nb_col, i, j);
+        const int jco = orthogonal_code(grown, g.nb_lig, g.nb_col, i, j);
         int values[4] = {kNoData, kNoData, kNoData, kNoData};
         coded_values(out, jco, i, j, values);
         int value = 0;
@@ -37,18 +36,13 @@ struct SurfaceRules {
         open = open_directions(jco, i, j, g);
         return Change::joins;
     }
-
-    void commit(int i, int j) const {
-        soul[i][j] = 1;
-        prov[i][j] = 1;
-    }
 };
 
 }  // namespace
 
 void river_construction(Grids& g, RunLog& log, int window, bool sound) {
-    SurfaceRules rules{g.shape(), g.tab_mask.rows(), g.tab_soul.rows(), g.tab_soul_prov.rows(), g.itab_out.rows(),
+    SurfaceRules rules{{g.tab_soul.rows(), g.tab_soul_prov.rows()}, g.shape(), g.tab_mask.rows(), g.itab_out.rows(),
                        sound};
-    merge_set(rules.soul, rules.prov, rules.g);
-    run_windows(log, "river construction", rules.g, rules, rules.soul, window);
+    merge_set(rules.grown, rules.prov, rules.g);
+    run_windows(log, "river construction", rules.g, rules, rules.grown, window);
 }

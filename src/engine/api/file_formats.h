@@ -13,10 +13,13 @@
 #include <cstdio>
 #include <string>
 
+// An input of bytes (the river mask, the skeleton) and its descriptor: NAME.raw, NAME.txt.
 inline constexpr const char* kByteRaster = ".raw";
 inline constexpr const char* kByteDescriptor = ".txt";
+// The DEM of 32-bit cells and its descriptor: NAME_m4.raw, NAME_m4.txt.
 inline constexpr const char* kDemRaster = "_m4.raw";
 inline constexpr const char* kDemDescriptor = "_m4.txt";
+// The results of a run named NAME: the flooded DEM, the profile table, the flood extent.
 inline constexpr const char* kResultDemRaster = "_tarvex_m4.raw";
 inline constexpr const char* kResultDemDescriptor = "_tarvex_m4.txt";
 inline constexpr const char* kResultTable = "_tarvex.xls";

@@ -13,14 +13,12 @@
 
 #include "temporaries.h"
 
-class SignalCleanup {
+class SignalCleanup : Pinned {
 public:
     // Construct it first in `main`, before any other thread starts: the threads started later
     // inherit the blocked signals.
     explicit SignalCleanup(Temporaries& temporaries);
     ~SignalCleanup();
-    SignalCleanup(const SignalCleanup&) = delete;
-    SignalCleanup& operator=(const SignalCleanup&) = delete;
 
 private:
     void wait_for_signal();

@@ -13,11 +13,21 @@
 #include <string>
 #include <vector>
 
-class Temporaries {
+// An object that stays where it was made (others hold it by reference, or a thread works on
+// it): it is neither copied nor moved.
+class Pinned {
+public:
+    Pinned(const Pinned&) = delete;
+    Pinned& operator=(const Pinned&) = delete;
+
+protected:
+    Pinned() = default;
+    ~Pinned() = default;
+};
+
+class Temporaries : Pinned {
 public:
     Temporaries() = default;
-    Temporaries(const Temporaries&) = delete;
-    Temporaries& operator=(const Temporaries&) = delete;
 
     void add(const std::string& path);
     void forget(const std::string& path);
@@ -44,12 +54,10 @@ public:
     // Work that writes into the registered temporaries (a flood, a level of a library), for as
     // long as it lives. An interruption asks it to stop and waits for it to end before removing
     // anything: a file it wrote after the removal would otherwise bring a folder back.
-    class Work {
+    class Work : Pinned {
     public:
         explicit Work(Temporaries& temporaries);
         ~Work();
-        Work(const Work&) = delete;
-        Work& operator=(const Work&) = delete;
 
     private:
         Temporaries& temporaries_;

@@ -60,9 +60,9 @@ std::int32_t run_dem(const Reach& r, int i, int j) { return r.beyond_cut(Cell{i,
 
 Scenario reach_scenario(const Reach& r, const RunSettings& p, const FloodPlace& folder, Inputs spare) {
     Scenario s;
-    const std::string images = folder.final_path(std::string("run/images/") + kRunDirectory + "/");
-    s.names = InputNames{images + kRunMask + kByteRaster, images + kRunSkeleton + kByteRaster,
-                         images + kRunDem + kDemRaster};
+    const std::string images = folder.final_path(std::string("run/images/") + kRun.directory + "/");
+    s.names = InputNames{images + kRun.mask + kByteRaster, images + kRun.skeleton + kByteRaster,
+                         images + kRun.dem + kDemRaster};
     s.inputs = Inputs{copy_into(std::move(spare.mask), r.mask), skeleton_grid(r, std::move(spare.skeleton)),
                       copy_into(std::move(spare.dem), r.dem)};
     for (int i = 0; i < r.grid.lines; ++i) {
@@ -86,7 +86,7 @@ struct InputFiles {
     std::string raw, descriptor, header;
 };
 InputFiles input_files(const std::string& stem, bool dem) {
-    const std::string base = std::string("run/images/") + kRunDirectory + "/" + stem;
+    const std::string base = std::string("run/images/") + kRun.directory + "/" + stem;
     const std::string raw = base + (dem ? kDemRaster : kByteRaster);
     return InputFiles{raw, base + (dem ? kDemDescriptor : kByteDescriptor), with_extension(raw, kEnviHeader)};
 }
@@ -112,19 +112,19 @@ void write_input(const FloodPlace& f, const Reach& r, const std::string& stem, b
 
 void write_inputs(const FloodPlace& f, const Reach& r, const Results& results) {
     const int byte_fields[6] = {r.grid.lines, r.grid.cols, 1, 0, 255, r.pixel.whole};
-    write_input<std::uint8_t>(f, r, kRunMask, false, [&r](int i, int j) { return run_mask(r, i, j); }, byte_fields);
+    write_input<std::uint8_t>(f, r, kRun.mask, false, [&r](int i, int j) { return run_mask(r, i, j); }, byte_fields);
     const ByteGrid skeleton = skeleton_grid(r);
-    write_input<std::uint8_t>(f, r, kRunSkeleton, false, [&skeleton](int i, int j) { return skeleton[i][j]; },
+    write_input<std::uint8_t>(f, r, kRun.skeleton, false, [&skeleton](int i, int j) { return skeleton[i][j]; },
                               byte_fields);
     const int dem_fields[6] = {r.grid.lines, r.grid.cols, 4, results.dem_range.min, results.dem_range.max, r.pixel.whole};
-    write_input<std::int32_t>(f, r, kRunDem, true, [&r](int i, int j) { return run_dem(r, i, j); }, dem_fields);
+    write_input<std::int32_t>(f, r, kRun.dem, true, [&r](int i, int j) { return run_dem(r, i, j); }, dem_fields);
 }
 
 // Links the input files of the folder `first` into `f`; false, with none left, where one
 // cannot be linked.
 bool link_inputs(const std::string& first, const FloodPlace& f) {
     std::vector<std::string> linked;
-    for (const auto& [stem, dem] : {std::pair{kRunMask, false}, {kRunSkeleton, false}, {kRunDem, true}}) {
+    for (const auto& [stem, dem] : {std::pair{kRun.mask, false}, {kRun.skeleton, false}, {kRun.dem, true}}) {
         const InputFiles names = input_files(stem, dem);
         for (const std::string* name : {&names.raw, &names.descriptor, &names.header}) {
             if (link((first + "/" + *name).c_str(), f.at(*name).c_str()) != 0) {
@@ -142,8 +142,8 @@ bool link_inputs(const std::string& first, const FloodPlace& f) {
 // The menus take 0 for yes and 1 for no, and number the units by their power of ten.
 std::string answers_of(const RunSettings& p, int pixel) {
     const int unit = static_cast<int>(std::lround(std::log10(units_per_metre(p.unit))));
-    std::string a = std::string(kRunDirectory) + "\n" + kRunMask + "\n" + kRunSkeleton + "\n" + kRunDem + "\n" +
-                    kRunResult + "\n" +
+    std::string a = std::string(kRun.directory) + "\n" + kRun.mask + "\n" + kRun.skeleton + "\n" + kRun.dem + "\n" +
+                    kRun.result + "\n" +
                     strf("%d\n%d\n%d\n%.17g\n%d\n%d\n%.17g\n%d\n", unit, p.upper.cell.line, p.upper.cell.column,
                          p.upper.level_m, p.lower.cell.line, p.lower.cell.column, p.lower.level_m, p.wave.on ? 0 : 1);
     const WaveOptions& w = p.wave;
@@ -155,7 +155,7 @@ std::string answers_of(const RunSettings& p, int pixel) {
 
 // The five results as the console program writes them.
 void write_results(const FloodPlace& f, const Reach& r, const Results& results) {
-    const std::string base = f.at(std::string("run/images/") + kRunDirectory + "/" + kRunResult);
+    const std::string base = f.at(std::string("run/images/") + kRun.directory + "/" + kRun.result);
     try {
         // In the flood's folder, synced whole at its commit.
         write_results(base, results, r.pixel.whole, &gis_temporaries(), false);
@@ -217,7 +217,7 @@ void write_run(const FloodPlace& f, const Reach& r, const RunSettings& p, const 
         out.commit();
         return;
     }
-    make_folders_below(f.at("run"), std::string("images/") + kRunDirectory);
+    make_folders_below(f.at("run"), std::string("images/") + kRun.directory);
     if (shared == nullptr) {
         write_inputs(f, r, results);
     } else {

@@ -10,12 +10,14 @@
 #include "flood_folder.h"
 #include "flood_setup.h"
 
-// The names the console run of a flood uses: its directory, inputs and result.
-inline constexpr const char* kRunDirectory = "reach";
-inline constexpr const char* kRunMask = "mask";
-inline constexpr const char* kRunSkeleton = "skeleton";
-inline constexpr const char* kRunDem = "dem";
-inline constexpr const char* kRunResult = "flood";
+// The names the console run of a flood uses: its folder under images/, its three inputs and
+// its result.
+struct ConsoleRunNames {
+    const char* directory;
+    const char *mask, *skeleton, *dem;  // NAME.raw and NAME.txt, NAME_m4.raw and NAME_m4.txt
+    const char* result;
+};
+inline constexpr ConsoleRunNames kRun{"reach", "mask", "skeleton", "dem", "flood"};
 
 // The scenario of the reach with the parameters `p`, its inputs named where the console run
 // finds them. Its copies of the inputs go into the grids of `spare` that have their size.
