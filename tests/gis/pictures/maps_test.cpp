@@ -98,6 +98,10 @@ TEST(FloodMap, DepthIsRampColouredWhereWetAndHillshadedWhereDryWithTheRampInItsL
     EXPECT_EQ(p.width, 720);
     EXPECT_EQ(p.height, 48 + 384 + 116);
     const DepthRamp ramp = depth_ramp(2.0);
+    // Shallow water the lightest blue, half the deepest a middle blue, the deepest the darkest.
+    EXPECT_TRUE(ramp.colour(0) == (Rgb{222, 235, 247}));
+    EXPECT_TRUE(ramp.colour(1.0) == (Rgb{66, 146, 198}));
+    EXPECT_TRUE(ramp.colour(2.0) == (Rgb{8, 48, 107}));
     for (int i = l.window.top; i < l.window.top + l.window.lines; ++i) {
         for (int j = l.window.left; j < l.window.left + l.window.cols; ++j) {
             const Pixel c = cell_pixel(p, l, i, j);
@@ -257,11 +261,18 @@ TEST(ProfilePlot, GroundLinearAndSurfaceAgainstDistanceWithTicksAndALegendBeside
     ASSERT_EQ(ticks.size(), 5u);
     EXPECT_DOUBLE_EQ(ticks.front(), surface.front().first);
     EXPECT_NEAR((ticks[4] - ticks[0]) / (surface[4].first - surface[0].first), 40 / (30 + 10 * std::sqrt(2.0)), 1e-3);
-    // The legend's box (outlined in grey) stands right of every point of every curve.
-    const auto boxes = svg_strokes(svg, Pixel{153, 153, 153});
+    // The legend's box (outlined in grey) stands right of every point of every curve, and every
+    // point lies inside the plot's frame (outlined in dark grey).
+    const auto boxes = svg_strokes(svg, Pixel{153, 153, 153}), frames = svg_strokes(svg, Pixel{51, 51, 51});
     ASSERT_EQ(boxes.size(), 1u);
+    ASSERT_FALSE(frames.empty());
+    double top = 1e9, bottom = -1e9;
+    for (const auto& corner : frames.front().points) top = std::min(top, corner.second), bottom = std::max(bottom, corner.second);
     for (const auto* curve : {&ground, &linear, &surface}) {
-        for (const auto& point : *curve) EXPECT_LT(point.first, boxes.front().points.front().first);
+        for (const auto& point : *curve) {
+            EXPECT_LT(point.first, boxes.front().points.front().first);
+            EXPECT_TRUE(point.second >= top && point.second <= bottom) << point.second << " outside " << top << ".." << bottom;
+        }
     }
 }
 
