@@ -23,7 +23,7 @@ valley() {
   point() { echo "$((500000 + $2 * 5 + 2)),$((4800000 - $1 * 5 - 2))"; }
   common=(flood --dem "$1/dem.tif" --river "$1/demo/valley_skel.raw" --mask "$1/demo/valley_mask.raw"
     --from "$(point "${a[6]}" "${a[7]}")" --to "$(point "${a[9]}" "${a[10]}")"
-    --level-from "${a[8]}" --level-to "${a[11]}" --unit dm --overwrite)
+    --level-from "${a[8]}" --level-to "${a[11]}" --unit dm --rules described --surface straight --overwrite)
 }
 
 # The same library on a 200 x 200 valley: the program's own memory, its code and libraries,
