@@ -27,6 +27,7 @@
 #include "gdal_raster.h"
 #include "geotiff.h"
 #include "gis_io.h"
+#include "json_files.h"
 #include "outputs.h"
 #include "raw_files.h"
 #include "result_files.h"
@@ -203,7 +204,7 @@ std::string scenario_json(const Reach& r, const RunSettings& p, const FloodPlace
     root.Add("command", flood_command_line(r.options, p, f.final_root));
     root.Add("replay", "the console program replays only runs under --rules described --surface straight: run the "
                        "command to give this flood again");
-    return root.Format(CPLJSONObject::PrettyFormat::Pretty) + "\n";
+    return json_document(root);
 }
 
 }  // namespace

@@ -217,8 +217,9 @@ void set_wave(Reach& r, const FloodOptions& o) {
 
 void set_parameters(Reach& r, const FloodOptions& o) {
     RunSettings& p = r.parameters;
-    p.unit = r.coef == 1 ? DemUnit::metres
-                         : (r.coef == 10 ? DemUnit::decimetres : (r.coef == 100 ? DemUnit::centimetres : DemUnit::millimetres));
+    for (const DemUnit u : {DemUnit::metres, DemUnit::decimetres, DemUnit::centimetres, DemUnit::millimetres}) {
+        if (units_per_metre(u) == r.coef) p.unit = u;
+    }
     p.upper = RiverEnd{GridPoint{r.from.cell.i, r.from.cell.j}, r.from.level_m};
     p.lower = RiverEnd{GridPoint{r.to.cell.i, r.to.cell.j}, r.to.level_m};
     p.layer = LayerOptions{o.layer, o.layer_from, o.layer_to};
