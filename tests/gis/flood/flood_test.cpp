@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "flood_setup.h"
 #include "gis_support.h"
 #include "picture_support.h"
 #include "text.h"
@@ -568,3 +569,16 @@ TEST_F(FloodRun, TheCutsAtTheEndsKeepTheFloodInTheReachWithoutCuttingAMeander) {
     EXPECT_NE(r.out.find("flooded cells lie past the ends of the reach"), std::string::npos) << r.out;
     EXPECT_EQ(cut_pixels(), 0);
 }
+
+// The replay command: a library's level becomes its single layer, what does not change the
+// flood is left out, and a word a shell would split or read otherwise is quoted.
+TEST(FloodCommandLine, ALevelBecomesItsLayerAndWordsAShellWouldSplitAreQuoted) {
+    RunSettings p;
+    p.layer = LayerOptions{true, 1.5, 1.5};
+    const std::map<std::string, std::string> given = {{"--dem", "my dem.tif"}, {"--layers", "0:2:0.5"},
+                                                      {"--jobs", "2"},          {"--overwrite", ""},
+                                                      {"--river", "it's.geojson"}};
+    EXPECT_EQ(flood_command_line(given, p, "lib/layer_1.5"),
+              "tarvex-gis flood --dem 'my dem.tif' --layer 1.5 --out lib/layer_1.5 --river 'it'\\''s.geojson'");
+}
+
