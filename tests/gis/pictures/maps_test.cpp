@@ -131,6 +131,7 @@ TEST(FloodMap, TheWholeGridWhenAskedAndScaleBarAndNorthArrowInThePanel) {
     EXPECT_EQ(p.height, 48 + 480 + 116);
     const MapLayout l = map_layout(kValleyLines, kValleyCols, CellBox{}, true);
     EXPECT_TRUE(cell_pixel(p, l, 0, 0).grey());
+    EXPECT_LT(cell_pixel(p, l, 0, 0).r, 245) << "the first column's ground is shaded, not left blank";
     EXPECT_TRUE(cell_pixel(p, l, 25, 49).near(pixel_of(depth_ramp(2.0).colour(2.0))));
     const Pixel ink = pixel_of(kInk);
     // The north arrow in the lower right corner.
