@@ -95,7 +95,11 @@ std::vector<Option> flood_options_declared() {
                        "height, and its summit (by default the middle of the path)"),
         unit_option("the DEM unit the run uses inside").by_default("cm").in_manifest(),
         z_unit_option().in_manifest(),
-        extent_option(),
+        real_option("--margin", "METRES", "the margin of the window of the DEM read around the reach, doubled until "
+                    "the flood stays inside it").above_zero("a margin above 0 metres").by_default("2000").in_manifest(),
+        choice_option("--extent", {"flood", "full"}, "the flood is run and written in a window of the DEM around the "
+                      "reach, or on the DEM's whole grid when the memory and the disk hold it").by_default("flood")
+            .refused_as_unknown("extent"),
         path_option("--out", "FOLDER", "the flood's folder, written whole or not at all").needed(),
         overwrite_option("FOLDER when it is a complete earlier output of tarvex-gis flood"),
         choice_option("--rules", {"sound", "described"}, "how the water spreads: any water neighbour above a "

@@ -53,7 +53,7 @@ std::vector<std::string> altitudes(const std::string& dem_path, const GdalRaster
 
 int endpoints_command(const std::string& centreline, const std::string& dem) {
     const GdalRaster skeleton(centreline);
-    const DemGrid grid{skeleton.lines(), skeleton.cols(), skeleton.georef()};
+    const DemGrid grid = DemGrid::whole(skeleton.lines(), skeleton.cols(), skeleton.georef());
     // Before the grid of its cells is allocated: a few bytes of a virtual raster may declare
     // billions of them.
     if (!skeleton.any_cell([&skeleton](double v) { return skeleton.is_set(v); })) {

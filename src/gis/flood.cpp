@@ -18,6 +18,7 @@
 #include "gis_io.h"
 #include "maps.h"
 #include "reach_ends.h"
+#include "reach_window.h"
 #include "outputs.h"
 #include "text.h"
 
@@ -128,15 +129,33 @@ MapSource reach_map(const Reach& r, std::function<float(int, int)> value) {
     return m;
 }
 
-FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, const FloodPlace& place,
-                   const ProgressFn& progress, RunReuse* reuse) {
+namespace {
+
+EngineRun run_engine(const Reach& r, const RunSettings& p, const FloodPlace& place, const ProgressFn& progress,
+                     RunReuse* reuse) {
     KeptTrace trace;
-    FloodRun done;
-    done.results = step("run the engine", [&] {
+    EngineRun ran;
+    ran.results = step("run the engine", [&] {
         return run(reach_scenario(r, p, place, reuse != nullptr ? std::move(reuse->spare) : Inputs()), progress, trace);
     });
+    ran.trace = std::move(trace.text);
+    return ran;
+}
+
+}  // namespace
+
+FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, const FloodPlace& place,
+                   const ProgressFn& progress, RunReuse* reuse, EngineRun* ran) {
+    EngineRun own = ran != nullptr ? std::move(*ran) : run_engine(r, p, place, progress, reuse);
+    if (flood_leaves_window(r, own.results)) {
+        fail(strf("the flood at a layer of %g m reaches the side of the window read around the reach (%s): give a "
+                  "larger --margin",
+                  p.layer.upper_m, window_text(r).c_str()));
+    }
+    FloodRun done;
+    done.results = std::move(own.results);
     const Results& results = done.results;
-    step("write the run's files", [&] { write_run(place, r, p, results, trace.text, reuse != nullptr ? reuse->inputs : nullptr); });
+    step("write the run's files", [&] { write_run(place, r, p, results, own.trace, reuse != nullptr ? reuse->inputs : nullptr); });
     step("write the flood's rasters", [&] { write_flood_rasters(place, r, results); });
     done.figures = step("measure the flood", [&] { return measure_flood(r, p, results); });
     std::vector<std::string> files;
@@ -157,6 +176,25 @@ FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, 
     return done;
 }
 
+WindowedRun run_in_window(const FloodOptions& o, const std::function<RunSettings(const Reach&)>& settings,
+                          const FloodPlace& place, const ProgressFn& progress) {
+    PixelSize pixel;
+    const DemGrid whole = whole_dem_grid(o, pixel);
+    const Piece box = o.extent == "full" ? whole.window : reach_box(o, whole);
+    int runs = 0;
+    for (double margin = o.margin_m;; margin *= 2) {
+        const Piece window = o.extent == "full" ? whole.window : window_around(box, margin, pixel.metres, whole);
+        WindowedRun w{step("read the reach", [&] { return derive_reach(o, window); }), EngineRun{}};
+        w.reach.margin_m = o.extent == "full" ? 0 : margin;
+        if (w.reach.path.empty()) continue;  // the centreline leaves the window between the ends
+        w.reach.runs = ++runs;
+        w.run = run_engine(w.reach, settings(w.reach), place, progress, nullptr);
+        if (!flood_leaves_window(w.reach, w.run.results)) return w;
+        note(strf("the flood reaches a side of the window at a margin of %g m: running again with %g m", margin,
+                  margin * 2));
+    }
+}
+
 int flood_command(const OptionValues& options) {
     const FloodOptions o = flood_options(options);
     if (o.layers) return flood_library(o);
@@ -164,8 +202,9 @@ int flood_command(const OptionValues& options) {
     FloodFolder folder(o.out, o.overwrite, {o.dem, o.river, o.mask});
     FloodRun done;
     try {
-        const Reach r = step("read the reach", [&] { return derive_reach(o); });
-        done = flood_run(r, r.parameters, o, folder.place(""), progress_of_flood(isatty(STDERR_FILENO) != 0));
+        const ProgressFn progress = progress_of_flood(isatty(STDERR_FILENO) != 0);
+        WindowedRun w = run_in_window(o, [](const Reach& r) { return r.parameters; }, folder.place(""), progress);
+        done = flood_run(w.reach, w.reach.parameters, o, folder.place(""), progress, nullptr, &w.run);
         if (isatty(STDERR_FILENO) != 0) std::fprintf(stderr, "\n");
         folder.commit();
     } catch (const Stop& stop) {

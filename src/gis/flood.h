@@ -29,8 +29,23 @@ struct RunReuse {
     Inputs spare;
     SharedRunInputs* inputs = nullptr;
 };
+// A run that already took place may be handed in as `ran` (its results and console trace).
+struct EngineRun {
+    Results results;
+    std::string trace;
+};
 FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, const FloodPlace& place,
-                   const ProgressFn& progress, RunReuse* reuse = nullptr);
+                   const ProgressFn& progress, RunReuse* reuse = nullptr, EngineRun* ran = nullptr);
+
+// The reach read in a window of the DEM and run with the settings `settings(reach)` gives,
+// the window's margin doubled and the run made again while the flood reaches a side of the
+// window inside the DEM; with --extent full, the whole DEM at once.
+struct WindowedRun {
+    Reach reach;
+    EngineRun run;
+};
+WindowedRun run_in_window(const FloodOptions& o, const std::function<RunSettings(const Reach&)>& settings,
+                          const FloodPlace& place, const ProgressFn& progress);
 
 // The progress of a flood's engine run: each pass on one line of the error stream when
 // `shown`; once an interruption has begun, the run stops at its next pass.

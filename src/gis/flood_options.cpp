@@ -97,6 +97,7 @@ FloodOptions flood_options(const OptionValues& v) {
     f.mask = v.text("--mask");
     f.unit = v.text("--unit");
     f.extent = v.text("--extent");
+    f.margin_m = v.real("--margin");
     f.z_unit = v.text("--z-unit");
     f.overwrite = v.given("--overwrite");
     if (v.given("--mask") == v.given("--width")) fail("give either --mask MASK or --width METRES");

@@ -189,7 +189,16 @@ namespace {
 
 // The library in `folder`: its levels, stage, picture and figures; the number of levels run at once.
 int build_library(const FloodOptions& o, FloodFolder& folder, std::vector<Level>& levels) {
-    const Reach r = step("read the reach", [&] { return derive_reach(o); });
+    // The window is the one the thickest level's flood stays inside: every other level's then
+    // does too, which each level's run checks.
+    const double thickest = std::max_element(levels.begin(), levels.end(), [](const Level& a, const Level& b) {
+                                return a.metres < b.metres;
+                            })->metres;
+    const Reach r = run_in_window(o, [thickest](const Reach& reach) {
+                        RunSettings p = reach.parameters;
+                        p.layer = LayerOptions{true, thickest, thickest};
+                        return p;
+                    }, FloodPlace{folder.at("window"), o.out + "/window"}, progress_of_flood(false)).reach;
     release_free_memory();
     const int jobs = jobs_for(o, r, levels.size());
     run_levels(o, r, folder, jobs, levels);

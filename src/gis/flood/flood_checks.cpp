@@ -9,7 +9,9 @@
 #include "neighbours.h"
 #include "flood_files.h"
 #include "json_files.h"
+#include "map_box.h"
 #include "reach_ends.h"
+#include "reach_window.h"
 #include "text.h"
 
 namespace {
@@ -175,6 +177,28 @@ void add_figures(CPLJSONObject& o, std::initializer_list<Figure> figures) {
 
 }  // namespace
 
+namespace {
+
+// The window of the DEM the flood was run in: its cells among the DEM's, where it lies, the
+// margin around the reach it was made with (0: the whole DEM was asked for) and the runs it took.
+CPLJSONObject window_json(const Reach& r) {
+    const MapBox box = box_of_cells(r.grid.georef, Piece{0, 0, r.grid.lines, r.grid.cols});
+    const DemGrid whole = r.grid.whole_dem();
+    CPLJSONObject w;
+    w.Add("first_line", r.grid.window.line);
+    w.Add("first_column", r.grid.window.col);
+    w.Add("lines", r.grid.lines);
+    w.Add("columns", r.grid.cols);
+    w.Add("dem_lines", whole.lines);
+    w.Add("dem_columns", whole.cols);
+    add_figures(w, {{"x_min", box.min_x, 3}, {"x_max", box.max_x, 3}, {"y_min", box.min_y, 3}, {"y_max", box.max_y, 3},
+                    {"margin_m", r.margin_m, 3}});
+    w.Add("runs", r.runs);
+    return w;
+}
+
+}  // namespace
+
 std::string stats_json(const Reach& r, const FloodFigures& f) {
     CPLJSONObject o;
     o.Add("flooded_cells", static_cast<GInt64>(f.flooded_cells));
@@ -196,6 +220,7 @@ std::string stats_json(const Reach& r, const FloodFigures& f) {
     o.Add("cut_at_ends", r.cut);
     add_figures(o, {{"layer_from_m", f.layer_from_m, 3}, {"layer_to_m", f.layer_to_m, 3},
                     {"water_level_from_m", f.water_from_m, 3}, {"water_level_to_m", f.water_to_m, 3}});
+    o.Add("window", window_json(r));
     o.Add("warnings", json_strings(f.warnings));
     return json_document(o);
 }
@@ -225,6 +250,7 @@ std::string summary_text(const Reach& r, const FloodFigures& f, const std::vecto
     s += strf("  %-11s greatest %.2f m, mean %.2f m beside the river\n", "depth", f.max_depth_m, f.mean_depth_m);
     s += strf("  %-11s %lld cells with the river's, %.0f m2, %.0f m3, greatest depth %.2f m\n", "wet", f.wet_cells,
               f.wet_area_m2, f.wet_volume_m3, f.wet_max_depth_m);
+    s += strf("  %-11s %s\n", "window", window_text(r).c_str());
     s += f.warnings.empty() ? "  warnings    none\n" : "  warnings\n";
     for (const std::string& w : f.warnings) s += "    - " + w + "\n";
     s += "  files\n";

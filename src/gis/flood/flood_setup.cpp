@@ -12,6 +12,7 @@
 #include "dem_units.h"
 #include "gdal_raster.h"
 #include "gis_io.h"
+#include "reach.h"
 #include "reach_ends.h"
 #include "resources.h"
 #include "run_memory.h"
@@ -55,25 +56,28 @@ std::string flood_command_line(std::map<std::string, std::string> options, const
 
 namespace {
 
-// The DEM: its grid, pixel size and cells in DEM units (its values brought to metres first),
-// once it is clear it holds an altitude and the machine can hold the run (its grids, and the
-// outputs drawn from them).
-void read_dem(Reach& r, const FloodOptions& o) {
-    const GdalRaster raster(o.dem);
+// The DEM in `window`: its grid, pixel size and cells in DEM units (its values brought to
+// metres first), once it is clear it holds an altitude and the machine can hold the run (its
+// grids, and the outputs drawn from them).
+void read_dem(Reach& r, const FloodOptions& o, Piece window) {
+    GdalRaster raster(o.dem);
     if (raster.complex_band()) fail(o.dem + ": wrong band type (complex values are not altitudes)");
     std::string units_note;
     const ZUnits z = z_units_of(raster, o.z_unit, units_note);
-    r.grid = DemGrid{raster.lines(), raster.cols(), raster.georef()};
+    const DemGrid whole = DemGrid::whole(raster.lines(), raster.cols(), raster.georef());
     r.pixel = pixel_size(raster.georef(), raster.lines(), raster.cols(), o.dem);
     r.coef = unit_factor(o.unit);
+    if (window.cells() == 0) window = whole.window;
+    r.grid = whole.part(window);
+    if (!r.grid.is_whole()) raster.restrict_to(window);
     require_an_altitude(raster);
     const std::uint64_t needed = run_memory_need(r.grid.lines, r.grid.cols) +
                                  saturated_product(raster.cells(), 6);  // the mask, skeleton and DEM read in
     const std::uint64_t available = available_memory();
     if (needed > available) {
         fail("not enough memory for a run on the " + std::to_string(r.grid.lines) + " x " +
-             std::to_string(r.grid.cols) + " cells of " + o.dem + ": it needs " + size_text(needed) + " and " +
-             size_text(available) + " is available");
+             std::to_string(r.grid.cols) + " cells of " + (r.grid.is_whole() ? "" : "a window of ") + o.dem +
+             ": it needs " + size_text(needed) + " and " + size_text(available) + " is available");
     }
     r.dem = load_dem(raster, z, r.coef, kHighGround);
     if (!units_note.empty()) note(units_note);
@@ -231,12 +235,19 @@ void set_parameters(Reach& r, const FloodOptions& o) {
 
 }  // namespace
 
-Reach derive_reach(const FloodOptions& o) {
+DemGrid whole_dem_grid(const FloodOptions& o, PixelSize& pixel) {
+    const GdalRaster raster(o.dem);
+    pixel = pixel_size(raster.georef(), raster.lines(), raster.cols(), o.dem);
+    return DemGrid::whole(raster.lines(), raster.cols(), raster.georef());
+}
+
+Reach derive_reach(const FloodOptions& o, const Piece& window) {
     Reach r;
-    read_dem(r, o);
+    read_dem(r, o, window);
     ByteGrid line = cells_on_grid(o.river, r.grid, true);
     thin_centreline(line);
     place_ends(r, o, line);
+    if (!r.grid.is_whole() && shortest_line(line, r.from.cell, r.to.cell).empty()) return r;
     r.path = reach_between(line, r.grid, r.from.cell, r.to.cell);
     make_mask(r, o);
     set_levels(r, o);

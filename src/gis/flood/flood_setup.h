@@ -35,6 +35,9 @@ struct FloodOptions {
     bool wave = false, wave_placed = false;
     double wave_half_m = 0, wave_height_m = 0, wave_x = 0, wave_y = 0;
     bool overwrite = false;
+    // The window of the DEM read around the reach: its margin beyond the reach's box, doubled
+    // until the flood stays inside; the whole DEM with --extent full.
+    double margin_m = 2000;
     // How the water spreads and stands: the sound rules on the carved bed by default, the
     // described ones and the straight line between the end levels as options; the flood is cut
     // at the reach's ends unless `beyond_ends`.
@@ -74,6 +77,10 @@ struct Reach {
     SpreadRules rules = SpreadRules::sound;
     SurfaceProfile surface = SurfaceProfile::bed;
     bool cut = false;     // the valley cut at the ends
+    // The window of the DEM the reach was read in (r.grid says where it lies), the margin it was
+    // made with, and the engine runs it took to find a window the flood stays inside.
+    double margin_m = 0;
+    int runs = 1;
     std::map<std::string, std::string> options;  // the command's, as given
 
     // Whether the console program replays the run: under the described rules on the straight surface.
@@ -89,8 +96,14 @@ struct Reach {
     bool beyond_cut(Cell c) const { return mask[c.i][c.j] == kBeyondCut; }
 };
 
-// Reads the DEM, places the centreline, the ends and the mask, and derives the parameters.
-Reach derive_reach(const FloodOptions& o);
+// The grid of the whole DEM of `o` and the size of its pixels, read from its header alone.
+DemGrid whole_dem_grid(const FloodOptions& o, PixelSize& pixel);
+
+// Reads the DEM in `window` (cells of the whole DEM; all of it when the window has no cells),
+// places the centreline, the ends and the mask there, and derives the parameters. In a window
+// that is not the whole DEM, two ends given that the centreline does not join inside it give
+// a reach without a path: a larger window may hold the way between them.
+Reach derive_reach(const FloodOptions& o, const Piece& window = Piece{});
 
 // The river skeleton of the reach, its path alone (1 on the path's cells, 0 elsewhere), made
 // when needed rather than kept beside the mask: in `into` when that has the grid's size.

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "gdal_handles.h"
 #include "gis_io.h"
 
 namespace {
@@ -27,6 +28,14 @@ LayerBurner::LayerBurner(GDALDatasetH vectors, const std::string& src, const Gda
                  " (a mask needs polygons, a skeleton lines)");
         }
         layers_.push_back(layer);
+    }
+}
+
+void LayerBurner::only_within(const MapBox& box, const std::string& wkt) {
+    for (OGRLayerH layer : layers_) {
+        const MapBox near = box_in(box, wkt, layer_wkt(layer));
+        if (near.empty()) continue;  // not transformable: every feature is read, as the burner transforms them one by one
+        OGR_L_SetSpatialFilterRect(layer, near.min_x, near.min_y, near.max_x, near.max_y);
     }
 }
 

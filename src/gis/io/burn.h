@@ -12,12 +12,18 @@
 #include <vector>
 
 #include "gdal_raster.h"
+#include "map_box.h"
 
 class LayerBurner {
 public:
     // Checks every layer of `vectors` (the file `src`) first: it must have features, and
     // polygons for a mask, lines for a skeleton.
     LayerBurner(GDALDatasetH vectors, const std::string& src, const GdalRaster& grid, bool polygons);
+
+    // From now on only the features that reach into `box` (map coordinates in `wkt`, the
+    // grid's system) are read: the layers' spatial filters, so that the part of a large layer
+    // near a small grid is read alone.
+    void only_within(const MapBox& box, const std::string& wkt);
 
     // The cells of `piece` of the grid: 1 where a feature lies, else 0.
     void burn(const Piece& piece, std::uint8_t* cells);

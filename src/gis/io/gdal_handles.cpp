@@ -11,6 +11,16 @@ OwnedSrs srs_of(const std::string& wkt) {
     return OwnedSrs(wkt.empty() ? nullptr : OSRNewSpatialReference(wkt.c_str()));
 }
 
+std::string layer_wkt(OGRLayerH layer) {
+    std::string wkt;
+    if (OGRSpatialReferenceH srs = OGR_L_GetSpatialRef(layer)) {
+        char* text = nullptr;
+        if (OSRExportToWkt(srs, &text) == OGRERR_NONE && text != nullptr) wkt = text;
+        CPLFree(text);
+    }
+    return wkt;
+}
+
 bool same_crs(OGRSpatialReferenceH a, OGRSpatialReferenceH b) {
     if (a == nullptr || b == nullptr) return a == b;
     return OSRIsSame(a, b) != 0;

@@ -26,6 +26,9 @@ using OwnedFeature = std::unique_ptr<std::remove_pointer_t<OGRFeatureH>, Feature
 // The coordinate system of `wkt`; null for an empty text or one GDAL cannot read.
 OwnedSrs srs_of(const std::string& wkt);
 
+// The coordinate system of a layer as WKT; "" when it has none.
+std::string layer_wkt(OGRLayerH layer);
+
 // Whether two coordinate systems are the same (two absent ones are; one absent is not).
 bool same_crs(OGRSpatialReferenceH a, OGRSpatialReferenceH b);
 bool same_crs(const std::string& wkt_a, const std::string& wkt_b);

@@ -3,6 +3,7 @@
 #include <cpl_error.h>
 #include <cpl_string.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -73,8 +74,19 @@ GdalRaster::GdalRaster(GdalDataset&& dataset) : dataset_(std::move(dataset)) {
     unit_ = unit != nullptr ? unit : "";
 }
 
+void GdalRaster::restrict_to(const Piece& w) {
+    double moved[6];
+    piece_transform(georef_.transform, w, moved);
+    std::copy(moved, moved + 6, georef_.transform);
+    line0_ += w.line;
+    col0_ += w.col;
+    lines_ = w.lines;
+    cols_ = w.cols;
+}
+
 bool GdalRaster::without_data(const Piece& p) const {
-    const int status = GDALGetDataCoverageStatus(band_, p.col, p.line, p.cols, p.lines, 0, nullptr);
+    const int status =
+        GDALGetDataCoverageStatus(band_, col0_ + p.col, line0_ + p.line, p.cols, p.lines, 0, nullptr);
     return (status & GDAL_DATA_COVERAGE_STATUS_EMPTY) != 0 && (status & GDAL_DATA_COVERAGE_STATUS_DATA) == 0;
 }
 
@@ -90,7 +102,8 @@ void GdalRaster::read(const Piece& p, unsigned char* cells) const { read_as(p, c
 
 void GdalRaster::read_as(const Piece& p, void* cells, GDALDataType type) const {
     CPLErrorReset();
-    if (GDALRasterIO(band_, GF_Read, p.col, p.line, p.cols, p.lines, cells, p.cols, p.lines, type, 0, 0) != CE_None) {
+    if (GDALRasterIO(band_, GF_Read, col0_ + p.col, line0_ + p.line, p.cols, p.lines, cells, p.cols, p.lines, type, 0,
+                     0) != CE_None) {
         const std::string why = gdal_message();
         fail("cannot read the cells of " + path() + (why.empty() ? "" : ": " + why));
     }

@@ -51,6 +51,14 @@ public:
     // The raster at `path` when GDAL opens it (a raw file with its ENVI header), else null.
     static std::unique_ptr<GdalRaster> if_readable(const std::string& path);
 
+    // From now on the raster is the window `w` of its cells (which must lie within them): its
+    // size, georeferencing and reads are the window's, and GDAL reads nothing outside it (a
+    // virtual raster opens only the tiles under it).
+    void restrict_to(const Piece& w);
+    // The window's first cell among the file's cells (0, 0 when not restricted).
+    int first_line() const { return line0_; }
+    int first_col() const { return col0_; }
+
     int lines() const { return lines_; }
     int cols() const { return cols_; }
     std::size_t cells() const { return static_cast<std::size_t>(lines_) * static_cast<std::size_t>(cols_); }
@@ -75,6 +83,10 @@ public:
     template <typename Wanted>
     bool any_cell(Wanted wanted) const;
 
+    // Whether GDAL knows that no data lies in `piece` (a virtual raster where no source lies):
+    // its cells are then the band's no data value, or 0 without one.
+    bool without_data(const Piece& piece) const;
+
     // The cells of `piece`, line after line; fails when GDAL cannot read them.
     void read(const Piece& piece, double* cells) const;
     // The same, as bytes (values outside 0 .. 255 are clamped by GDAL).
@@ -82,11 +94,11 @@ public:
 
 private:
     void read_as(const Piece& piece, void* cells, GDALDataType type) const;
-    bool without_data(const Piece& piece) const;  // GDAL knows that no data lies there
 
     GdalDataset dataset_;
     GDALRasterBandH band_ = nullptr;
     int lines_ = 0, cols_ = 0;
+    int line0_ = 0, col0_ = 0;  // the window's first cell
     Georef georef_;
     bool integer_band_ = false, complex_band_ = false, single_band_ = false, has_nodata_ = false;
     double nodata_ = 0;

@@ -10,6 +10,7 @@
 #include "burn.h"
 #include "gdal_handles.h"
 #include "gis_io.h"
+#include "map_box.h"
 
 namespace {
 
@@ -87,8 +88,8 @@ void forward_cells(const GdalRaster& r, GDALDatasetH source, const DemGrid& dem,
         std::vector<double> x, y, z;
         for (std::size_t k = 0; k < p.cells(); ++k) {
             if (!r.is_set(values[k])) continue;
-            x.push_back(p.col + static_cast<double>(k % p.cols) + 0.5);
-            y.push_back(p.line + static_cast<double>(k / p.cols) + 0.5);
+            x.push_back(r.first_col() + p.col + static_cast<double>(k % p.cols) + 0.5);
+            y.push_back(r.first_line() + p.line + static_cast<double>(k / p.cols) + 0.5);
         }
         z.assign(x.size(), 0.0);
         std::vector<int> ok(x.size(), 0);
@@ -102,6 +103,23 @@ void forward_cells(const GdalRaster& r, GDALDatasetH source, const DemGrid& dem,
 }
 
 }  // namespace
+
+bool restrict_to_grid(GdalRaster& raster, const DemGrid& dem) {
+    const DemGrid whole = dem.whole_dem();
+    if (on_dem_grid(raster, whole)) {
+        if (!dem.is_whole()) raster.restrict_to(dem.window);
+        return true;
+    }
+    if (!raster.georef().has_transform || !dem.georef.has_transform) return true;  // refused when brought on the grid
+    // The source cells under the grid, with two more around them for the cells whose centre
+    // falls inside it from across its edge.
+    const MapBox under = box_in(box_of_cells(dem.georef, Piece{0, 0, dem.lines, dem.cols}), dem.georef.wkt,
+                                raster.georef().wkt);
+    const Piece cells = cells_under(under, raster.georef(), raster.lines(), raster.cols(), 2);
+    if (cells.cells() == 0) return false;
+    raster.restrict_to(cells);
+    return true;
+}
 
 ByteGrid raster_on_grid(const GdalRaster& raster, const DemGrid& dem, bool lines) {
     if (raster.complex_band()) fail(raster.path() + ": wrong band type (complex values set no cell)");
@@ -125,6 +143,8 @@ ByteGrid raster_on_grid(const GdalRaster& raster, const DemGrid& dem, bool lines
 ByteGrid layers_on_grid(GdalDataset& vectors, const DemGrid& dem, bool lines) {
     const GdalRaster grid(grid_stand_in(dem));
     LayerBurner burner(vectors.get(), vectors.path(), grid, !lines);
+    // Only the features near the grid are read: a cell's width around it keeps those along its edges.
+    burner.only_within(box_of_cells(dem.georef, Piece{-1, -1, dem.lines + 2, dem.cols + 2}), dem.georef.wkt);
     ByteGrid g(dem.lines, dem.cols);
     for_each_piece(dem.lines, dem.cols, [&](const Piece& p) { burner.burn(p, g[p.line] + p.col); });
     return g;

@@ -12,6 +12,32 @@
 #include "reach.h"
 #include "thinning.h"
 
+DemGrid DemGrid::whole(int lines, int cols, const Georef& georef) {
+    DemGrid g;
+    g.lines = g.dem_lines = lines;
+    g.cols = g.dem_cols = cols;
+    g.georef = georef;
+    g.window = Piece{0, 0, lines, cols};
+    return g;
+}
+
+DemGrid DemGrid::part(const Piece& w) const {
+    DemGrid g = whole_dem();
+    piece_transform(georef.transform, Piece{w.line - window.line, w.col - window.col, w.lines, w.cols},
+                    g.georef.transform);
+    g.lines = w.lines;
+    g.cols = w.cols;
+    g.window = w;
+    return g;
+}
+
+DemGrid DemGrid::whole_dem() const {
+    if (dem_lines == 0) return whole(lines, cols, georef);
+    DemGrid g = whole(dem_lines, dem_cols, georef);
+    piece_transform(georef.transform, Piece{-window.line, -window.col, dem_lines, dem_cols}, g.georef.transform);
+    return g;
+}
+
 void map_point(const DemGrid& dem, Cell c, double& x, double& y) {
     const double* t = dem.georef.transform;
     x = t[0] + (c.j + 0.5) * t[1] + (c.i + 0.5) * t[2];
@@ -40,17 +66,21 @@ std::string map_text(const DemGrid& dem, Cell c) {
     return "(" + map_coordinate(x) + ", " + map_coordinate(y) + ")";
 }
 
+std::string sets_no_cell(const std::string& src, bool vector) {
+    return vector ? "the features of " + src + " set no cell of the DEM's grid: they lie outside it"
+                  : src + " sets no cell of the DEM's grid: its cells are all 0 or no data, or lie outside it";
+}
+
 ByteGrid cells_on_grid(const std::string& src, const DemGrid& dem, bool lines) {
     GdalDataset dataset(src, GDAL_OF_RASTER | GDAL_OF_VECTOR);
     const bool vector = GDALDatasetGetLayerCount(dataset.get()) > 0 && GDALGetRasterCount(dataset.get()) == 0;
-    const std::string empty =
-        vector ? "the features of " + src + " set no cell of the DEM's grid: they lie outside it"
-               : src + " sets no cell of the DEM's grid: its cells are all 0 or no data, or lie outside it";
+    const std::string empty = sets_no_cell(src, vector);
     ByteGrid g;
     if (vector) {
         g = layers_on_grid(dataset, dem, lines);
     } else {
-        const GdalRaster raster(std::move(dataset));
+        GdalRaster raster(std::move(dataset));
+        if (!restrict_to_grid(raster, dem)) fail(empty);
         if (!raster.any_cell([&raster](double v) { return raster.is_set(v); })) fail(empty);  // before reading it all
         g = raster_on_grid(raster, dem, lines);
     }

@@ -17,10 +17,22 @@ struct Cell {
 inline bool operator==(Cell a, Cell b) { return a.i == b.i && a.j == b.j; }
 inline bool operator!=(Cell a, Cell b) { return !(a == b); }
 
-// The grid of a DEM: its size and where it lies.
+// The grid of a DEM, or of a window of it: its size and where it lies.
 struct DemGrid {
     int lines = 0, cols = 0;
     Georef georef;
+    // For a window, its cells among the whole DEM's and the DEM's size (0: the grid is the
+    // whole DEM).
+    Piece window;
+    int dem_lines = 0, dem_cols = 0;
+
+    // The whole DEM `lines` x `cols` placed by `georef`.
+    static DemGrid whole(int lines, int cols, const Georef& georef);
+    // The window `w` of this whole DEM.
+    DemGrid part(const Piece& w) const;
+    // The whole DEM's grid, of which this one is a window.
+    DemGrid whole_dem() const;
+    bool is_whole() const { return dem_lines == 0 || (lines == dem_lines && cols == dem_cols); }
 };
 
 // The map coordinates of a cell's centre.
@@ -37,6 +49,8 @@ std::string map_coordinate(double v);
 // polygons). `src` may be in any coordinate system GDAL can transform to the DEM's. Fails when
 // `src` sets no cell.
 ByteGrid cells_on_grid(const std::string& src, const DemGrid& dem, bool lines);
+// How cells_on_grid() fails when `src` (a vector file when `vector`) sets no cell.
+std::string sets_no_cell(const std::string& src, bool vector);
 
 // Thins the set cells of `line` to a line one pixel wide and 8-connected, keeping its ends, with
 // no right-angle elbow (a cell whose only set neighbours are two orthogonal ones at right

@@ -45,7 +45,7 @@ std::vector<std::string> turned(const std::vector<std::string>& rows) {
     return out;
 }
 
-DemGrid dem_grid(int lines, int cols) { return DemGrid{lines, cols, Georef{true, {500000, 10, 0, 4800000, 0, -10}, utm_wkt()}}; }
+DemGrid dem_grid(int lines, int cols) { return DemGrid::whole(lines, cols, Georef{true, {500000, 10, 0, 4800000, 0, -10}, utm_wkt()}); }
 
 std::size_t set_cells(const ByteGrid& g) {
     return static_cast<std::size_t>(std::count(g.data(), g.data() + g.cells(), 1));

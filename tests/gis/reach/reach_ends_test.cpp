@@ -11,7 +11,7 @@ namespace {
 // A river mask over the whole grid, with the path given.
 Reach reach(int lines, int cols, const std::vector<Cell>& path) {
     Reach r;
-    r.grid = DemGrid{lines, cols, Georef{}};
+    r.grid = DemGrid::whole(lines, cols, Georef{});
     r.mask = ByteGrid(lines, cols);
     std::fill(r.mask.data(), r.mask.data() + r.mask.cells(), 1);
     r.path = path;
