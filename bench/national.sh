@@ -71,8 +71,12 @@ flood() {
 
 # A layer's extent: xmin ymin xmax ymax.
 extent_of() { ogrinfo -so -al "$1" | sed -n 's/^Extent: (\(.*\), \(.*\)) - (\(.*\), \(.*\))$/\1 \2 \3 \4/p'; }
+# Stops when a figure read from GDAL's tools is missing.
+need() { [[ -n $2 ]] || { echo "cannot read the $1"; exit 1; }; }
 read -r rx0 ry0 rx1 ry1 < <(extent_of "$cache/reach.gpkg")
 read -r ox oy < <(gdalinfo "$cache/mosaic.vrt" | sed -n 's/^Origin = (\(.*\),\(.*\))$/\1 \2/p')
+need "reach's extent" "${ry1:-}"
+need "mosaic's origin" "${oy:-}"
 
 # The reference: the reach flooded on a GeoTIFF clipped from the mosaic, the reach's box and
 # 8 km around it (twice the window that holds the flood), on the mosaic's cells and within it.
@@ -90,6 +94,7 @@ flood "$work/clip.tif" "$work/clipped" "$work/clip_times.txt"
 # How far that flood reaches beyond the reach's box: more than the default margin (2000 m) and
 # less than twice it, by a cell, for the window to grow once and then hold it.
 read -r fx0 fy0 fx1 fy1 < <(extent_of "$work/clipped/extent.gpkg")
+need "flood's extent" "${fy1:-}"
 beyond=$(awk -v a="$rx0" -v b="$ry0" -v c="$rx1" -v d="$ry1" -v e="$fx0" -v f="$fy0" -v g="$fx1" -v h="$fy1" \
   'function max(x, y) {return x > y ? x : y} BEGIN {printf "%.0f", max(max(a - e, b - f), max(g - c, h - d))}')
 grows=$(awk -v b="$beyond" -v p="$pixel" 'BEGIN {print (b > 2000 && b < 4000 - p) ? "yes" : "no"}')
@@ -142,6 +147,9 @@ else
   same=no
   how="different grids: $(tr '\n' ' ' < "$work/grid.diff")"
 fi
+for ((k = 2; k <= runs; ++k)); do
+  cmp -s "$work/mosaic_1/depth.tif" "$work/mosaic_$k/depth.tif" || { same=no; how="$how; run $k's depth differs from run 1's"; }
+done
 
 window=$(grep -i window "$work/mosaic_1/summary.txt" | sed 's/^ *//' | tr '\n' ' ' || true)
 echo "window       ${window:-(the summary names none)}"
@@ -156,9 +164,9 @@ target time "$seconds s" "$seconds" 10 "under 10 s"
 target "peak memory" "$((peak_kb / 1024)) MB" "$peak_kb" 1048576 "under 1 GiB"
 echo "  bytes read   $(awk -v b="$bytes" -v n="$side" 'BEGIN {printf "%.0f MB, %.2f %% of the mosaic'"'"'s cells", b / 1048576, b * 100 / (4 * n * n)}')"
 if [[ $same == yes ]]; then
-  echo "depth        the same as on the clipped DEM: $how"
+  echo "depth        the same in every run and on the clipped DEM: $how"
 else
-  echo "depth        DIFFERENT from the clipped DEM's: $how"
+  echo "depth        DIFFERENT: $how"
   status=1
 fi
 exit "$status"
