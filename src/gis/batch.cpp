@@ -1,10 +1,15 @@
 #include "batch.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "batch_index.h"
@@ -22,7 +27,10 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Batch {
-    std::string manifest_folder, out, jobs;
+    std::string manifest_folder, out;
+    std::string jobs;       // --jobs as given: runs at once over the whole batch ("": the cores)
+    int row_jobs = 0;       // rows at once
+    std::string level_jobs;  // each row's levels at once
     int shard = 0, shards = 1;
     bool sharded = false, redo = false;
 };
@@ -80,7 +88,7 @@ OptionValues flood_options_of(const ManifestRow& row, const Batch& b) {
         const auto cell = row.cells.find(option.column_name());
         if (option.column && cell != row.cells.end()) o[option.name] = option_of_cell(option, cell->second, row, b);
     }
-    if (!b.jobs.empty()) o["--jobs"] = b.jobs;
+    if (!b.level_jobs.empty()) o["--jobs"] = b.level_jobs;
     if (b.redo) o["--overwrite"] = "";
     o["--out"] = b.out + "/" + row.name;
     return OptionValues(flood_declaration(), o);
@@ -138,9 +146,62 @@ void say(const IndexEntry& e) {
 
 }  // namespace
 
+// How the runs at once are shared: as many rows at once as there are runs, and the runs left over
+// to each row's levels. Rows that all name one mosaic each read their own window of it.
+void share_jobs(Batch& b, std::size_t rows) {
+    const long long cores = std::max(1u, std::thread::hardware_concurrency());
+    const long long runs = b.jobs.empty() ? cores : read_whole_number(b.jobs, 1, 1024).value_or(1);
+    b.row_jobs = static_cast<int>(std::max<long long>(1, std::min<long long>(runs, static_cast<long long>(rows))));
+    const long long per_row = std::max<long long>(1, runs / b.row_jobs);
+    // Without --jobs a lone row keeps its library's own choice, by the cores and the memory.
+    b.level_jobs = b.jobs.empty() && b.row_jobs == 1 ? "" : std::to_string(per_row);
+}
+
+// Whether a row failed for the memory the rows beside it held.
+bool short_of_memory(const IndexEntry& e) { return e.status == "failed" && e.reason.find("not enough memory") != std::string::npos; }
+
+// Runs the rows, `b.row_jobs` at once, each ending as it is written in the index and told; then
+// once more, alone, the rows that ran short of memory beside others.
+void run_rows(const Batch& b, const std::vector<ManifestRow>& rows, std::vector<IndexEntry>& entries) {
+    std::mutex ended;
+    auto end_row = [&](std::size_t k, IndexEntry e) {
+        const std::lock_guard<std::mutex> held(ended);
+        entries[k] = std::move(e);
+        write_index(b, entries);
+        if (b.row_jobs == 1 || !short_of_memory(entries[k])) say(entries[k]);
+    };
+    std::atomic<std::size_t> taken{0};
+    std::exception_ptr failure;  // the index could not be written: the batch stops
+    auto worker = [&] {
+        try {
+            for (std::size_t k = taken++; k < rows.size() && !failure; k = taken++) end_row(k, run_row(rows[k], b));
+        } catch (...) {
+            const std::lock_guard<std::mutex> held(ended);
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    try {
+        for (int k = 1; k < b.row_jobs; ++k) threads.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // Fewer rows at once: the workers started, this one among them, take every row.
+    }
+    worker();
+    for (std::thread& t : threads) t.join();
+    if (failure) std::rethrow_exception(failure);
+    if (b.row_jobs == 1) return;
+    Batch alone = b;
+    alone.row_jobs = 1;
+    alone.level_jobs = b.jobs;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        if (short_of_memory(entries[k])) end_row(k, run_row(rows[k], alone));
+    }
+}
+
 int batch_command(const std::string& manifest, const OptionValues& options) {
-    const Batch b = batch_of(manifest, options);
+    Batch b = batch_of(manifest, options);
     const std::vector<ManifestRow> rows = shard_rows(read_manifest(manifest), b);
+    share_jobs(b, rows.size());
     check_replaceable_index(index_path(b), "a batch");
     make_output_folder(b.out);
     // The index lists every row of the shard, pending until it has run in this batch, and is
@@ -149,13 +210,11 @@ int batch_command(const std::string& manifest, const OptionValues& options) {
     std::vector<IndexEntry> entries;
     for (const ManifestRow& row : rows) entries.push_back(IndexEntry{row.row, row.name, "pending", "", {}});
     write_index(b, entries);
+    run_rows(b, rows, entries);
     int failed = 0, skipped = 0;
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        const IndexEntry& e = entries[k] = run_row(rows[k], b);
-        write_index(b, entries);
+    for (const IndexEntry& e : entries) {
         failed += e.status == "failed";
         skipped += e.status == "skipped";
-        say(e);
     }
     std::printf("tarvex-gis batch: %zu rows: %zu done, %d skipped, %d failed; the index is %s\n", entries.size(),
                 entries.size() - failed - skipped, skipped, failed, index_path(b).c_str());

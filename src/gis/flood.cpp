@@ -20,6 +20,7 @@
 #include "reach_ends.h"
 #include "reach_window.h"
 #include "outputs.h"
+#include "resources.h"
 #include "text.h"
 
 namespace {
@@ -151,6 +152,16 @@ FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, 
         fail(strf("the flood at a layer of %g m reaches the side of the window read around the reach (%s): give a "
                   "larger --margin",
                   p.layer.upper_m, window_text(r).c_str()));
+    }
+    // Before any file is written: the folder's rasters at their largest (depth.tif and
+    // extent.tif as if they did not compress, and the console run's five rasters), a byte a cell
+    // beyond for the polygons and the pictures.
+    const std::uint64_t bytes_a_cell = 4 + 1 + (r.replayable() ? 11 : 0) + 1;
+    const std::uint64_t needed = saturated_product(r.dem.cells(), bytes_a_cell), free = free_disk_space(place.work);
+    if (needed > free) {
+        fail("not enough disk space for the flood of the " + std::to_string(r.grid.lines) + " x " +
+             std::to_string(r.grid.cols) + " cells in " + place.final_root + ": it may need " + size_text(needed) +
+             " and " + size_text(free) + " is free");
     }
     FloodRun done;
     done.results = std::move(own.results);

@@ -352,7 +352,7 @@ TEST_F(Batch, ARedoStoppedMidwayLeavesAnIndexTrueToTheFloodsThere) {
              "upper,dem.tif,river.geojson,30,0:1:1,cm\n"
              "stuck,stuck.vrt,river.geojson,30,0:1:1,cm\n"
              "lower,dem.tif,river.geojson,20,1:2:1,mm\n");
-    GisProcess redo = start("m", {"--redo"});
+    GisProcess redo = start("m", {"--redo", "--jobs", "1"});  // the rows in their order, one at a time
     const int fifo = writer_of_fifo(dir / "inputs/stuck.tif");  // held open: the read waits
     EXPECT_GE(fifo, 0);
     ::kill(redo.pid(), SIGTERM);

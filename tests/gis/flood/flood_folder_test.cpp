@@ -224,6 +224,13 @@ TEST(FloodFolders, AFullDiskOrAFileTooLargeFailsNamingTheFinalPathAndLeavesNothi
     EXPECT_NE(r.err.find("the disk is full"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("small/out/"), std::string::npos) << r.err;
     EXPECT_EQ(folder_files(disk.path), std::vector<std::string>{});
+    // A grid whose rasters could not fit is refused before any is written, with the sizes.
+    make_plain(dir, 80);
+    const RunResult large = gis(flood_args("small/out"), dir);
+    EXPECT_NE(large.err.find("not enough disk space for the flood of the 80 x 80 cells in small/out: it may need 37.5 KiB"),
+              std::string::npos)
+        << large.err;
+    EXPECT_EQ(folder_files(disk.path), std::vector<std::string>{});
 }
 
 // Threads are counted against the user's process limit: as a user of its own (no other test

@@ -166,6 +166,14 @@ TEST_F(ReachWindow, AMosaicOfFourTilesFloodsAsOneRasterAndItsEmptyPartsAreNeverR
     ASSERT_EQ(flood("dem.tif", "tif", {"--margin", "600"}).status, 0);
     EXPECT_EQ(read_file(dir / "mosaic/depth.tif"), read_file(dir / "tif/depth.tif"));
     EXPECT_EQ(read_file(dir / "mosaic/extent.tif"), read_file(dir / "tif/extent.tif"));
+    // A batch whose rows all name the mosaic: each row reads its own window, the rows at once.
+    write_file(dir / "manifest.csv", "name,dem,river,width,layers,margin\n"
+                                     "narrow,mosaic.vrt,river.geojson,30,1:1:1,600\n"
+                                     "wide,mosaic.vrt,river.geojson,50,0.5:1:0.5,150\n");
+    const RunResult batch = gis({"batch", "manifest.csv", "--out", "national"}, dir);
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    EXPECT_EQ(read_file(dir / "national/narrow/layer_1/depth.tif"), read_file(dir / "mosaic/depth.tif"));
+    EXPECT_EQ(window("national/wide/layer_1").GetInteger("first_column"), 50009);
     // The whole mosaic is refused for the memory it would take, with its size.
     const RunResult full = flood("mosaic.vrt", "full", {"--extent", "full"});
     EXPECT_NE(full.err.find("not enough memory for a run on the 100000 x 100000 cells of mosaic.vrt"), std::string::npos)
