@@ -72,7 +72,8 @@ Piece centreline_box(const std::string& src, const DemGrid& dem) {
     return cells;
 }
 
-// The smallest box holding both.
+}  // namespace
+
 Piece joined(const Piece& a, const Piece& b) {
     if (a.cells() == 0) return b;
     if (b.cells() == 0) return a;
@@ -80,6 +81,8 @@ Piece joined(const Piece& a, const Piece& b) {
     const int bottom = std::max(a.line + a.lines, b.line + b.lines), right = std::max(a.col + a.cols, b.col + b.cols);
     return Piece{top, left, bottom - top, right - left};
 }
+
+namespace {
 
 // The cell of the DEM under a point given with `option`, which must lie on it.
 Piece point_cell(const DemGrid& dem, double x, double y, const char* option, const std::string& dem_name) {

@@ -14,6 +14,9 @@
 // the centreline's extent; fails when that lies wholly outside the DEM.
 Piece reach_box(const FloodOptions& o, const DemGrid& dem);
 
+// The smallest box holding both (either may have no cells).
+Piece joined(const Piece& a, const Piece& b);
+
 // `box` widened by `margin_m` on each side (cells of `pixel_m`), within the DEM.
 Piece window_around(const Piece& box, double margin_m, double pixel_m, const DemGrid& dem);
 

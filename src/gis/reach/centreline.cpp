@@ -23,8 +23,7 @@ DemGrid DemGrid::whole(int lines, int cols, const Georef& georef) {
 
 DemGrid DemGrid::part(const Piece& w) const {
     DemGrid g = whole_dem();
-    piece_transform(georef.transform, Piece{w.line - window.line, w.col - window.col, w.lines, w.cols},
-                    g.georef.transform);
+    piece_transform(whole_dem().georef.transform, w, g.georef.transform);
     g.lines = w.lines;
     g.cols = w.cols;
     g.window = w;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "gis_support.h"
+#include "reach_window.h"
 
 namespace {
 
@@ -92,6 +93,8 @@ TEST_F(ReachWindow, AFloodThatReachesTheWindowsSideGrowsItAndFloodsAsOnTheWholeD
     EXPECT_EQ(w.GetInteger("lines"), 123);
     EXPECT_EQ(w.GetInteger("first_column"), 9);
     EXPECT_EQ(w.GetInteger("columns"), 283);
+    EXPECT_EQ(w.GetDouble("x_min"), kTransform[0] + 9 * 10);
+    EXPECT_EQ(w.GetDouble("y_max"), kTransform[3] - 19 * 10);
     EXPECT_NE(windowed.err.find("running again with 300 m"), std::string::npos) << windowed.err;
     EXPECT_NE(read_file(dir / "out/summary.txt").find("123 x 283 cells from line 19, column 9 of the DEM's 160 x 300"),
               std::string::npos);
@@ -211,4 +214,30 @@ TEST_F(ReachWindow, AMaskAndACentrelineLargerThanTheWindowAreReadForItAlone) {
     EXPECT_EQ(w.GetInteger("runs"), 1);
     ASSERT_EQ(with_mask("whole", {"--extent", "full"}).status, 0);
     expect_same_flood(dir / "out/depth.tif", dir / "whole/depth.tif");
+}
+
+TEST(WindowBoxes, TheReachsBoxWidenedByTheMarginInWholeCellsWithinTheDem) {
+    const DemGrid dem = DemGrid::whole(160, 300, Georef{});
+    struct Case {
+        Piece a, b, joined;
+        double margin_m;
+        Piece window;
+    };
+    const Case cases[] = {
+        // The points of a reach: the upper end south-east of the lower one.
+        {{90, 200, 1, 1}, {80, 120, 1, 1}, {80, 120, 11, 81}, 600, {20, 60, 131, 201}},
+        {{79, 69, 3, 163}, Piece{}, {79, 69, 3, 163}, 600, {19, 9, 123, 283}},
+        {Piece{}, {79, 69, 3, 163}, {79, 69, 3, 163}, 605, {18, 8, 125, 285}},  // 60.5 cells: 61
+        {{0, 0, 1, 1}, {159, 299, 1, 1}, {0, 0, 160, 300}, 10, {0, 0, 160, 300}},
+        {{10, 250, 2, 2}, Piece{}, {10, 250, 2, 2}, 1e300, {0, 0, 160, 300}},
+    };
+    auto same = [](const Piece& p, const Piece& q) {
+        return p.line == q.line && p.col == q.col && p.lines == q.lines && p.cols == q.cols;
+    };
+    for (const Case& c : cases) {
+        const Piece box = joined(c.a, c.b);
+        EXPECT_TRUE(same(box, c.joined)) << box.line << " " << box.col << " " << box.lines << " " << box.cols;
+        const Piece w = window_around(box, c.margin_m, 10, dem);
+        EXPECT_TRUE(same(w, c.window)) << w.line << " " << w.col << " " << w.lines << " " << w.cols;
+    }
 }
