@@ -53,7 +53,6 @@ bool next_pixel(const ByteGrid& soul, int& i, int& j) {
     return false;
 }
 
-
 // Follows the skeleton from the upper point, marking what it visits, for at most `longest`
 // positions: up to the lower point, or to the last pixel found when the skeleton ends first.
 void counting_pass(Grids& g, const Parameters& p, Tracing& t) {

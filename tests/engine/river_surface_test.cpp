@@ -263,7 +263,8 @@ TEST(SurfaceSpans, HoldEveryCellTheRiverWritesOrReadsEachInAPlaceOfItsOwn) {
     }
     Laid along(5, 9, cases[0].mask, cases[0].soul);
     EXPECT_FALSE(along.held(0, 3));  // two lines away from the river
-    EXPECT_FALSE(along.held(2, 0));  // two columns away
+    EXPECT_FALSE(along.held(2, 0));  // two columns away, on either side
+    EXPECT_FALSE(along.held(2, 7));
     EXPECT_EQ(along.surface.at(2, 0), N);
 }
 
