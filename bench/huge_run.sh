@@ -2,8 +2,8 @@
 # Runs tarvex on a generated valley of LINES x COLUMNS cells (default 10,000 x 10,000: a wide
 # floodplain below the river's water level) and prints, as medians over RUNS runs pinned to
 # one core: the run time; the I/O floor (the time to read the same input bytes and write the
-# same output bytes with dd); the memory floor (the time to load the inputs into the seven
-# grids, fill them as a run does and write the results, computing nothing: what any run
+# same output bytes with dd); the memory floor (the time to load the inputs into the grids a
+# run holds, fill them as a run does and write the results, computing nothing: what any run
 # holding the grids pays); the ratios; and the peak memory per cell.
 # Usage: bench/huge_run.sh [BUILD_DIR] [LINES] [COLUMNS] [RUNS]
 set -euo pipefail

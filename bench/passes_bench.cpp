@@ -21,7 +21,11 @@ struct Case {
     std::vector<unsigned char> mask, soul;
     std::vector<int> out, in;
 
-    explicit Case(int n) { g = Grids::around(Inputs{ByteGrid(n, n), ByteGrid(n, n), IntGrid(n, n)}); }
+    explicit Case(int n) {
+        g = Grids::around(Inputs{ByteGrid(n, n), ByteGrid(n, n), IntGrid(n, n)});
+        g.tab_mask_prov = ByteGrid(n, n);
+        g.tab_soul_prov = ByteGrid(n, n);
+    }
     std::size_t at(int i, int j) const { return static_cast<std::size_t>(i) * g.nb_col + j; }
 
     // A skeleton down the middle column inside a mask kSurfaceSpread cells wide on each side.
@@ -52,15 +56,24 @@ struct Case {
         }
     }
 
+    // The surface around the mask and skeleton, as a run lays it out.
+    void lay_out_surface() {
+        load();
+        g.itab_out = SurfaceGrid::around({&g.tab_mask, &g.tab_soul});
+    }
+
     void load() {
         for (int i = 0; i < g.nb_lig; ++i) {
             for (int j = 0; j < g.nb_col; ++j) {
                 const std::size_t k = at(i, j);
                 g.tab_mask[i][j] = g.tab_mask_prov[i][j] = mask[k];
                 g.tab_soul[i][j] = g.tab_soul_prov[i][j] = soul.empty() ? 0 : soul[k];
-                g.itab_out[i][j] = out.empty() ? kNoData : out[k];
                 g.itab_in[i][j] = in.empty() ? 0 : in[k];
             }
+        }
+        for (int i = 0; i < g.nb_lig; ++i) {
+            const Span s = g.itab_out.span(i);
+            for (int j = s.first; j <= s.last; ++j) g.itab_out[i][j] = out.empty() ? kNoData : out[at(i, j)];
         }
     }
 };
@@ -73,6 +86,7 @@ void run(benchmark::State& state, bool flood) {
     } else {
         c.make_surface();
     }
+    c.lay_out_surface();
     SilentTrace trace;
     RunLog log(trace, ProgressFn());
     for (auto _ : state) {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <utility>
 
-#include "byte_grids.h"
 #include "dem_units.h"
 #include "river_construction.h"
 #include "path_tracing.h"
@@ -43,12 +44,13 @@ void path_surface(Grids& g, const Parameters& p, const Wave* wave, int summit, R
     }
 }
 
+// The surface where it has an altitude; the cells outside its spans have none.
 void burn_surface(Grids& g) {
-    const int cols = g.nb_col;  // a local bound: stores into a row cannot change it
     for (int i = 0; i < g.nb_lig; ++i) {
+        const Span s = g.itab_out.span(i);
         int* in = g.itab_in[i];
         const int* out = g.itab_out[i];
-        for (int j = 0; j < cols; ++j) in[j] = (out[j] != kNoData) ? out[j] : in[j];
+        for (int j = s.first; j <= s.last; ++j) in[j] = (out[j] != kNoData) ? out[j] : in[j];
     }
 }
 
@@ -67,13 +69,15 @@ void carve_bed(const Grids& g, RiverPath& path) {
 
 // The surface where it lies above the ground, which is then water; every other cell keeps its
 // ground and is dry, the river mask's cells included.
+// Outside the surface's spans every cell is dry.
 void burn_surface_above_ground(Grids& g) {
-    const int cols = g.nb_col;
     for (int i = 0; i < g.nb_lig; ++i) {
+        const Span s = g.itab_out.span(i);
         int* in = g.itab_in[i];
         const int* out = g.itab_out[i];
         unsigned char* water = g.tab_mask[i];
-        for (int j = 0; j < cols; ++j) {
+        std::memset(water, 0, static_cast<std::size_t>(g.nb_col));
+        for (int j = s.first; j <= s.last; ++j) {
             const bool wet = out[j] != kNoData && out[j] > in[j];
             in[j] = wet ? out[j] : in[j];
             water[j] = wet ? 1 : 0;
@@ -88,7 +92,7 @@ RiverPath create_river_surface(Grids& g, const Parameters& p, const Wave* wave, 
     RiverPath path = suiv_cont(g, p, log, m);
     if (bed) carve_bed(g, path);
     const int summit = wave != nullptr ? place_wave(path, p, log) : 0;
-    copy_grid(g.tab_soul_prov.rows(), g.tab_respaldo.rows(), g.shape());
+    g.tab_soul_prov = std::move(g.tab_respaldo);  // the thinned skeleton, no longer needed as such
     path_surface(g, p, wave, summit, path, log);
     log.say("\n\n river construction \n\n");
     log.stage("river construction");

@@ -70,11 +70,16 @@ Grids Grids::around(Inputs inputs) {
     g.tab_mask = std::move(inputs.mask);
     g.tab_soul = std::move(inputs.skeleton);
     g.itab_in = std::move(inputs.dem);
-    g.tab_mask_prov = ByteGrid(g.nb_lig, g.nb_col);
-    g.tab_soul_prov = ByteGrid(g.nb_lig, g.nb_col);
     g.tab_respaldo = ByteGrid(g.nb_lig, g.nb_col);
-    g.itab_out = IntGrid(g.nb_lig, g.nb_col);
+    g.itab_out = SurfaceGrid::around({&g.tab_mask, &g.tab_soul});
     return g;
+}
+
+void Grids::end_construction() {
+    tab_mask_prov = std::move(tab_soul);
+    tab_soul_prov = ByteGrid();
+    tab_respaldo = ByteGrid();
+    itab_out = SurfaceGrid();
 }
 
 Results run_scenario(RunScenario scenario, const ProgressFn& progress, Trace& trace) {
@@ -100,6 +105,7 @@ Results run_scenario(RunScenario scenario, const ProgressFn& progress, Trace& tr
     log.stage("path tracing");
     RiverPath path = create_river_surface(g, p, p.gauss_treat == 0 ? &wave : nullptr, log, m, sound,
                                           scenario.surface == SurfaceProfile::bed);
+    g.end_construction();
     treatment(g, log, sound);
     r.wave_factor = wave.A;
     r.measures = measures_of(m);

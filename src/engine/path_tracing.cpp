@@ -53,15 +53,10 @@ bool next_pixel(const ByteGrid& soul, int& i, int& j) {
     return false;
 }
 
-void start_path(Grids& g, const Parameters& p) {
-    g.tab_soul[p.ideb][p.jdeb] = 255;
-    g.itab_out[p.ideb][p.jdeb] = to_dem_units(p.alti_deb, p.coef());
-}
-
 // Follows the skeleton from the upper point, marking what it visits, for at most `longest`
 // positions: up to the lower point, or to the last pixel found when the skeleton ends first.
 void counting_pass(Grids& g, const Parameters& p, Tracing& t) {
-    start_path(g, p);
+    g.tab_soul[p.ideb][p.jdeb] = 255;
     t.counted = 1;
     int i = p.ideb, j = p.jdeb;
     for (int k = 2; k <= t.estimate && next_pixel(g.tab_soul, i, j); ++k) {
@@ -77,6 +72,8 @@ void counting_pass(Grids& g, const Parameters& p, Tracing& t) {
 }
 
 // Follows the skeleton again for the positions counted, recording the path and its profile.
+// The path has two positions at least, so the upper point touches the skeleton, and the
+// surface holds it.
 void profile_pass(Grids& g, const Parameters& p, RiverPath& path) {
     const std::size_t n = static_cast<std::size_t>(path.pix_soul) + 1;
     for (std::vector<int>* v : {&path.i_coord, &path.j_coord, &path.k_coord, &path.k_coord2}) v->assign(n, 0);
@@ -86,7 +83,8 @@ void profile_pass(Grids& g, const Parameters& p, RiverPath& path) {
     path.j_coord[1] = p.jdeb;
     path.z_coord[1] = coef * p.alti_deb;
     path.k_coord[1] = path.k_coord2[1] = to_dem_units(p.alti_deb, coef);
-    start_path(g, p);
+    g.tab_soul[p.ideb][p.jdeb] = 255;
+    g.itab_out[p.ideb][p.jdeb] = path.k_coord[1];
     double alti_alma = p.alti_deb;
     int i = p.ideb, j = p.jdeb;
     for (std::size_t k = 2; k < n; ++k) {
@@ -149,7 +147,7 @@ void count_path(Grids& g, const Parameters& p, Tracing& t) {
     t.estimate = count_skeleton(g.tab_soul);
     if (t.estimate < 2) return;
     copy_grid(g.tab_respaldo.rows(), g.tab_soul.rows(), g.shape());
-    for (int i = 0; i < g.nb_lig; ++i) std::fill_n(g.itab_out[i], g.nb_col, kNoData);
+    g.itab_out.fill(kNoData);
     t.first_step = t.dif_alt / (t.estimate - 1);
     counting_pass(g, p, t);
     copy_grid(g.tab_soul.rows(), g.tab_respaldo.rows(), g.shape());

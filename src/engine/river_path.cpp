@@ -20,7 +20,7 @@ SkeletonPath trace_skeleton_path(ByteGrid skeleton, GridPoint upper, GridPoint l
     if (!caution.empty()) throw Stop(caution);
     g.tab_soul = std::move(skeleton);
     g.tab_respaldo = ByteGrid(g.nb_lig, g.nb_col);
-    g.itab_out = IntGrid(g.nb_lig, g.nb_col);
+    g.itab_out = SurfaceGrid::around({&g.tab_soul});
     SilentTrace trace;
     RunLog log(trace, ProgressFn());
     Measurements m;

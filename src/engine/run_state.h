@@ -9,7 +9,11 @@
 //     tab_soul_prov  that set with the additions of the construction pass under way
 //     tab_respaldo   the thinned skeleton
 //     itab_in        the DEM; the river surface is burnt into it, then the flood raises it
-//     itab_out       the river surface (kNoData: no surface altitude)
+//     itab_out       the river surface (kNoData: no surface altitude), held only along the
+//                    river (surface_grid.h)
+//   A run holds at most three of the byte grids at once: tab_soul_prov takes the memory of
+//   tab_respaldo once the tracing is done with it, and tab_mask_prov that of tab_soul once the
+//   construction is done.
 //   Wave, when the Gaussian wave is chosen (samples 1 .. 2*LO+1, index 0 unused)
 //     ref_gauss      the summit's sample, LO + 1
 //     gauss_curve    the samples in DEM units, truncated
@@ -48,6 +52,7 @@
 
 #include "byte_grids.h"
 #include "engine.h"
+#include "surface_grid.h"
 
 struct Parameters {
     int hypso_scale = 0;
@@ -90,16 +95,20 @@ Results run_scenario(RunScenario scenario, const ProgressFn& progress, Trace& tr
 Parameters parameters_of(const RunSettings& settings);
 RunScenario described_scenario(Scenario scenario);
 
-// The surface grid's mark for a cell without a surface altitude.
-constexpr int kNoData = -99999;
-
 struct Grids {
     int nb_lig = 0, nb_col = 0;
     ByteGrid tab_mask, tab_mask_prov, tab_soul, tab_soul_prov, tab_respaldo;
-    IntGrid itab_in, itab_out;
+    IntGrid itab_in;
+    SurfaceGrid itab_out;
 
-    // The three input grids and four zero grids of their size; throws std::bad_alloc.
+    // All the memory a run needs, taken up front: the three input grids, tab_respaldo (zero)
+    // and the surface around the mask and the skeleton. The provisional sets are not
+    // allocated: they take the memory of grids done with (create_river_surface(),
+    // end_construction()). Throws std::bad_alloc.
     static Grids around(Inputs inputs);
+    // The construction is done: tab_mask_prov takes the memory of tab_soul, and the surface and
+    // the construction's grids are given back.
+    void end_construction();
     GridShape shape() const { return GridShape{nb_lig, nb_col}; }
 };
 

@@ -33,10 +33,11 @@ TEST(AvailableMemory, IsTheKernelsAvailableMemoryWithinTheControlGroupsLimit) {
     EXPECT_GT(available_memory(), 0u);
 }
 
-TEST(RunMemory, ThirteenBytesACellWithTheLinesAndThePassLists) {
-    // 1000 x 2000: 26,000,000 bytes of cells, 7 x 1000 lines of 24 bytes, and 64 passes of
-    // (5 x 2000 + 2 x 3000) cells of 8 bytes.
-    EXPECT_EQ(run_memory_need(1000, 2000), 26000000u + 168000u + 8192000u);
+TEST(RunMemory, ElevenBytesACellWithTheLinesAndThePassLists) {
+    // 1000 x 2000: 22,000,000 bytes of cells (three byte grids, the DEM, the surface counted
+    // whole), 1000 lines of 4 x 24 bytes for the grids and 40 for the surface, and 64 passes
+    // of (5 x 2000 + 2 x 3000) cells of 8 bytes.
+    EXPECT_EQ(run_memory_need(1000, 2000), 22000000u + 136000u + 8192000u);
     EXPECT_EQ(run_memory_need(0, 5), 64u * 8u * 35u);
     // No product wraps around, however large the descriptor's sizes.
     EXPECT_GT(run_memory_need(2147483647, 2147483647), 13u * 4611686014132420609u / 2u);

@@ -181,3 +181,115 @@ TEST(RiverSurface, ABedSurfaceFollowsTheCarvedBedWithTheLayerAndTheWaveOnTop) {
     EXPECT_EQ(s.final_profile(), (std::vector<int>{160, 160, 160, 160 + 3, 159 + 7, 159 + 12, 150 + 7, 150 + 3, 140,
                                                    140, 139}));
 }
+
+namespace {
+
+using Points = std::vector<std::pair<int, int>>;
+
+// Grids with 1 on the given cells, and the surface laid out around them.
+struct Laid {
+    ByteGrid mask, soul;
+    SurfaceGrid surface;
+    Laid(int lines, int cols, const Points& mask_cells, const Points& soul_cells) : mask(lines, cols), soul(lines, cols) {
+        for (const auto& [i, j] : mask_cells) mask[i][j] = 1;
+        for (const auto& [i, j] : soul_cells) soul[i][j] = 1;
+        surface = SurfaceGrid::around({&mask, &soul});
+    }
+    bool held(int i, int j) const {
+        const Span s = surface.span(i);
+        return j >= s.first && j <= s.last;
+    }
+    // Every neighbour of a set cell lies in its line's span (those of the skeleton's cells: the
+    // upper point may be any of them), and no span passes the grid's sides.
+    ::testing::AssertionResult covers_the_river() const {
+        for (int i = 0; i < mask.nb_lig(); ++i) {
+            const Span s = surface.span(i);
+            if (!s.empty() && (s.first < 0 || s.last >= mask.nb_col())) {
+                return ::testing::AssertionFailure() << "line " << i << " spans " << s.first << ".." << s.last;
+            }
+            for (int j = 0; j < mask.nb_col(); ++j) {
+                if (mask[i][j] != 1 && soul[i][j] != 1) continue;
+                for (int di = -1; di <= 1; ++di) {
+                    for (int dj = -1; dj <= 1; ++dj) {
+                        const int ni = i + di, nj = j + dj;
+                        if (ni < 0 || nj < 0 || ni >= mask.nb_lig() || nj >= mask.nb_col() || held(ni, nj)) continue;
+                        return ::testing::AssertionFailure() << "(" << ni << "," << nj << ") beside (" << i << "," << j << ")";
+                    }
+                }
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+    // Every cell of the spans has a place of its own, within a block no larger than the grid.
+    ::testing::AssertionResult cells_apart() {
+        int k = 0;
+        for (int i = 0; i < mask.nb_lig(); ++i) {
+            for (int j = surface.span(i).first; j <= surface.span(i).last; ++j) surface[i][j] = k++;
+        }
+        k = 0;
+        for (int i = 0; i < mask.nb_lig(); ++i) {
+            for (int j = surface.span(i).first; j <= surface.span(i).last; ++j) {
+                if (surface[i][j] != k++) return ::testing::AssertionFailure() << "(" << i << "," << j << ") shared";
+            }
+        }
+        if (surface.held() > static_cast<std::size_t>(mask.nb_lig()) * mask.nb_col()) {
+            return ::testing::AssertionFailure() << surface.held() << " cells held";
+        }
+        return ::testing::AssertionSuccess();
+    }
+};
+
+}  // namespace
+
+TEST(SurfaceSpans, HoldEveryCellTheRiverWritesOrReadsEachInAPlaceOfItsOwn) {
+    struct Case {
+        const char* what;
+        int lines, cols;
+        Points mask, soul;
+    };
+    const Case cases[] = {
+        {"a river along one line", 5, 9, {{2, 2}, {2, 3}, {2, 4}, {2, 5}}, {{2, 2}, {2, 3}, {2, 4}, {2, 5}}},
+        {"a mask cell whose neighbour lines have no mask", 5, 9, {{2, 6}}, {{3, 1}}},
+        {"a skeleton outside the mask", 6, 9, {{1, 1}, {1, 2}}, {{4, 7}, {3, 8}, {5, 6}}},
+        {"cells on the grid's sides and corners", 4, 5, {{0, 0}, {3, 4}}, {{0, 4}, {3, 0}}},
+        {"spans further right than the cells laid out before them", 6, 9, {{0, 7}, {2, 8}, {5, 8}}, {}},
+        {"one column", 4, 1, {{1, 0}}, {{2, 0}}},
+        {"nothing set", 3, 3, {}, {}},
+    };
+    for (const Case& c : cases) {
+        Laid laid(c.lines, c.cols, c.mask, c.soul);
+        EXPECT_TRUE(laid.covers_the_river()) << c.what;
+        EXPECT_TRUE(laid.cells_apart()) << c.what;
+    }
+    Laid along(5, 9, cases[0].mask, cases[0].soul);
+    EXPECT_FALSE(along.held(0, 3));  // two lines away from the river
+    EXPECT_FALSE(along.held(2, 0));  // two columns away, on either side
+    EXPECT_FALSE(along.held(2, 7));
+    EXPECT_EQ(along.surface.at(2, 0), N);
+}
+
+TEST(SurfaceSpans, ARunLaidOutAlongTheRiverGivesWhatAWholeSurfaceGives) {
+    // A path down lines 1 and 2 of a 7 x 9 grid, its line 1 two lines away from the mask (lines
+    // 3 and 4), and a mask value that does not count as set far from the river (line 6, outside
+    // every span).
+    for (const bool sound : {false, true}) {
+        std::vector<int> results[2];
+        for (const bool sparse : {false, true}) {
+            StageFixture f(7, 9);
+            for (int j = 0; j < 9; ++j) {
+                f.g.tab_mask[3][j] = f.g.tab_mask[4][j] = 1;
+                for (int i = 0; i < 7; ++i) f.g.itab_in[i][j] = 150 + 7 * ((i * 5 + j * 3) % 6);
+            }
+            for (int j = 1; j <= 7; ++j) f.g.tab_soul[j < 4 ? 1 : 2][j] = 1;
+            f.g.tab_mask[6][0] = 2;
+            f.p.ideb = 1, f.p.jdeb = 1, f.p.ifin = 2, f.p.jfin = 7;
+            f.p.alti_deb = 20.0, f.p.alti_fin = 14.0, f.p.hypso_scale = 1, f.p.water_layer = 1;
+            if (sparse) f.g = Grids::around(Inputs{f.g.tab_mask, f.g.tab_soul, f.g.itab_in});
+            Measurements m;
+            create_river_surface(f.g, f.p, nullptr, f.log, m, sound);
+            results[sparse] = StageFixture::cells(f.g.itab_in);
+            for (int cell : StageFixture::cells(f.g.tab_mask)) results[sparse].push_back(cell);
+        }
+        EXPECT_EQ(results[1], results[0]) << (sound ? "sound" : "described");
+    }
+}

@@ -21,7 +21,8 @@ struct Named {
     long long values[3] = {0, 0, 0};
 };
 
-Named named_by(int jco, const IntGrid& v, int i, int j) {
+template <typename Grid>
+Named named_by(int jco, const Grid& v, int i, int j) {
     Named n;
     auto take = [&](int di, int dj) { n.values[n.count++] = v[i + di][j + dj]; };
     switch (jco) {

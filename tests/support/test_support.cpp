@@ -184,6 +184,9 @@ std::string expected_banner() {
 StageFixture::StageFixture(int lines, int cols) : log(trace, ProgressFn()) {
     Inputs zero{ByteGrid(lines, cols), ByteGrid(lines, cols), IntGrid(lines, cols)};
     g = Grids::around(std::move(zero));
+    g.tab_mask_prov = ByteGrid(lines, cols);
+    g.tab_soul_prov = ByteGrid(lines, cols);
+    g.itab_out = SurfaceGrid::whole(lines, cols);
     p.hypso_scale = 0;
     p.taille_pix = 1;
 }
@@ -194,4 +197,17 @@ void StageFixture::fill(ByteGrid& grid, const std::vector<int>& cells) {
 
 void StageFixture::fill(IntGrid& grid, const std::vector<int>& cells) {
     for (std::size_t k = 0; k < cells.size(); ++k) grid.data()[k] = cells[k];
+}
+
+void StageFixture::fill(SurfaceGrid& grid, const std::vector<int>& cells) {
+    const std::size_t cols = static_cast<std::size_t>(grid.nb_col());
+    for (std::size_t k = 0; k < cells.size(); ++k) grid[static_cast<int>(k / cols)][k % cols] = cells[k];
+}
+
+std::vector<int> StageFixture::cells(const SurfaceGrid& grid) {
+    std::vector<int> v;
+    for (int i = 0; i < grid.nb_lig(); ++i) {
+        for (int j = 0; j < grid.nb_col(); ++j) v.push_back(grid.at(i, j));
+    }
+    return v;
 }

@@ -108,8 +108,8 @@ struct RecordingTrace : Trace {
     void wait_key() override { ++key_waits; }
 };
 
-// The seven grids of a run (all zero), its parameters (metres, no option) and a log over a
-// recording trace, for running one engine stage.
+// The seven grids of a run, each of its own (all zero; the surface whole, all no data), its
+// parameters (metres, no option) and a log over a recording trace, for running one engine stage.
 struct StageFixture {
     StageFixture(int lines, int cols);
     StageFixture(const StageFixture&) = delete;
@@ -118,6 +118,8 @@ struct StageFixture {
     // Fills a grid from row-major cells; a grid's cells, row-major.
     static void fill(ByteGrid& grid, const std::vector<int>& cells);
     static void fill(IntGrid& grid, const std::vector<int>& cells);
+    static void fill(SurfaceGrid& grid, const std::vector<int>& cells);
+    static std::vector<int> cells(const SurfaceGrid& grid);
     template <typename T>
     static std::vector<int> cells(const Grid<T>& grid) {
         return std::vector<int>(grid.data(), grid.data() + grid.cells());

@@ -79,12 +79,12 @@ TEST_F(BadInput, AUtf8ByteOrderMarkBeforeADescriptorOrTheAnswersIsSkipped) {
 }
 
 TEST_F(BadInput, AGridTooLargeForMemoryStopsBeforeAnythingIsAllocated) {
-    // 10^10 cells: 121 GiB for the grids and 0.4 GiB for the pass lists, more than our machines have.
+    // 10^10 cells: 102 GiB for the grids and 0.4 GiB for the pass lists, more than our machines have.
     write_file(at("mask.txt"), "100000 100000 1 0 255 25");
     RunResult r = run(c.opening_answers());
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(has(r, "Not enough memory for the grids of 100000 lines and 100000 columns: the run needs "
-                       "121.5 GiB and "))
+                       "102.9 GiB and "))
         << r.out;
     EXPECT_TRUE(has(r, " is available"));
     EXPECT_EQ(folder_files(c.folder(root)), c.input_names());
