@@ -70,10 +70,10 @@ echo "speed-up           $(echo "scale=2; $singles / $library" | bc) x"
 echo "peak memory        library $(($(cat library.mem) / 1024)) MB = $(echo "scale=1; $(cat library.mem) * 1024 / $cells" | bc) bytes a cell;" \
      "one single run $(($(cat single.mem) / 1024)) MB = $(echo "scale=1; $(cat single.mem) * 1024 / $cells" | bc) bytes a cell"
 # What the peak may be: the program alone, $jobs runs as the engine counts what a run needs (its
-# seven grids of 13 bytes a cell with their row pointers, and the cell lists of 64 passes: see
+# grids of 11 bytes a cell at most with their row pointers, and the cell lists of 64 passes: see
 # src/engine/run_memory.cpp), and the inputs the runs share: the reach's DEM and mask (5 bytes a cell;
 # its skeleton is kept as the path, the stage is gathered once the runs are done).
-run_need=$((13 * cells + lines * 7 * 24 + (5 * cols + 2 * (lines + cols)) * 8 * 64))
+run_need=$((11 * cells + lines * (4 * 24 + 40) + (5 * cols + 2 * (lines + cols)) * 8 * 64))
 target=$(($(cat small.mem) * 1024 + jobs * run_need + 5 * cells))
 echo "target             the program alone $(($(cat small.mem) / 1024)) MB + $jobs runs of $((run_need / 1048576)) MB" \
      "+ shared $((5 * cells / 1048576)) MB = $((target / 1048576)) MB; the library's peak is" \

@@ -166,7 +166,7 @@ void create_results(RunFiles& f, Console& con, const std::string& folder, const 
     if (failed != nullptr) con.fatal(strf("\n Unable to create the file %s: %s \n", failed->path.c_str(), errno_text().c_str()));
 }
 
-// Whether the machine has the memory for the run's seven grids, before any is allocated.
+// Whether the machine has the memory for the run's grids, before any is allocated.
 void check_memory(const RunFiles& f, Console& con) {
     const std::uint64_t needed = run_memory_need(f.nb_lig, f.nb_col), available = available_memory();
     if (needed <= available) return;
