@@ -3,7 +3,8 @@
 # COLUMNS cells (default 4000 x 4000): the command from GeoTIFF and raster inputs to its whole
 # folder (imports, centreline, engine, outputs, pictures, checks), against the console program
 # replaying the same run from the folder's run/ (reading the rasters, the engine, writing the
-# five results). Medians of RUNS runs, pinned to one core.
+# five results). The flood runs on the whole grid (--extent full). Medians of RUNS runs, pinned
+# to one core.
 # Usage: bench/flood_overhead.sh [BUILD_DIR] [LINES] [COLUMNS] [RUNS]
 set -euo pipefail
 . "$(dirname "$0")/grid_args.sh"
@@ -21,7 +22,7 @@ mapfile -t a < answers.txt
 point() { echo "$((500000 + $2 * 5 + 2)),$((4800000 - $1 * 5 - 2))"; }
 flood_args=(flood --dem dem.tif --river demo/valley_skel.raw --mask demo/valley_mask.raw
   --from "$(point "${a[6]}" "${a[7]}")" --to "$(point "${a[9]}" "${a[10]}")"
-  --level-from "${a[8]}" --level-to "${a[11]}" --layer "${a[18]},${a[19]}" --unit dm --rules described --surface straight --out out --overwrite)
+  --level-from "${a[8]}" --level-to "${a[11]}" --layer "${a[18]},${a[19]}" --unit dm --rules described --surface straight --extent full --out out --overwrite)
 
 median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 seconds() { /usr/bin/time -f %e "$@" 2>&1 >/dev/null | tail -n 1; }

@@ -2,7 +2,8 @@
 # A flood library of 13 levels (layers 0 to 3 m by 0.25 m) on a generated valley of LINES x
 # COLUMNS cells (default 4000 x 4000), built by one `flood --layers` on the given cores against
 # 13 separate `flood --layer` runs on the same cores; and the library's peak memory against
-# what its runs and its shared inputs need. Needs /usr/bin/time (Debian package: time).
+# what its runs and its shared inputs need; every run on the whole grid (--extent full), not a
+# window of it. Needs /usr/bin/time (Debian package: time).
 # Times and peaks are medians of REPEATS runs of each side; the library's highest peak is shown too.
 # Usage: bench/library_speed.sh [BUILD_DIR] [LINES] [COLUMNS] [CORES (default 0,1)] [JOBS (default 2)] [REPEATS (default 3)]
 set -euo pipefail
@@ -23,7 +24,7 @@ valley() {
   point() { echo "$((500000 + $2 * 5 + 2)),$((4800000 - $1 * 5 - 2))"; }
   common=(flood --dem "$1/dem.tif" --river "$1/demo/valley_skel.raw" --mask "$1/demo/valley_mask.raw"
     --from "$(point "${a[6]}" "${a[7]}")" --to "$(point "${a[9]}" "${a[10]}")"
-    --level-from "${a[8]}" --level-to "${a[11]}" --unit dm --rules described --surface straight --overwrite)
+    --level-from "${a[8]}" --level-to "${a[11]}" --unit dm --rules described --surface straight --extent full --overwrite)
 }
 
 # The same library on a 200 x 200 valley: the program's own memory, its code and libraries,

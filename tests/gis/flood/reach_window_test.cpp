@@ -52,6 +52,13 @@ struct ReachWindow : ::testing::Test {
     CPLJSONObject window(const std::string& out) const {
         return json_member(read_file(dir / (out + "/stats.json")), "window");
     }
+    // The window the flood in `out` ran in: the runs it took, its first line and its lines.
+    void expect_window(const std::string& out, int runs, int first_line, int lines) const {
+        const CPLJSONObject w = window(out);
+        EXPECT_EQ(w.GetInteger("runs"), runs);
+        EXPECT_EQ(w.GetInteger("first_line"), first_line);
+        EXPECT_EQ(w.GetInteger("lines"), lines);
+    }
 };
 
 // The depth of the flood in `part` (a window) is that of `whole` at the same places, and
@@ -86,11 +93,9 @@ TEST_F(ReachWindow, AFloodThatReachesTheWindowsSideGrowsItAndFloodsAsOnTheWholeD
     make(VValley{});
     const RunResult windowed = flood("dem.tif", "out", {"--margin", "150"});
     ASSERT_EQ(windowed.status, 0) << windowed.err;
+    expect_window("out", 3, 19, 123);
     const CPLJSONObject w = window("out");
-    EXPECT_EQ(w.GetInteger("runs"), 3);
     EXPECT_EQ(w.GetDouble("margin_m"), 600);
-    EXPECT_EQ(w.GetInteger("first_line"), 19);
-    EXPECT_EQ(w.GetInteger("lines"), 123);
     EXPECT_EQ(w.GetInteger("first_column"), 9);
     EXPECT_EQ(w.GetInteger("columns"), 283);
     EXPECT_EQ(w.GetDouble("x_min"), kTransform[0] + 9 * 10);
@@ -101,8 +106,7 @@ TEST_F(ReachWindow, AFloodThatReachesTheWindowsSideGrowsItAndFloodsAsOnTheWholeD
 
     const RunResult whole = flood("dem.tif", "whole", {"--extent", "full"});
     ASSERT_EQ(whole.status, 0) << whole.err;
-    EXPECT_EQ(window("whole").GetInteger("lines"), 160);
-    EXPECT_EQ(window("whole").GetInteger("runs"), 1);
+    expect_window("whole", 1, 0, 160);
     expect_same_flood(dir / "out/depth.tif", dir / "whole/depth.tif");
     EXPECT_EQ(json_member(read_file(dir / "out/stats.json"), "wet_volume_m3").ToDouble(),
               json_member(read_file(dir / "whole/stats.json"), "wet_volume_m3").ToDouble());
@@ -125,10 +129,7 @@ TEST_F(ReachWindow, AWindowAtTheDemsEdgeIsNotGrownForAFloodThatMeetsTheEdge) {
     make(v);
     const RunResult r = flood("dem.tif", "out", {"--margin", "700"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const CPLJSONObject w = window("out");
-    EXPECT_EQ(w.GetInteger("runs"), 1);
-    EXPECT_EQ(w.GetInteger("first_line"), 0);
-    EXPECT_EQ(w.GetInteger("lines"), 82);
+    expect_window("out", 1, 0, 82);
     EXPECT_NE(read_file(dir / "out/summary.txt").find("the flood reaches the DEM's edge"), std::string::npos);
     ASSERT_EQ(flood("dem.tif", "whole", {"--extent", "full"}).status, 0);
     expect_same_flood(dir / "out/depth.tif", dir / "whole/depth.tif");
