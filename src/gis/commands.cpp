@@ -162,6 +162,26 @@ CommandDecl merge() {
                     overwrite_option("a merge's own outputs in OUT")});
 }
 
+CommandDecl evaluate() {
+    return command(
+        "evaluate", "", 0, 0,
+        "A flood map scored against an observed flood: each cell of the domain is a true positive (flooded in both), "
+        "a false positive (on the map only), a false negative (observed only) or a true negative, and the counts give "
+        "CSI = TP/(TP+FP+FN), POD = TP/(TP+FN), FAR = FP/(TP+FP) and bias = (TP+FP)/(TP+FN) (null where the "
+        "denominator is 0). The domain is the cells of the flood's window where its DEM has data (the DEM the folder "
+        "was flooded on: its run's copy, or the one its run/scenario.json names), within --domain when given. OUT, "
+        "written whole or not at all, holds agreement.tif (0 true negative, 1 false negative, 2 false positive, 3 true "
+        "positive, 255 outside the domain), agreement.png and evaluation.json. Given a library, every level is scored "
+        "into OUT/layer_<thickness>/ and OUT/evaluation.json names the best level by CSI.",
+        {path_option("--flood", "FOLDER", "the folder of tarvex-gis flood: a flood, or a library").needed(),
+         path_option("--benchmark", "OBSERVED", "the observed flood: polygons, or a raster whose set cells (neither 0 "
+                     "nor no data) are flooded; in any coordinate system").needed(),
+         path_option("--domain", "POLYGONS", "score only the cells within these polygons"),
+         path_option("--dem", "DEM", "the DEM the flood was run on, when the folder's is not found"),
+         path_option("--out", "OUT", "the evaluation's folder, written whole or not at all").needed(),
+         overwrite_option("OUT when it is a complete earlier output of tarvex-gis")});
+}
+
 CommandDecl endpoints() {
     return command("endpoints", "CENTRELINE_RASTER", 1, 1,
                    "The end and branch pixels of a river skeleton (as the console program sees it), with line and "
@@ -190,7 +210,7 @@ CommandDecl profile() {
 
 const std::vector<CommandDecl>& gis_commands() {
     static const std::vector<CommandDecl> table = {
-        batch(),   endpoints(), export_result(), flood(),  import_dem(), import_bytes("import-mask", "river", "polygons"),
+        batch(),   endpoints(), evaluate(), export_result(), flood(),  import_dem(), import_bytes("import-mask", "river", "polygons"),
         import_bytes("import-skeleton", "skeleton", "lines"), merge(), profile(), render(), stats(),
     };
     return table;

@@ -16,6 +16,7 @@
 #include "batch.h"
 #include "commands.h"
 #include "endpoints.h"
+#include "evaluate.h"
 #include "exports.h"
 #include "flood.h"
 #include "gis_io.h"
@@ -77,6 +78,7 @@ int dispatch(const CommandDecl& c, const CommandLine& line) {
     if (name == "batch") return batch_command(p[0], v);
     if (name == "merge") return merge_command(p, v.text("--out"), overwrite);
     if (name == "endpoints") return endpoints_command(p[0], v.text("--dem"));
+    if (name == "evaluate") return evaluate_command(v);
     return render_profile(p[0], p[1], v.text("--unit"), overwrite);
 }
 

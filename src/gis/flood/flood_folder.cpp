@@ -41,21 +41,27 @@ void remove_folder(const std::string& path) {
     if (ec) note("cannot remove " + path + ": " + ec.message());
 }
 
-std::string appeared(const std::string& out) {
-    return out + " appeared while the flood ran: it is kept as it is, and the flood's files are not written there; "
-                 "add --overwrite to replace it";
+// What the command writing the folder makes, for its messages.
+std::string work_of(const std::string& made_by) {
+    return made_by == "tarvex-gis evaluate" ? "the evaluation" : "the flood";
+}
+
+std::string appeared(const std::string& out, const std::string& work) {
+    return out + " appeared while " + work + " ran: it is kept as it is, and " + work +
+           "'s files are not written there; add --overwrite to replace it";
 }
 
 }  // namespace
 
-void write_record(const std::string& folder) {
+void write_record(const std::string& folder, const std::string& made_by) {
     GisOutputs record(false);  // synced with the whole folder at its commit
-    record.write_text(folder + "/" + kFolderRecord, folder_record(folder, "tarvex-gis flood"));
+    record.write_text(folder + "/" + kFolderRecord, folder_record(folder, made_by));
     record.commit();
 }
 
-FloodFolder::FloodFolder(const std::string& out, bool overwrite, const std::vector<std::string>& inputs)
-    : out_(out), overwrite_(overwrite) {
+FloodFolder::FloodFolder(const std::string& out, bool overwrite, const std::vector<std::string>& inputs,
+                         const std::string& made_by)
+    : out_(out), made_by_(made_by), files_(work_of(made_by) + "'s files"), overwrite_(overwrite) {
     while (out_.size() > 1 && out_.back() == '/') out_.pop_back();
     const bool there = exists(out_);
     if (there && !overwrite) fail(out_ + " exists already: add --overwrite to replace it");
@@ -104,14 +110,14 @@ std::string FloodFolder::named(const std::string& message) const {
 }
 
 void FloodFolder::commit() {
-    write_record(work_);
+    write_record(work_, made_by_);
     // Every file of the folder on disk before it takes FOLDER's place: one sync of the file
     // system instead of one per file.
     const int fd = ::open(work_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || ::syncfs(fd) != 0) fail("cannot sync the flood's files in " + out_ + ": " + std::strerror(errno));
+    if (fd < 0 || ::syncfs(fd) != 0) fail("cannot sync " + files_ + " in " + out_ + ": " + std::strerror(errno));
     ::close(fd);
     if (!exists(out_)) return move_in();
-    if (!overwrite_) fail(appeared(out_));
+    if (!overwrite_) fail(appeared(out_, work_of(made_by_)));
     check_replaceable(out_, inputs_);
     replace();
 }
@@ -128,8 +134,8 @@ void FloodFolder::move_in() {
         }
     });
     if (error == EINTR) fail("interrupted");
-    if (error == EEXIST || error == ENOTEMPTY) fail(appeared(out_));
-    if (error != 0) fail("cannot move the flood's files into " + out_ + ": " + std::strerror(error));
+    if (error == EEXIST || error == ENOTEMPTY) fail(appeared(out_, work_of(made_by_)));
+    if (error != 0) fail("cannot move " + files_ + " into " + out_ + ": " + std::strerror(error));
     committed_ = true;
 }
 
@@ -161,11 +167,11 @@ void FloodFolder::replace() {
         return;
     }
     if (!put_back) {
-        fail("cannot move the flood's files into " + out_ + ": " + std::strerror(error) +
+        fail("cannot move " + files_ + " into " + out_ + ": " + std::strerror(error) +
              "; nor could the previous folder be put back: it is now " + was);
     }
     ::rmdir(aside.c_str());
     if (error == EINTR) fail("interrupted");
-    fail("cannot " + std::string(moved_aside ? "move the flood's files into " : "move the previous folder aside from ") +
+    fail("cannot " + (moved_aside ? "move " + files_ + " into " : std::string("move the previous folder aside from ")) +
          out_ + ": " + std::strerror(error) + "; the previous folder is in place, as it was");
 }

@@ -19,7 +19,8 @@ struct FloodPlace {
 
 // Writes the record of the flood folder `folder` (as written now) into it: what a later
 // --overwrite recognises as ours. Each level of a library has its own, as a single flood.
-void write_record(const std::string& folder);
+// `made_by` names the command that wrote the folder.
+void write_record(const std::string& folder, const std::string& made_by = "tarvex-gis flood");
 
 // Makes the folders of `relative` below `root`, one level at a time, never `root` itself: once
 // an interruption has removed a flood's hidden folder, nothing written later brings it back.
@@ -29,8 +30,10 @@ void make_folders_below(const std::string& root, const std::string& relative);
 class FloodFolder {
 public:
     // Fails when FOLDER exists and may not be replaced; `inputs` are the paths the command
-    // reads (the files GDAL reads for them are found here).
-    FloodFolder(const std::string& out, bool overwrite, const std::vector<std::string>& inputs);
+    // reads (the files GDAL reads for them are found here); `made_by` names the command writing
+    // the folder, in its record and messages ("tarvex-gis flood").
+    FloodFolder(const std::string& out, bool overwrite, const std::vector<std::string>& inputs,
+                const std::string& made_by = "tarvex-gis flood");
     ~FloodFolder();
     FloodFolder(const FloodFolder&) = delete;
     FloodFolder& operator=(const FloodFolder&) = delete;
@@ -51,6 +54,7 @@ private:
     void replace();
 
     std::string out_, work_;
+    std::string made_by_, files_;  // the command, and "the flood's files" in its messages
     bool overwrite_;
     std::vector<std::string> inputs_;  // every file read for the inputs
     bool committed_ = false;

@@ -70,9 +70,20 @@ void draw_class_legend(cairo_t* cr, const DepthRamp& ramp, int x, int y) {
     frame_rect(cr, x - 1, y + 21, box * static_cast<int>(n) + 2, 16, kInk);
 }
 
+// A key of named classes: a box of each class's colour and its name, one class a row.
+void draw_named_legend(cairo_t* cr, const std::vector<std::string>& names, const DepthRamp& ramp, int x, int y) {
+    for (std::size_t k = 0; k < names.size() && k < ramp.classes.size(); ++k) {
+        const int row = y + 24 * static_cast<int>(k);
+        fill_rect(cr, x, row + 1, 24, 14, ramp.class_colour(k));
+        frame_rect(cr, x, row + 1, 24, 14, kInk);
+        panel_text(cr, x + 34, row, names[k]);
+    }
+}
+
 // The legend's label ("depth (m)") above a bar of the ramp, with round ticks labelled below it.
-void draw_depth_legend(cairo_t* cr, const std::string& label, const DepthRamp& ramp, int x, int y) {
-    panel_text(cr, x, y, label);
+void draw_depth_legend(cairo_t* cr, const MapSource& map, const DepthRamp& ramp, int x, int y) {
+    if (!map.class_names.empty()) return draw_named_legend(cr, map.class_names, ramp, x, y);
+    panel_text(cr, x, y, map.legend);
     if (!ramp.classes.empty()) return draw_class_legend(cr, ramp, x, y);
     const int bar_y = y + 22, bar_h = 14;
     for (int k = 0; k < kLegendBar; ++k) {
@@ -195,8 +206,8 @@ void draw_decor(cairo_t* cr, const MapSource& map, const MapLayout& l, const Dep
     draw_title(cr, map, l);
     frame_rect(cr, l.map.x - 1, l.map.y - 1, l.map.w + 2, l.map.h + 2, kInk);
     const int x = l.panel.x, y = l.panel.y;
-    draw_depth_legend(cr, map.legend, ramp, x + 20, y);
-    draw_path_key(cr, x + 260, y, !map.cut.empty());
+    draw_depth_legend(cr, map, ramp, x + 20, y);
+    if (!map.path.empty()) draw_path_key(cr, x + 260, y, !map.cut.empty());
     draw_scale_bar(cr, map.pixel_m / l.scale, x + 440, y);
     draw_north_arrow(cr, l.width - 40, y);
 }

@@ -60,15 +60,17 @@ Rgb DepthRamp::colour(double depth) const {
 }
 
 Rgb DepthRamp::class_colour(std::size_t k) const {
+    if (k < colours.size()) return colours[k];
     const DepthRamp continuous;
     const double n = static_cast<double>(classes.size());
     return continuous.colour(n > 1 ? static_cast<double>(k) / (n - 1) : 0.5);
 }
 
-DepthRamp class_ramp(const std::vector<double>& classes) {
+DepthRamp class_ramp(const std::vector<double>& classes, const std::vector<Rgb>& colours) {
     DepthRamp r;
     r.classes = classes;
     std::sort(r.classes.begin(), r.classes.end());
+    if (colours.size() == classes.size()) r.colours = colours;  // given with their rising classes
     return r;
 }
 

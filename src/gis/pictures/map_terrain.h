@@ -16,12 +16,13 @@
 struct DepthRamp {
     double top = 1, step = 1;
     std::vector<double> classes;
+    std::vector<Rgb> colours;  // the classes' own colours, when they have them
     Rgb colour(double depth) const;
     // The colour of class k of `classes`.
     Rgb class_colour(std::size_t k) const;
 };
 DepthRamp depth_ramp(double deepest);
-DepthRamp class_ramp(const std::vector<double>& classes);
+DepthRamp class_ramp(const std::vector<double>& classes, const std::vector<Rgb>& colours = {});
 
 // The flooded cells' box and the greatest depth, from one sweep of the grid.
 struct FloodSurvey {

@@ -77,7 +77,7 @@ void draw_flood_map(const MapSource& map, const std::string& path, const std::st
     const int width = map_layout(map.lines, map.cols, flood.box, map.full_extent).width;
     const int notes = static_cast<int>(std::min<std::size_t>(8, note_lines(map.notes, width - 32, 1000).size()));
     const MapLayout layout = map_layout(map.lines, map.cols, flood.box, map.full_extent, notes);
-    const DepthRamp ramp = map.classes.empty() ? depth_ramp(flood.deepest) : class_ramp(map.classes);
+    const DepthRamp ramp = map.classes.empty() ? depth_ramp(flood.deepest) : class_ramp(map.classes, map.class_colours);
     const CairoSurface terrain = paint_terrain(map, layout, ramp);
     const auto draw = [&](cairo_t* cr) {
         set_colour(cr, Rgb{255, 255, 255});

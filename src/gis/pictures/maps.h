@@ -26,6 +26,10 @@ struct MapSource {
     std::vector<std::pair<int, int>> cut;  // the cells of the lines that cut the valley at the ends
     std::string legend = "depth (m)";  // what the colours of `depth` stand for
     std::vector<double> classes;       // the values `depth` takes, one colour each (a library's levels)
+    // With `classes`, rising: each one's colour and name. Named classes get a key of named boxes
+    // in place of the row of values; without colours, the classes take shades of blue.
+    std::vector<Rgb> class_colours;
+    std::vector<std::string> class_names;
     bool full_extent = false;  // the whole grid, not the flood's box with a margin
 };
 
