@@ -24,9 +24,8 @@ struct Window {
     int dem_lines = 0, dem_cols = 0;
 };
 
-Window window_of(const std::string& folder) {
-    const std::string stats = folder + "/stats.json";
-    const CPLJSONObject w = read_json(stats).GetObj("window");
+Window window_of(const CPLJSONObject& figures, const std::string& stats) {
+    const CPLJSONObject w = figures.GetObj("window");
     const Window win{Piece{w.GetInteger("first_line", -1), w.GetInteger("first_column", -1), w.GetInteger("lines"),
                            w.GetInteger("columns")},
                      w.GetInteger("dem_lines"), w.GetInteger("dem_columns")};
@@ -94,7 +93,8 @@ std::vector<float> ground_of(const GdalRaster& raster, const DemGrid& grid, Metr
     return ground;
 }
 
-// The folder's own copy of the window's DEM, in the run's DEM units.
+// The folder's own copy of the window's DEM, in the run's DEM units; high ground (its no data)
+// where the DEM has no data.
 void read_run_copy(FloodGround& g, const std::string& folder, const std::string& copy) {
     const GdalRaster raster(copy);
     if (raster.lines() != g.grid.lines || raster.cols() != g.grid.cols) {
@@ -147,7 +147,8 @@ std::vector<std::string> shell_words(const std::string& line) {
 }
 
 FloodGround read_flood_ground(const std::string& folder, const std::string& dem_given) {
-    const Window w = window_of(folder);
+    const CPLJSONObject figures = read_json(folder + "/stats.json");
+    const Window w = window_of(figures, folder + "/stats.json");
     const GdalRaster extent(folder + "/extent.tif");
     if (extent.lines() != w.cells.lines || extent.cols() != w.cells.cols || !extent.georef().has_transform) {
         fail(folder + "/extent.tif is not the flood's window its stats.json gives");
@@ -159,6 +160,11 @@ FloodGround read_flood_ground(const std::string& folder, const std::string& dem_
     const std::vector<std::string> command =
         exists(scenario) ? shell_words(read_json(scenario).GetString("command")) : std::vector<std::string>{};
     if (dem_given.empty() && exists(copy)) {
+        // Cells past the cuts at the ends are high ground there, as cells without data are.
+        if (figures.GetBool("cut_at_ends", true)) {
+            fail(folder + " was cut at the ends of its reach: its run's copy of the DEM (run/images/reach/dem_m4.raw) "
+                          "holds high ground past them, and the folder names no other: give the DEM with --dem DEM");
+        }
         g.dem = copy;
         read_run_copy(g, folder, copy);
         return g;

@@ -23,7 +23,8 @@ struct FloodGround {
 
 // The window and ground of the flood folder `folder`. The ground is the DEM the folder was
 // flooded from: its own copy of the window (run/images/reach/dem_m4.raw, under the described
-// rules), else the DEM its run/scenario.json names, or `dem_given` (--dem) in place of either.
+// rules and not cut at the ends, where it is the DEM's window), else the DEM its
+// run/scenario.json names, or `dem_given` (--dem) in place of either.
 // A DEM named or given must have the grid the flood was run on. Fails, with the way out, when
 // the folder's DEM cannot be found.
 FloodGround read_flood_ground(const std::string& folder, const std::string& dem_given);

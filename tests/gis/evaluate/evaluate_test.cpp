@@ -96,10 +96,11 @@ struct Evaluate : ::testing::Test {
         make_geotiff(dir / kDem, GDT_Float32, valley(), &kNoData, kValleyLines, kValleyCols);
         make_vector(dir / "river.geojson", wkbLineString, {"LINESTRING (500055 4799795,500555 4799795)"});
     }
-    RunResult flood(const std::string& layer, const std::string& out) {
-        const char* option = layer.find(':') == std::string::npos ? "--layer" : "--layers";
-        return gis({"flood", "--dem", kDem, "--river", "river.geojson", "--width", "30", option, layer, "--out", out},
-                   dir);
+    RunResult flood(const std::string& layer, const std::string& out, const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> args = {"flood", "--dem", kDem, "--river", "river.geojson", "--width", "30", "--out", out,
+                                         layer.find(':') == std::string::npos ? "--layer" : "--layers", layer};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return gis(args, dir);
     }
     // A Byte raster on the valley's grid, 1 in the boxes.
     void observed_raster(const std::string& name, const std::vector<Box>& boxes) {
@@ -215,6 +216,12 @@ TEST_F(Evaluate, ALibrarysLevelsAreEachScoredAndTheBestByCsiNamed) {
 
 TEST_F(Evaluate, WhatCannotBeScoredIsRefusedAndNothingIsWritten) {
     ASSERT_EQ(flood("1.5", "flood").status, 0);
+    // Under the console program's rules the run holds its own copy of the DEM's window, the
+    // cells past the cuts at the ends made high ground in it.
+    std::vector<std::string> console = {"--rules", "described", "--surface", "straight"};
+    ASSERT_EQ(flood("1.5", "cut", console).status, 0);
+    console.push_back("--beyond-ends");
+    ASSERT_EQ(flood("1.5", "console", console).status, 0);
     observed_raster("observed.tif", {kObservedPlain});
     observed_raster("nothing.tif", {});
     make_geotiff(dir / "small.tif", GDT_Float32, kDemMetres, nullptr);
@@ -228,6 +235,7 @@ TEST_F(Evaluate, WhatCannotBeScoredIsRefusedAndNothingIsWritten) {
         {{"--flood", ".", "--benchmark", "observed.tif"}, "is not the folder of a flood"},
         {{"--flood", "flood", "--benchmark", "nothing.tif"}, "sets no cell"},
         {{"--flood", "flood", "--benchmark", "observed.tif", "--dem", "small.tif"}, "is not the DEM flood was flooded on"},
+        {{"--flood", "cut", "--benchmark", "observed.tif"}, "holds high ground past them"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;
@@ -247,6 +255,9 @@ TEST_F(Evaluate, WhatCannotBeScoredIsRefusedAndNothingIsWritten) {
     EXPECT_NE(r.err.find("give it with --dem DEM"), std::string::npos) << r.err;
     r = evaluate({"--flood", "flood", "--benchmark", "observed.tif", "--dem", "moved.tif", "--out", "eval"});
     EXPECT_EQ(r.status, 0) << r.err;
+    r = evaluate({"--flood", "console", "--benchmark", "observed.tif", "--out", "console-eval"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_DOUBLE_EQ(member(json("console-eval/evaluation.json"), "domain", "cells"), 2399);
 }
 
 TEST(AgreementScores, ScoresFollowTheirFormulasAndHaveNoValueWithoutADenominator) {
