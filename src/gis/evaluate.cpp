@@ -10,6 +10,7 @@
 #include "evaluation_files.h"
 #include "gis_io.h"
 #include "json_files.h"
+#include "output_folder.h"
 #include "outputs.h"
 #include "stop.h"
 #include "numbers.h"
@@ -47,6 +48,18 @@ void check_out_apart(const std::string& out, const std::string& flood) {
     const fs::path inside = o.lexically_relative(f);
     if (!inside.empty() && *inside.begin() != "..") {
         fail("the output folder " + out + " lies in the folder " + flood + " it evaluates: choose an --out outside it");
+    }
+}
+
+// An evaluation replaces only an earlier evaluation: a flood or a library in OUT took far
+// longer to make than an evaluation, and a slip of the keyboard must not cost it.
+void check_replaces_an_evaluation(const std::string& out) {
+    const std::string record = out + "/" + kFolderRecord;
+    if (!has(record)) return;  // nothing there, or not ours: FloodFolder says what may be replaced
+    const std::string made_by = read_json(record).GetString("made_by");
+    if (made_by != "tarvex-gis evaluate") {
+        fail(out + " is an output of " + made_by + ", not of tarvex-gis evaluate: it is not replaced; choose another "
+                   "--out, or move it away yourself");
     }
 }
 
@@ -158,6 +171,7 @@ int evaluate_command(const OptionValues& v) {
     Settings s{{v.text("--flood"), v.text("--benchmark"), v.text("--domain")}, v.text("--dem"), v.text("--out")};
     const bool library = is_library(s.in.flood);
     check_out_apart(s.out, s.in.flood);
+    if (v.given("--overwrite")) check_replaces_an_evaluation(s.out);
     FloodFolder folder(s.out, v.given("--overwrite"), {s.in.flood, s.in.benchmark, s.in.domain, s.dem},
                        "tarvex-gis evaluate");
     try {

@@ -247,6 +247,11 @@ TEST_F(Evaluate, WhatCannotBeScoredIsRefusedAndNothingIsWritten) {
     }
     const RunResult inside = evaluate({"--flood", "flood", "--benchmark", "observed.tif", "--out", "flood/eval"});
     EXPECT_NE(inside.err.find("lies in the folder flood it evaluates"), std::string::npos) << inside.err;
+    const Snapshot flood_kept(dir.path() + "/console");
+    const RunResult over = evaluate({"--flood", "flood", "--benchmark", "observed.tif", "--out", "console", "--overwrite"});
+    EXPECT_NE(over.err.find("console is an output of tarvex-gis flood, not of tarvex-gis evaluate"), std::string::npos)
+        << over.err;
+    EXPECT_TRUE(flood_kept.unchanged());
     EXPECT_TRUE(before.unchanged());
     // The DEM moved away: the folder names it, and --dem gives it back.
     std::rename((dir / kDem).c_str(), (dir / "moved.tif").c_str());
