@@ -179,7 +179,7 @@ CommandDecl evaluate() {
          path_option("--domain", "POLYGONS", "score only the cells within these polygons"),
          path_option("--dem", "DEM", "the DEM the flood was run on, when the folder's is not found"),
          path_option("--out", "OUT", "the evaluation's folder, written whole or not at all").needed(),
-         overwrite_option("OUT when it is a complete earlier output of tarvex-gis")});
+         overwrite_option("OUT when it is a complete earlier output of tarvex-gis evaluate")});
 }
 
 CommandDecl endpoints() {
