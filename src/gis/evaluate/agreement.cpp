@@ -49,7 +49,8 @@ void add_agreement_json(CPLJSONObject& o, const Contingency& c, double cell_m2) 
         areas.Add(kClassNames[k], rounded(static_cast<double>(c[a]) * cell_m2, 2));
     }
     std::vector<std::string> notes;
-    for (const Named& n : named(scores_of(c))) {
+    const Scores all = scores_of(c);
+    for (const Named& n : named(all)) {
         if (n.score->value) {
             scores.Add(n.name, rounded(*n.score->value, 6));
         } else {
