@@ -189,6 +189,9 @@ TEST_F(Evaluate, PolygonsInAnotherCoordinateSystemScoreAsTheRasterAndADomainLimi
     EXPECT_EQ(counts(e), (std::vector<double>{180, 95, 10, 1199 - 180 - 95 - 10}));
     EXPECT_DOUBLE_EQ(member(e, "domain", "cells"), 1199);
     EXPECT_EQ(open_with_gdal(dir / "left/agreement.tif").cells[20 * kValleyCols + 40], 255);  // right of the domain
+    // On the map the cells outside the domain are blank, as ground without data is drawn.
+    const Picture png = read_png(dir / "left/agreement.png");
+    EXPECT_GT(png.count(Picture::Pixel{250, 250, 250}, 0, 0, png.width, png.height), 10000);
 }
 
 TEST_F(Evaluate, ALibrarysLevelsAreEachScoredAndTheBestByCsiNamed) {
@@ -232,6 +235,7 @@ TEST_F(Evaluate, WhatCannotBeScoredIsRefusedAndNothingIsWritten) {
     };
     const std::vector<Case> cases = {
         {{"--flood", "river.geojson", "--benchmark", "observed.tif"}, "is not a folder"},
+        {{"--flood", "nowhere", "--benchmark", "observed.tif"}, "no such file: nowhere"},
         {{"--flood", ".", "--benchmark", "observed.tif"}, "is not the folder of a flood"},
         {{"--flood", "flood", "--benchmark", "nothing.tif"}, "sets no cell"},
         {{"--flood", "flood", "--benchmark", "observed.tif", "--dem", "small.tif"}, "is not the DEM flood was flooded on"},
