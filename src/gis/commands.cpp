@@ -72,6 +72,13 @@ CommandDecl stats() {
                     unit_option("the DEM unit of the run").needed(), flag_option("--json", "print the figures as JSON")});
 }
 
+// --discharges takes 1 to 100 discharges.
+std::vector<std::size_t> discharge_counts() {
+    std::vector<std::size_t> counts;
+    for (std::size_t k = 1; k <= 100; ++k) counts.push_back(k);
+    return counts;
+}
+
 std::vector<Option> flood_options_declared() {
     return {
         path_option("--dem", "DEM", "the DEM: any raster GDAL reads, in a projected coordinate system")
@@ -91,6 +98,14 @@ std::vector<Option> flood_options_declared() {
         range_option("--layers", "FROM:TO:STEP", "a library: one run per thickness, in metres (in place of --layer)")
             .in_manifest(),
         jobs_option(),
+        real_option("--discharge", "Q", "the flood that carries Q m3/s by Manning's formula over the reach, its layer "
+                    "found by runs of the flood (in place of --layer and --layers)")
+            .above_zero("a discharge above 0 m3/s").in_manifest(),
+        numbers_option("--discharges", "Q1,Q2,...", discharge_counts(), "with --layers: the floods of these "
+                       "discharges, each at the layer the library's rating curve gives it")
+            .above_zero("a discharge above 0 m3/s"),
+        real_option("--manning", "N", "Manning's roughness n of the rating curve; by default 0.035, natural "
+                    "channels, clean and winding").above_zero("a roughness above 0").by_default("0.035").in_manifest(),
         numbers_option("--wave", "HALF_LENGTH_M,HEIGHT_M[,X,Y]", {2, 4}, "a Gaussian wave: its half length and "
                        "height, and its summit (by default the middle of the path)"),
         unit_option("the DEM unit the run uses inside").by_default("cm").in_manifest(),
@@ -121,8 +136,10 @@ CommandDecl flood() {
         "(any water neighbour above a cell's ground wets it; no ground is lowered) and stops at cuts across the "
         "valley at the two ends. Under --rules described --surface straight, run/ holds the console run that "
         "reproduces it, else run/scenario.json. With --layers, a library: one such folder per layer thickness (runs "
-        "on N cores at once), and stage.tif (the smallest thickness at which each cell is water), library.json and "
-        "library.png. The DEM's values are brought to metres by its band's scale, offset and vertical unit.",
+        "on N cores at once), and stage.tif (the smallest thickness at which each cell is water), library.json, "
+        "library.png, and the reach's synthetic rating curve (rating.csv, rating.svg): for each level, Manning's "
+        "discharge through the mean cross-section of the wet cells. With --discharge, the flood that carries that "
+        "discharge. The DEM's values are brought to metres by its band's scale, offset and vertical unit.",
         flood_options_declared());
 }
 
