@@ -157,12 +157,14 @@ CommandDecl batch() {
         "batch", "MANIFEST.csv", 1, 1,
         "The flood libraries of many reaches: MANIFEST.csv holds one reach a row under a header row naming its "
         "columns, among " + manifest_columns_text() + " (the flood options without their dashes, '-' as '_', "
-        "checked as flood checks them; beyond_ends given as yes). name, dem, river and layers are required, an empty "
-        "cell gives no option, a cell holding commas is quoted, and relative paths are taken from the manifest's "
-        "folder. Each row runs flood --layers on N cores into FOLDER/NAME. With --shard K/N (K from 0 to N-1), only "
+        "checked as flood checks them; beyond_ends given as yes). name, dem, river, and layers or discharge are "
+        "required, an empty cell gives no option, a cell holding commas is quoted, and relative paths are taken from "
+        "the manifest's folder. Each row runs flood --layers on N cores into FOLDER/NAME; a row with a discharge and "
+        "no layers runs flood --discharge there, and with layers its library maps the discharges of the cell "
+        "(Q1,Q2,...) as --discharges does. With --shard K/N (K from 0 to N-1), only "
         "the rows K, K+N, K+2N, ... (counted from 0 below the header) run, so that N machines share a batch. A row "
-        "that fails is recorded and the others go on; a row whose FOLDER/NAME/library.json exists already is skipped "
-        "unless --redo. FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each row, "
+        "that fails is recorded and the others go on; a row whose FOLDER/NAME/library.json (stats.json for a "
+        "discharge) exists already is skipped unless --redo. FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each row, "
         "rewritten as each row ends (the rows not run yet are pending). Exits with 1 when any row failed.",
         {path_option("--out", "FOLDER", "the batch's folder").needed(), jobs_option(),
          text_option("--shard", "K/N", "run the shard K of N"), flag_option("--redo", "run done rows again")});

@@ -176,6 +176,7 @@ FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, 
         done.figures.for_discharge = true;
         done.figures.discharge = *discharge;
         done.figures.discharge.reached = done.figures.rating(discharge->manning_n);
+        warn_of_discharge(done.figures);
     }
     std::vector<std::string> files;
     for (const std::string& name : flood_files(r)) files.push_back(place.final_path(name));

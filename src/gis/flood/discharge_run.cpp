@@ -56,7 +56,8 @@ private:
 
 FloodRun flood_for_discharge(const FloodOptions& o, const FloodPlace& place, const ProgressFn& progress) {
     LayerRuns runs(o, place, progress);
-    const LayerFound found = find_layer(o.discharge_m3s, [&runs](double layer) { return runs.discharge_at(layer); });
+    const LayerFound found = find_layer(o.discharge_m3s, 1.0 / unit_factor(o.unit),
+                                        [&runs](double layer) { return runs.discharge_at(layer); });
     DischargeFigures d;
     d.asked_m3s = o.discharge_m3s;
     d.manning_n = o.manning;

@@ -1,5 +1,6 @@
 #include "discharge_search.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "gis_io.h"
@@ -15,7 +16,7 @@ bool close_enough(double reached, double q) { return std::fabs(reached - q) <= k
 
 }  // namespace
 
-LayerFound find_layer(double q, const std::function<double(double)>& discharge_at) {
+LayerFound find_layer(double q, double unit_m, const std::function<double(double)>& discharge_at) {
     LayerFound found;
     auto run = [&](double layer) {
         ++found.runs;
@@ -32,8 +33,11 @@ LayerFound find_layer(double q, const std::function<double(double)>& discharge_a
         high = run(high.layer_m * 2);
     }
     Tried last = high;
-    while (!close_enough(last.discharge_m3s, q) && high.layer_m - low.layer_m > kLayerToleranceM) {
-        last = run((low.layer_m + high.layer_m) / 2);
+    const double apart = std::max(kLayerToleranceM, unit_m) * (1 + 1e-9);
+    while (!close_enough(last.discharge_m3s, q) && high.layer_m - low.layer_m > apart) {
+        const double middle = std::round((low.layer_m + high.layer_m) / 2 / unit_m) * unit_m;
+        if (!(middle > low.layer_m && middle < high.layer_m)) break;  // no whole unit between them
+        last = run(middle);
         (last.discharge_m3s < q ? low : high) = last;
     }
     if (!close_enough(last.discharge_m3s, q)) {

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "neighbours.h"
+#include "discharge_search.h"
 #include "flood_files.h"
 #include "json_files.h"
 #include "map_box.h"
@@ -174,6 +175,17 @@ FloodFigures measure_flood(const Reach& r, const RunSettings& p, const Results& 
     measure_water(r, results, f);
     warn(r, f);
     return f;
+}
+
+void warn_of_discharge(FloodFigures& f) {
+    const DischargeFigures& d = f.discharge;
+    const double off = std::fabs(d.reached.discharge_m3s - d.asked_m3s) / d.asked_m3s;
+    if (off <= kDischargeTolerance) return;
+    const char* why = d.how == "bisection" ? "the nearest a whole unit of the layer gives (a finer --unit comes closer)"
+                                           : "the rating curve bends between the library's levels (closer levels come "
+                                             "closer)";
+    f.warnings.push_back(strf("the flood carries %.3f m3/s, %.1f %% from the %g m3/s asked: %s",
+                              d.reached.discharge_m3s, off * 100, d.asked_m3s, why));
 }
 
 namespace {

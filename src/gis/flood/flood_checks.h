@@ -69,6 +69,10 @@ struct FloodFigures {
 // The figures of the run of the reach `r` with the parameters `p`.
 FloodFigures measure_flood(const Reach& r, const RunSettings& p, const Results& results);
 
+// Adds a warning when the flood made for a discharge carries one further from it than the
+// search's tolerance.
+void warn_of_discharge(FloodFigures& f);
+
 std::string stats_json(const Reach& r, const FloodFigures& f);
 
 // The short summary: where the ends landed, the river, the flood, the warnings and the files.
