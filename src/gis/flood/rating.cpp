@@ -9,7 +9,7 @@ RatingPoint rating_point(const ChannelMeasures& c, double manning_n) {
     RatingPoint p;
     if (!(c.length_m > 0)) return p;
     p.slope = c.fall_m / c.length_m;
-    if (!(c.volume_m3 > 0 && c.bed_area_m2 > 0)) return p;
+    if (!(c.bed_area_m2 > 0)) return p;  // nothing wet
     p.area_m2 = c.volume_m3 / c.length_m;
     p.perimeter_m = c.bed_area_m2 / c.length_m;
     p.radius_m = p.area_m2 / p.perimeter_m;

@@ -52,7 +52,8 @@ TEST(RatingPoint, ManningsDischargeOfTheMeanSection) {
     EXPECT_NEAR(p.slope, 0.001, 1e-15);
     EXPECT_NEAR(p.discharge_m3s, 20 * std::pow(20.0 / 12, 2.0 / 3) * std::sqrt(0.001) / 0.03, 1e-9);
     // Nothing wet carries nothing; a bed without fall carries nothing and has no curve.
-    EXPECT_EQ(rating_point(ChannelMeasures{0, 0, 1000, 1}, 0.03).discharge_m3s, 0);
+    const RatingPoint dry = rating_point(ChannelMeasures{0, 0, 1000, 1}, 0.03);
+    EXPECT_EQ(dry.area_m2 + dry.perimeter_m + dry.radius_m + dry.discharge_m3s, 0);
     EXPECT_EQ(rating_point(ChannelMeasures{20000, 12000, 1000, 0}, 0.03).discharge_m3s, 0);
     EXPECT_EQ(flat_bed_reason(ChannelMeasures{20000, 12000, 1000, 1}, 11, 10, false), "");
     EXPECT_NE(flat_bed_reason(ChannelMeasures{20000, 12000, 1000, 0}, 10, 10, false), "");
@@ -94,6 +95,9 @@ TEST(LayerSearch, BracketsByDoublingThenHalvesToTheToleranceOrTheNearestUnit) {
     EXPECT_EQ(f.discharge_m3s, 10);
     f = find_layer(22, 0.01, leap);
     EXPECT_NEAR(f.layer_m, 1.37, 1e-9);
+    const auto low_leap = [](double layer) { return layer < 0.37 ? 10.0 : 30.0; };
+    f = find_layer(18, 0.01, low_leap);  // below the first layer: the nearer side is a layer run, not 0
+    EXPECT_NEAR(f.layer_m, 0.36, 1e-9);
     // Beyond what the bound carries: refused.
     EXPECT_THROW(find_layer(1e9, 0.01, manning_like), Stop);
 }
