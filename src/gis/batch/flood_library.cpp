@@ -61,12 +61,6 @@ struct Level {
     FloodFigures figures;
 };
 
-// A discharge's flood, at the layer the rating curve gives it.
-struct DischargeLevel {
-    std::string label;  // the discharge as given, which names its folder
-    FloodFigures figures;
-};
-
 // On a terminal: levels done, running, left, and the time to go at the pace so far.
 void show_progress(int done, int running, int left, double seconds) {
     if (isatty(STDERR_FILENO) == 0) return;
@@ -169,31 +163,6 @@ void write_stage(const FloodFolder& folder, const Reach& r, const Stage& stage) 
     out.commit();
 }
 
-// A level's point of the rating curve, as library.json gives it.
-void add_rating(CPLJSONObject& o, const RatingPoint& p) {
-    o.Add("area_m2", rounded(p.area_m2, 3));
-    o.Add("perimeter_m", rounded(p.perimeter_m, 3));
-    o.Add("hydraulic_radius_m", rounded(p.radius_m, 4));
-    o.Add("slope", rounded(p.slope, 6));
-    o.Add("discharge_m3s", rounded(p.discharge_m3s, 3));
-}
-
-// The floods of the discharges asked: each discharge, the layer the curve gives it, what its
-// flood carries, and its folder.
-CPLJSONArray discharges_json(const std::vector<DischargeLevel>& discharges) {
-    CPLJSONArray list;
-    for (const DischargeLevel& d : discharges) {
-        const DischargeFigures& f = d.figures.discharge;
-        CPLJSONObject o;
-        o.Add("discharge_m3s", f.asked_m3s);
-        o.Add("layer_m", rounded(f.reached.layer_m, 4));
-        o.Add("reached_m3s", rounded(f.reached.discharge_m3s, 3));
-        o.Add("folder", "discharge_" + d.label);
-        list.Add(o);
-    }
-    return list;
-}
-
 std::string library_json(const Reach& r, const std::vector<Level>& levels, int jobs, const LibraryRating& rating,
                          const std::vector<DischargeLevel>& discharges) {
     CPLJSONArray list;
@@ -225,32 +194,6 @@ std::string library_json(const Reach& r, const std::vector<Level>& levels, int j
 }  // namespace
 
 namespace {
-
-// A library asked for discharges fails before its levels run when its reach has no rating curve.
-void refuse_flat_bed(const WindowedRun& w, double thickest) {
-    const FloodFigures f = measure_flood(w.reach, at_layer(w.reach, thickest), w.run.results);
-    const std::string flat = flat_bed_reason(f.channel(), f.profile_from_m, f.profile_to_m,
-                                             w.reach.surface == SurfaceProfile::straight);
-    if (!flat.empty()) fail("cannot map --discharges: " + flat);
-}
-
-// The flood of each discharge asked, at the layer the curve gives it, in discharge_<Q>/.
-std::vector<DischargeLevel> run_discharges(const FloodOptions& o, const Reach& r, const FloodFolder& folder,
-                                           const LibraryRating& rating) {
-    std::vector<DischargeLevel> done;
-    for (const std::string& label : o.discharges) {
-        DischargeFigures d;
-        d.asked_m3s = read_number(label).value_or(0);  // a label of a checked discharge
-        d.manning_n = o.manning;
-        d.how = "rating curve";
-        d.runs = 1;
-        const double layer = layer_of_discharge(rating.curve, d.asked_m3s);
-        const FloodRun run = flood_run(r, at_layer(r, layer), o, folder.place("discharge_" + label),
-                                       progress_of_flood(false), nullptr, nullptr, &d);
-        done.push_back(DischargeLevel{label, run.figures});
-    }
-    return done;
-}
 
 // The library in `folder`: its levels, stage, picture and figures, the floods of the discharges
 // asked; the number of levels run at once.

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include <cpl_json.h>
+
+#include "flood.h"
 #include "flood_checks.h"
 #include "flood_folder.h"
 
@@ -21,5 +24,27 @@ LibraryRating library_rating(const std::vector<FloodFigures>& levels, double n, 
 
 // rating.csv and rating.svg in `folder`, titled with the library's name; nothing without a curve.
 void write_rating(const FloodFolder& folder, const LibraryRating& rating, const std::string& name);
+
+// A level's point of the curve, as library.json gives it.
+void add_rating(CPLJSONObject& o, const RatingPoint& p);
+
+// Fails, before a library asked for discharges runs its levels, when the reach has no rating
+// curve: `w` is the run that found the library's window, at its thickest layer.
+void refuse_flat_bed(const WindowedRun& w, double thickest);
+
+// A discharge's flood, at the layer the rating curve gives it.
+struct DischargeLevel {
+    std::string label;  // the discharge as given, which names its folder
+    FloodFigures figures;
+};
+
+// The flood of each discharge of `o` in the reach `r`, at the layer the curve gives it, in
+// discharge_<Q>/ of `folder`; fails for a discharge outside the curve.
+std::vector<DischargeLevel> run_discharges(const FloodOptions& o, const Reach& r, const FloodFolder& folder,
+                                           const LibraryRating& rating);
+
+// library.json's list of them: each discharge, the layer the curve gives it, what its flood
+// carries, and its folder.
+CPLJSONArray discharges_json(const std::vector<DischargeLevel>& discharges);
 
 #endif
