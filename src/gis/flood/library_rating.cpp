@@ -1,5 +1,7 @@
 #include "library_rating.h"
 
+#include <cmath>
+
 #include "gis_io.h"
 #include "json_files.h"
 #include "numbers.h"
@@ -61,7 +63,8 @@ std::vector<DischargeLevel> run_discharges(const FloodOptions& o, const Reach& r
         d.manning_n = o.manning;
         d.how = "rating curve";
         d.runs = 1;
-        const double layer = layer_of_discharge(rating.curve, d.asked_m3s);
+        // In whole units of the run, as its water stands: the layer the flood is made with.
+        const double layer = std::round(layer_of_discharge(rating.curve, d.asked_m3s) * r.coef) / r.coef;
         const FloodRun run = flood_run(r, at_layer(r, layer), o, folder.place("discharge_" + label),
                                        progress_of_flood(false), nullptr, nullptr, &d);
         done.push_back(DischargeLevel{label, run.figures});
