@@ -64,8 +64,9 @@ std::string from_manifest(const Batch& b, const std::string& path) {
 
 // The value a cell gives its option, checked as the flood command checks it: a switch is given
 // by "yes"; a failure names the cell's line and column.
-std::string option_of_cell(const Option& o, const std::string& cell, const ManifestRow& row, const Batch& b) {
-    const std::string where = "line " + std::to_string(row.line) + ", column " + o.column_name() + ": ";
+std::string option_of_cell(const Option& o, const std::string& column, const std::string& cell, const ManifestRow& row,
+                           const Batch& b) {
+    const std::string where = "line " + std::to_string(row.line) + ", column " + column + ": ";
     if (o.type == OptionType::flag) {
         if (cell != "yes") fail(where + o.name + " is a switch (yes in a manifest), not '" + cell + "'");
         return "";
@@ -78,15 +79,23 @@ std::string option_of_cell(const Option& o, const std::string& cell, const Manif
     return o.type == OptionType::path ? from_manifest(b, cell) : cell;
 }
 
-// The flood options of a row: its cells as options, paths from the manifest's folder.
+// Whether a row makes a library (it gives layers), else the flood of a discharge.
+bool library_row(const ManifestRow& row) { return row.cells.count("layers") != 0; }
+
+// The flood options of a row: its cells as options, paths from the manifest's folder. A row's
+// discharge is its flood's --discharge, or, with layers, its library's --discharges.
 OptionValues flood_options_of(const ManifestRow& row, const Batch& b) {
-    for (const char* needed : {"dem", "river", "layers"}) {
+    for (const char* needed : {"dem", "river"}) {
         if (!row.cells.count(needed)) fail(std::string("the row gives no ") + needed);
     }
+    if (!library_row(row) && !row.cells.count("discharge")) fail("the row gives no layers");
     std::map<std::string, std::string> o;
     for (const Option& option : flood_declaration().options) {
         const auto cell = row.cells.find(option.column_name());
-        if (option.column && cell != row.cells.end()) o[option.name] = option_of_cell(option, cell->second, row, b);
+        if (!option.column || cell == row.cells.end()) continue;
+        const bool discharges = option.name == "--discharge" && library_row(row);
+        const Option& as = discharges ? *flood_declaration().find("--discharges") : option;
+        o[as.name] = option_of_cell(as, cell->first, cell->second, row, b);
     }
     if (!b.level_jobs.empty()) o["--jobs"] = b.level_jobs;
     if (b.redo) o["--overwrite"] = "";
@@ -97,15 +106,16 @@ OptionValues flood_options_of(const ManifestRow& row, const Batch& b) {
 // Runs one row (or skips it when its library is complete already) and says what became of it.
 IndexEntry run_row(const ManifestRow& row, const Batch& b) {
     IndexEntry e{row.row, row.name, "done", "", {}};
-    const std::string library = b.out + "/" + row.name + "/library.json";
+    // What a complete row leaves: its library's figures, or its flood's.
+    const std::string done = b.out + "/" + row.name + (library_row(row) ? "/library.json" : "/stats.json");
     try {
         std::error_code ec;
-        if (!b.redo && fs::is_regular_file(library, ec)) {
+        if (!b.redo && fs::is_regular_file(done, ec)) {
             e.status = "skipped";
         } else {
             flood_command(flood_options_of(row, b));
         }
-        e.levels = read_library_levels(library);
+        if (library_row(row)) e.levels = read_library_levels(done);
     } catch (const Stop& stop) {
         e.reason = stop.what();
     } catch (const std::bad_alloc&) {

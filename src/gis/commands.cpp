@@ -72,6 +72,13 @@ CommandDecl stats() {
                     unit_option("the DEM unit of the run").needed(), flag_option("--json", "print the figures as JSON")});
 }
 
+// --discharges takes 1 to 100 discharges.
+std::vector<std::size_t> discharge_counts() {
+    std::vector<std::size_t> counts;
+    for (std::size_t k = 1; k <= 100; ++k) counts.push_back(k);
+    return counts;
+}
+
 std::vector<Option> flood_options_declared() {
     return {
         path_option("--dem", "DEM", "the DEM: any raster GDAL reads, in a projected coordinate system")
@@ -91,6 +98,14 @@ std::vector<Option> flood_options_declared() {
         range_option("--layers", "FROM:TO:STEP", "a library: one run per thickness, in metres (in place of --layer)")
             .in_manifest(),
         jobs_option(),
+        real_option("--discharge", "Q", "the flood that carries Q m3/s by Manning's formula over the reach, its layer "
+                    "found by runs of the flood (in place of --layer and --layers)")
+            .above_zero("a discharge above 0 m3/s").in_manifest(),
+        numbers_option("--discharges", "Q1,Q2,...", discharge_counts(), "with --layers: the floods of these "
+                       "discharges, each at the layer the library's rating curve gives it")
+            .above_zero("a discharge above 0 m3/s"),
+        real_option("--manning", "N", "Manning's roughness n of the rating curve; 0.035 is that of natural "
+                    "channels, clean and winding").above_zero("a roughness above 0").by_default("0.035").in_manifest(),
         numbers_option("--wave", "HALF_LENGTH_M,HEIGHT_M[,X,Y]", {2, 4}, "a Gaussian wave: its half length and "
                        "height, and its summit (by default the middle of the path)"),
         unit_option("the DEM unit the run uses inside").by_default("cm").in_manifest(),
@@ -116,13 +131,16 @@ CommandDecl flood() {
         "One command from GIS data to a checked flood of a river reach: the centreline (lines or set cells) is "
         "brought onto the DEM's grid and thinned, the end points snapped to it, the engine run, and FOLDER filled "
         "with the depth and extent (GeoTIFF, GeoPackage), a map, a profile (SVG and CSV), statistics with warnings, "
-        "a summary, and run/. Give one of --mask and --width, and --layer, --layers or --wave. By default the water "
-        "stands --layer metres above the river bed carved so that it never rises downstream, spreads by sound rules "
-        "(any water neighbour above a cell's ground wets it; no ground is lowered) and stops at cuts across the "
-        "valley at the two ends. Under --rules described --surface straight, run/ holds the console run that "
-        "reproduces it, else run/scenario.json. With --layers, a library: one such folder per layer thickness (runs "
-        "on N cores at once), and stage.tif (the smallest thickness at which each cell is water), library.json and "
-        "library.png. The DEM's values are brought to metres by its band's scale, offset and vertical unit.",
+        "a summary, and run/. Give one of --mask and --width, and --layer, --layers, --discharge or --wave. By "
+        "default the water stands --layer metres above the river bed carved so that it never rises downstream, "
+        "spreads by sound rules (any water neighbour above a cell's ground wets it; no ground is lowered) and stops "
+        "at cuts across the valley at the two ends. Under --rules described --surface straight, run/ holds the "
+        "console run that reproduces it, else run/scenario.json. With --layers, a library: one such folder per layer "
+        "thickness (runs on N cores at once), and stage.tif (the smallest thickness at which each cell is water), "
+        "library.json, library.png, and the reach's synthetic rating curve (rating.csv, rating.svg): for each level, "
+        "Manning's discharge through the mean cross-section of the wet cells. With --discharge, the flood that "
+        "carries that discharge. The DEM's values are brought to metres by its band's scale, offset and vertical "
+        "unit.",
         flood_options_declared());
 }
 
@@ -140,13 +158,15 @@ CommandDecl batch() {
         "batch", "MANIFEST.csv", 1, 1,
         "The flood libraries of many reaches: MANIFEST.csv holds one reach a row under a header row naming its "
         "columns, among " + manifest_columns_text() + " (the flood options without their dashes, '-' as '_', "
-        "checked as flood checks them; beyond_ends given as yes). name, dem, river and layers are required, an empty "
-        "cell gives no option, a cell holding commas is quoted, and relative paths are taken from the manifest's "
-        "folder. Each row runs flood --layers on N cores into FOLDER/NAME. With --shard K/N (K from 0 to N-1), only "
-        "the rows K, K+N, K+2N, ... (counted from 0 below the header) run, so that N machines share a batch. A row "
-        "that fails is recorded and the others go on; a row whose FOLDER/NAME/library.json exists already is skipped "
-        "unless --redo. FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each row, "
-        "rewritten as each row ends (the rows not run yet are pending). Exits with 1 when any row failed.",
+        "checked as flood checks them; beyond_ends given as yes). name, dem, river, and layers or discharge are "
+        "required, an empty cell gives no option, a cell holding commas is quoted, and relative paths are taken from "
+        "the manifest's folder. Each row runs flood --layers on N cores into FOLDER/NAME; a row with a discharge and "
+        "no layers runs flood --discharge there, and with layers its library maps the discharges of the cell "
+        "(Q1,Q2,...) as --discharges does. With --shard K/N (K from 0 to N-1), only the rows K, K+N, K+2N, ... "
+        "(counted from 0 below the header) run, so that N machines share a batch. A row that fails is recorded and "
+        "the others go on; a row whose FOLDER/NAME/library.json (stats.json for a discharge) exists already is "
+        "skipped unless --redo. FOLDER/index.json (index-shard-K-of-N.json with --shard) says what became of each "
+        "row, rewritten as each row ends (the rows not run yet are pending). Exits with 1 when any row failed.",
         {path_option("--out", "FOLDER", "the batch's folder").needed(), jobs_option(),
          text_option("--shard", "K/N", "run the shard K of N"), flag_option("--redo", "run done rows again")});
 }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "neighbours.h"
+#include "discharge_run.h"
 #include "flood_checks.h"
 #include "flood_files.h"
 #include "flood_library.h"
@@ -130,9 +131,13 @@ MapSource reach_map(const Reach& r, std::function<float(int, int)> value) {
     return m;
 }
 
-namespace {
+RunSettings at_layer(const Reach& r, double metres) {
+    RunSettings p = r.parameters;
+    p.layer = LayerOptions{true, metres, metres};
+    return p;
+}
 
-EngineRun run_engine(const Reach& r, const RunSettings& p, const FloodPlace& place, const ProgressFn& progress,
+EngineRun engine_run(const Reach& r, const RunSettings& p, const FloodPlace& place, const ProgressFn& progress,
                      RunReuse* reuse) {
     KeptTrace trace;
     EngineRun ran;
@@ -143,11 +148,9 @@ EngineRun run_engine(const Reach& r, const RunSettings& p, const FloodPlace& pla
     return ran;
 }
 
-}  // namespace
-
 FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, const FloodPlace& place,
-                   const ProgressFn& progress, RunReuse* reuse, EngineRun* ran) {
-    EngineRun own = ran != nullptr ? std::move(*ran) : run_engine(r, p, place, progress, reuse);
+                   const ProgressFn& progress, RunReuse* reuse, EngineRun* ran, const DischargeFigures* discharge) {
+    EngineRun own = ran != nullptr ? std::move(*ran) : engine_run(r, p, place, progress, reuse);
     if (flood_leaves_window(r, own.results)) {
         fail(strf("the flood at a layer of %g m reaches the side of the window read around the reach (%s): give a "
                   "larger --margin",
@@ -169,6 +172,12 @@ FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, 
     step("write the run's files", [&] { write_run(place, r, p, results, own.trace, reuse != nullptr ? reuse->inputs : nullptr); });
     step("write the flood's rasters", [&] { write_flood_rasters(place, r, results); });
     done.figures = step("measure the flood", [&] { return measure_flood(r, p, results); });
+    if (discharge != nullptr) {
+        done.figures.for_discharge = true;
+        done.figures.discharge = *discharge;
+        done.figures.discharge.reached = done.figures.rating(discharge->manning_n);
+        warn_of_discharge(done.figures);
+    }
     std::vector<std::string> files;
     for (const std::string& name : flood_files(r)) files.push_back(place.final_path(name));
     done.summary = summary_text(r, done.figures, files);
@@ -199,12 +208,21 @@ WindowedRun run_in_window(const FloodOptions& o, const std::function<RunSettings
         w.reach.margin_m = o.extent == "full" ? 0 : margin;
         if (w.reach.path.empty()) continue;  // the centreline leaves the window between the ends
         w.reach.runs = ++runs;
-        w.run = run_engine(w.reach, settings(w.reach), place, progress, nullptr);
+        w.run = engine_run(w.reach, settings(w.reach), place, progress, nullptr);
         if (!flood_leaves_window(w.reach, w.run.results)) return w;
         note(strf("the flood reaches a side of the window at a margin of %g m: running again with %g m", margin,
                   margin * 2));
     }
 }
+
+namespace {
+
+FloodRun single_flood(const FloodOptions& o, const FloodPlace& place, const ProgressFn& progress) {
+    WindowedRun w = run_in_window(o, [](const Reach& r) { return r.parameters; }, place, progress);
+    return flood_run(w.reach, w.reach.parameters, o, place, progress, nullptr, &w.run);
+}
+
+}  // namespace
 
 int flood_command(const OptionValues& options) {
     const FloodOptions o = flood_options(options);
@@ -214,8 +232,7 @@ int flood_command(const OptionValues& options) {
     FloodRun done;
     try {
         const ProgressFn progress = progress_of_flood(isatty(STDERR_FILENO) != 0);
-        WindowedRun w = run_in_window(o, [](const Reach& r) { return r.parameters; }, folder.place(""), progress);
-        done = flood_run(w.reach, w.reach.parameters, o, folder.place(""), progress, nullptr, &w.run);
+        done = o.discharge ? flood_for_discharge(o, folder.place(""), progress) : single_flood(o, folder.place(""), progress);
         if (isatty(STDERR_FILENO) != 0) std::fprintf(stderr, "\n");
         folder.commit();
     } catch (const Stop& stop) {

@@ -34,8 +34,17 @@ struct EngineRun {
     Results results;
     std::string trace;
 };
+// A flood made for a discharge has its `discharge` figures completed and written with the others.
 FloodRun flood_run(const Reach& r, const RunSettings& p, const FloodOptions& o, const FloodPlace& place,
-                   const ProgressFn& progress, RunReuse* reuse = nullptr, EngineRun* ran = nullptr);
+                   const ProgressFn& progress, RunReuse* reuse = nullptr, EngineRun* ran = nullptr,
+                   const DischargeFigures* discharge = nullptr);
+
+// The engine's run of the reach `r` with the parameters `p`, its console trace kept.
+EngineRun engine_run(const Reach& r, const RunSettings& p, const FloodPlace& place, const ProgressFn& progress,
+                     RunReuse* reuse = nullptr);
+
+// The parameters of the reach `r` with a layer of `metres` along it.
+RunSettings at_layer(const Reach& r, double metres);
 
 // The reach read in a window of the DEM and run with the settings `settings(reach)` gives,
 // the window's margin doubled and the run made again while the flood reaches a side of the

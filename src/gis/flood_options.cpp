@@ -42,7 +42,33 @@ std::vector<std::string> levels_of(const OptionValues& v) {
     return levels;
 }
 
+// Each value as %g prints it: the name of its folder in a library; fails when two share one.
+std::vector<std::string> discharges_of(const OptionValues& v) {
+    std::vector<std::string> labels;
+    std::set<std::string> seen;
+    for (const double q : v.numbers("--discharges")) {
+        labels.push_back(strf("%g", q));
+        if (!seen.insert(labels.back()).second) fail("--discharges gives " + labels.back() + " m3/s twice");
+    }
+    return labels;
+}
+
+void read_discharges(FloodOptions& f, const OptionValues& v) {
+    f.manning = v.real("--manning");
+    if (v.given("--discharge")) {
+        if (v.given("--layer") || v.given("--layers") || v.given("--wave")) {
+            fail("--discharge finds the layer that carries it: give it without --layer, --layers and --wave");
+        }
+        f.discharge = true, f.discharge_m3s = v.real("--discharge");
+    }
+    if (v.given("--discharges")) {
+        if (!v.given("--layers")) fail("--discharges reads the rating curve of a library: give it with --layers");
+        f.discharges = discharges_of(v);
+    }
+}
+
 void read_options_of_the_water(FloodOptions& f, const OptionValues& v) {
+    read_discharges(f, v);
     if (v.given("--layer") && v.given("--layers")) fail("give --layer for one run or --layers for a library, not both");
     if (v.given("--layers")) f.layers = true, f.levels = levels_of(v);
     if (v.given("--jobs")) f.jobs = v.whole("--jobs");
@@ -56,7 +82,7 @@ void read_options_of_the_water(FloodOptions& f, const OptionValues& v) {
         if (w.size() == 4) f.wave_placed = true, f.wave_x = w[2], f.wave_y = w[3];
         if (f.wave_half_m <= 0) fail("--wave needs a half length above 0 metres");
     }
-    if (!f.layer && !f.layers && !f.wave) {
+    if (!f.layer && !f.layers && !f.wave && !f.discharge) {
         fail("give --layer, --wave or both: without either the river surface is only a line");
     }
 }

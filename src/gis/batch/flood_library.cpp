@@ -22,6 +22,7 @@
 #include "geotiff.h"
 #include "json_files.h"
 #include "gis_io.h"
+#include "library_rating.h"
 #include "library_stage.h"
 #include "maps.h"
 #include "numbers.h"
@@ -162,9 +163,11 @@ void write_stage(const FloodFolder& folder, const Reach& r, const Stage& stage) 
     out.commit();
 }
 
-std::string library_json(const Reach& r, const std::vector<Level>& levels, int jobs) {
+std::string library_json(const Reach& r, const std::vector<Level>& levels, int jobs, const LibraryRating& rating,
+                         const std::vector<DischargeLevel>& discharges) {
     CPLJSONArray list;
-    for (const Level& level : levels) {
+    for (std::size_t k = 0; k < levels.size(); ++k) {
+        const Level& level = levels[k];
         const FloodFigures& f = level.figures;
         CPLJSONObject o;
         o.Add("layer_m", level.metres);
@@ -173,13 +176,18 @@ std::string library_json(const Reach& r, const std::vector<Level>& levels, int j
         o.Add("flooded_area_m2", rounded(f.flooded_area_m2, 2));
         o.Add("volume_m3", rounded(f.volume_m3, 3));
         o.Add("max_depth_m", rounded(f.max_depth_m, 3));
+        if (!rating.curve.empty()) add_rating(o, rating.curve[k]);
         o.Add("warnings", json_strings(f.warnings));
         list.Add(o);
     }
     CPLJSONObject root;
     root.Add("pixel_size_m", r.pixel.metres);
     root.Add("jobs", jobs);
+    root.Add("manning_n", rating.manning_n);
+    if (!rating.curve.empty()) root.Add("rating_curve", "rating.csv");
     root.Add("levels", list);
+    if (!discharges.empty()) root.Add("discharges", discharges_json(discharges));
+    root.Add("warnings", json_strings(rating.warnings));
     return json_document(root);
 }
 
@@ -187,24 +195,32 @@ std::string library_json(const Reach& r, const std::vector<Level>& levels, int j
 
 namespace {
 
-// The library in `folder`: its levels, stage, picture and figures; the number of levels run at once.
-int build_library(const FloodOptions& o, FloodFolder& folder, std::vector<Level>& levels) {
+// The library in `folder`: its levels, stage, picture and figures, the floods of the discharges
+// asked; the number of levels run at once.
+int build_library(const FloodOptions& o, FloodFolder& folder, std::vector<Level>& levels,
+                  std::vector<DischargeLevel>& discharges) {
     // The window is the one the thickest level's flood stays inside: every other level's then
     // does too, which each level's run checks.
     const double thickest = std::max_element(levels.begin(), levels.end(), [](const Level& a, const Level& b) {
                                 return a.metres < b.metres;
                             })->metres;
-    const Reach r = run_in_window(o, [thickest](const Reach& reach) {
-                        RunSettings p = reach.parameters;
-                        p.layer = LayerOptions{true, thickest, thickest};
-                        return p;
-                    }, FloodPlace{folder.at("window"), o.out + "/window"}, progress_of_flood(false)).reach;
+    WindowedRun w = run_in_window(o, [thickest](const Reach& reach) { return at_layer(reach, thickest); },
+                                  FloodPlace{folder.at("window"), o.out + "/window"}, progress_of_flood(false));
+    if (!o.discharges.empty()) refuse_flat_bed(w, thickest);
+    const Reach r = std::move(w.reach);
+    w = WindowedRun{};
     release_free_memory();
     const int jobs = jobs_for(o, r, levels.size());
     run_levels(o, r, folder, jobs, levels);
     step("gather and draw the library's stage", [&] { write_stage(folder, r, stage_of(folder, r, levels)); });
+    std::vector<FloodFigures> figures;
+    for (const Level& l : levels) figures.push_back(l.figures);
+    const LibraryRating rating = library_rating(figures, o.manning, r.surface == SurfaceProfile::straight);
+    for (const std::string& warning : rating.warnings) std::fprintf(stderr, "tarvex-gis: warning: %s\n", warning.c_str());
+    write_rating(folder, rating, o.out);
+    discharges = run_discharges(o, r, folder, rating);
     GisOutputs out(false);  // in the flood's folder, synced whole at its commit
-    out.write_text(folder.at("library.json"), library_json(r, levels, jobs));
+    out.write_text(folder.at("library.json"), library_json(r, levels, jobs, rating, discharges));
     out.commit();
     folder.commit();
     return jobs;
@@ -220,9 +236,10 @@ int flood_library(const FloodOptions& o) {
     for (const std::string& label : o.levels) {
         levels.push_back(Level{label, read_number(label).value_or(0), FloodFigures{}});  // a label of a checked level
     }
+    std::vector<DischargeLevel> discharges;
     int jobs = 0;
     try {
-        jobs = build_library(o, folder, levels);
+        jobs = build_library(o, folder, levels, discharges);
     } catch (const Stop& stop) {
         throw Stop(folder.named(stop.what()));
     }
@@ -230,6 +247,11 @@ int flood_library(const FloodOptions& o) {
     for (const Level& l : levels) {
         std::printf("  layer %-8s %10.0f m2 flooded, %12.0f m3, greatest depth %6.2f m, %zu warning(s)\n", l.label.c_str(),
                     l.figures.flooded_area_m2, l.figures.volume_m3, l.figures.max_depth_m, l.figures.warnings.size());
+    }
+    for (const DischargeLevel& d : discharges) {
+        const RatingPoint& p = d.figures.discharge.reached;
+        std::printf("  discharge %s m3/s: a layer of %.4f m, which carries %.3f m3/s, in %s/discharge_%s\n",
+                    d.label.c_str(), p.layer_m, p.discharge_m3s, o.out.c_str(), d.label.c_str());
     }
     return 0;
 }

@@ -87,9 +87,10 @@ std::vector<std::string> header_of(const Record& header, const std::string& path
         }
         if (!seen.insert(c).second) fail(path + ": the column " + c + " is named twice in the header");
     }
-    for (const char* needed : {"name", "dem", "river", "layers"}) {
+    for (const char* needed : {"name", "dem", "river"}) {
         if (!seen.count(needed)) fail(path + ": the header has no column " + needed);
     }
+    if (!seen.count("layers") && !seen.count("discharge")) fail(path + ": the header has no column layers or discharge");
     return header.cells;
 }
 

@@ -3,10 +3,12 @@
 #include <cmath>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 
 #include "neighbours.h"
+#include "discharge_search.h"
 #include "flood_files.h"
 #include "json_files.h"
 #include "map_box.h"
@@ -74,12 +76,17 @@ void measure_water(const Reach& r, const Results& results, FloodFigures& f) {
     const std::vector<unsigned char> nearest = r.cut ? std::vector<unsigned char>() : nearest_parts(r, f.path_cells);
     const double cell_area = r.pixel.metres * r.pixel.metres;
     double depth_sum = 0, wet_sum = 0;
+    const std::function<double(int, int)> ground = [&r](int i, int j) {
+        const bool inside = i >= 0 && j >= 0 && i < r.grid.lines && j < r.grid.cols;
+        return inside ? r.ground_m(Cell{i, j}) : NAN;
+    };
     for (int i = 0; i < r.grid.lines; ++i) {
         for (int j = 0; j < r.grid.cols; ++j) {
             const float d = depth_at(r, results, i, j);
             if (std::isnan(d)) continue;
             ++f.wet_cells;
             wet_sum += d;
+            f.wet_bed_area_m2 += cell_area * slope_factor(ground, i, j, r.pixel.metres);
             measure_bounds(r, i, j, f);
             f.wet_max_depth_m = std::max(f.wet_max_depth_m, static_cast<double>(d));
             f.too_deep_cells += d > kPlausibleDepthM ? 1 : 0;
@@ -152,6 +159,14 @@ void warn(const Reach& r, FloodFigures& f) {
 
 }  // namespace
 
+RatingPoint FloodFigures::rating(double n) const {
+    RatingPoint p = rating_point(channel(), n);
+    p.layer_m = layer_from_m;
+    p.stage_from_m = water_from_m;
+    p.stage_to_m = water_to_m;
+    return p;
+}
+
 FloodFigures measure_flood(const Reach& r, const RunSettings& p, const Results& results) {
     FloodFigures f;
     f.layer_from_m = p.layer.on ? p.layer.upper_m : 0.0;
@@ -160,6 +175,17 @@ FloodFigures measure_flood(const Reach& r, const RunSettings& p, const Results& 
     measure_water(r, results, f);
     warn(r, f);
     return f;
+}
+
+void warn_of_discharge(FloodFigures& f) {
+    const DischargeFigures& d = f.discharge;
+    const double off = std::fabs(d.reached.discharge_m3s - d.asked_m3s) / d.asked_m3s;
+    if (off <= kDischargeTolerance) return;
+    const char* why = d.how == "bisection" ? "the nearest a whole unit of the layer gives (a finer --unit comes closer)"
+                                           : "the rating curve bends between the library's levels (closer levels come "
+                                             "closer)";
+    f.warnings.push_back(strf("the flood carries %.3f m3/s, %.1f %% from the %g m3/s asked: %s",
+                              d.reached.discharge_m3s, off * 100, d.asked_m3s, why));
 }
 
 namespace {
@@ -197,6 +223,18 @@ CPLJSONObject window_json(const Reach& r) {
     return w;
 }
 
+// The discharge asked, the layer found for it and what the flood at that layer carries.
+CPLJSONObject discharge_json(const DischargeFigures& d) {
+    CPLJSONObject o;
+    const RatingPoint& p = d.reached;
+    add_figures(o, {{"asked_m3s", d.asked_m3s, 3}, {"reached_m3s", p.discharge_m3s, 3}, {"layer_m", p.layer_m, 4}});
+    o.Add("found_by", d.how);
+    o.Add("runs", d.runs);
+    add_figures(o, {{"manning_n", d.manning_n, 4}, {"area_m2", p.area_m2, 3}, {"perimeter_m", p.perimeter_m, 3},
+                    {"hydraulic_radius_m", p.radius_m, 4}, {"slope", p.slope, 6}});
+    return o;
+}
+
 }  // namespace
 
 std::string stats_json(const Reach& r, const FloodFigures& f) {
@@ -220,6 +258,7 @@ std::string stats_json(const Reach& r, const FloodFigures& f) {
     o.Add("cut_at_ends", r.cut);
     add_figures(o, {{"layer_from_m", f.layer_from_m, 3}, {"layer_to_m", f.layer_to_m, 3},
                     {"water_level_from_m", f.water_from_m, 3}, {"water_level_to_m", f.water_to_m, 3}});
+    if (f.for_discharge) o.Add("discharge", discharge_json(f.discharge));
     o.Add("window", window_json(r));
     o.Add("warnings", json_strings(f.warnings));
     return json_document(o);
@@ -238,6 +277,12 @@ std::string end_line(const Reach& r, const char* name, const ReachEnd& e, double
                 y, e.cell.i, e.cell.j, how.c_str(), water_m, under, profile_m);
 }
 
+std::string discharge_line(const DischargeFigures& d) {
+    return strf("  %-11s %g m3/s asked, %.3f m3/s reached at a layer of %.4f m (%s, %d run%s; Manning's n %g)\n",
+                "discharge", d.asked_m3s, d.reached.discharge_m3s, d.reached.layer_m, d.how.c_str(), d.runs,
+                d.runs == 1 ? "" : "s", d.manning_n);
+}
+
 }  // namespace
 
 std::string summary_text(const Reach& r, const FloodFigures& f, const std::vector<std::string>& files) {
@@ -250,6 +295,7 @@ std::string summary_text(const Reach& r, const FloodFigures& f, const std::vecto
     s += strf("  %-11s greatest %.2f m, mean %.2f m beside the river\n", "depth", f.max_depth_m, f.mean_depth_m);
     s += strf("  %-11s %lld cells with the river's, %.0f m2, %.0f m3, greatest depth %.2f m\n", "wet", f.wet_cells,
               f.wet_area_m2, f.wet_volume_m3, f.wet_max_depth_m);
+    if (f.for_discharge) s += discharge_line(f.discharge);
     s += strf("  %-11s %s\n", "window", window_text(r).c_str());
     s += f.warnings.empty() ? "  warnings    none\n" : "  warnings\n";
     for (const std::string& w : f.warnings) s += "    - " + w + "\n";

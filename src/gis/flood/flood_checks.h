@@ -8,6 +8,16 @@
 
 #include "engine.h"
 #include "flood_setup.h"
+#include "rating.h"
+
+// A flood made for a discharge: the one asked, how its layer was found, and its hydraulics.
+struct DischargeFigures {
+    double asked_m3s = 0;
+    double manning_n = kDefaultManning;
+    std::string how;  // "bisection" or "rating curve"
+    int runs = 0;     // the floods run to find the layer
+    RatingPoint reached;
+};
 
 // Depths beyond this are not plausible for a river's flood.
 inline constexpr double kPlausibleDepthM = 20.0;
@@ -28,6 +38,7 @@ struct FloodFigures {
     // Every wet cell, the river's included: the extent as depth.tif and extent.tif show it.
     long long wet_cells = 0;
     double wet_area_m2 = 0, wet_volume_m3 = 0, wet_max_depth_m = 0, wet_mean_depth_m = 0;
+    double wet_bed_area_m2 = 0;  // their plan areas, each times its ground's slope factor
     // The water surface at the two ends, and the profile under it (the bed, or the straight line).
     double water_from_m = 0, water_to_m = 0, profile_from_m = 0, profile_to_m = 0;
     double layer_from_m = 0, layer_to_m = 0;  // the layer's thickness at the two ends (0 without)
@@ -42,10 +53,25 @@ struct FloodFigures {
     Cell deepest_carve{0, 0};
     double river_length_m = 0, straight_m = 0, tortuosity = 0;  // from the real pixel size
     std::vector<std::string> warnings;
+    bool for_discharge = false;  // made for a discharge: `discharge` says which, and how
+    DischargeFigures discharge;
+
+    // What the rating curve takes from the flood: the wet cells, the path and the profile under
+    // the water (the carved bed, or the straight line).
+    ChannelMeasures channel() const {
+        return ChannelMeasures{wet_volume_m3, wet_bed_area_m2, river_length_m, profile_from_m - profile_to_m};
+    }
+    // The flood's point of the rating curve with Manning's `n`: its layer, its water levels at
+    // the ends and its hydraulics.
+    RatingPoint rating(double n) const;
 };
 
 // The figures of the run of the reach `r` with the parameters `p`.
 FloodFigures measure_flood(const Reach& r, const RunSettings& p, const Results& results);
+
+// Adds a warning when the flood made for a discharge carries one further from it than the
+// search's tolerance.
+void warn_of_discharge(FloodFigures& f);
 
 std::string stats_json(const Reach& r, const FloodFigures& f);
 

@@ -40,8 +40,9 @@ std::string shell_word(const std::string& word) {
 std::string flood_command_line(std::map<std::string, std::string> options, const RunSettings& p,
                                const std::string& out) {
     options["--out"] = out;
-    if (p.layer.on && options.count("--layers") != 0) {
-        options.erase("--layers");
+    // A library's level, or a flood for a discharge, is the run at the layer it was given.
+    if (p.layer.on && (options.count("--layers") != 0 || options.count("--discharge") != 0)) {
+        for (const char* found : {"--layers", "--discharge", "--discharges"}) options.erase(found);
         options["--layer"] = p.layer.upper_m == p.layer.lower_m ? strf("%.15g", p.layer.upper_m)
                                                                 : strf("%.15g,%.15g", p.layer.upper_m, p.layer.lower_m);
     }

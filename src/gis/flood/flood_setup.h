@@ -15,6 +15,7 @@
 #include "centreline.h"
 #include "engine.h"
 #include "georef.h"
+#include "rating.h"
 
 // The command's options, checked.
 struct FloodOptions {
@@ -32,6 +33,12 @@ struct FloodOptions {
     bool layers = false;
     std::vector<std::string> levels;
     int jobs = 0;
+    // The flood carrying a discharge (m3/s), its layer found by runs; a library's floods of
+    // `discharges` (as typed), at the layers its rating curve gives them; Manning's n.
+    bool discharge = false;
+    double discharge_m3s = 0;
+    std::vector<std::string> discharges;
+    double manning = kDefaultManning;
     bool wave = false, wave_placed = false;
     double wave_half_m = 0, wave_height_m = 0, wave_x = 0, wave_y = 0;
     bool overwrite = false;

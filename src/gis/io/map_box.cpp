@@ -85,11 +85,11 @@ Piece cells_under(const MapBox& box, const Georef& g, int lines, int cols, int p
             v1 = std::max(v1, v);
         }
     }
-    // Whole cells, clamped before they become integers, so that a box far off the grid cannot overflow.
-    const int left = static_cast<int>(std::clamp(std::floor(u0) - pad, 0.0, static_cast<double>(cols)));
-    const int right = static_cast<int>(std::clamp(std::floor(u1) + 1 + pad, 0.0, static_cast<double>(cols)));
-    const int top = static_cast<int>(std::clamp(std::floor(v0) - pad, 0.0, static_cast<double>(lines)));
-    const int bottom = static_cast<int>(std::clamp(std::floor(v1) + 1 + pad, 0.0, static_cast<double>(lines)));
+    // Whole cells, clamped before they become integers, so that a box far off the grid cannot
+    // overflow. A box ending on a cell's edge does not take the cell beyond; a point takes its cell.
+    auto at = [](double edge, int limit) { return static_cast<int>(std::clamp(edge, 0.0, static_cast<double>(limit))); };
+    const int left = at(std::floor(u0) - pad, cols), right = at(std::max(std::ceil(u1), std::floor(u0) + 1) + pad, cols);
+    const int top = at(std::floor(v0) - pad, lines), bottom = at(std::max(std::ceil(v1), std::floor(v0) + 1) + pad, lines);
     if (left >= right || top >= bottom) return Piece{};
     return Piece{top, left, bottom - top, right - left};
 }

@@ -25,8 +25,9 @@ MapBox box_of_cells(const Georef& g, const Piece& p);
 // empty or both name the same system; empty when no point of it can be transformed.
 MapBox box_in(const MapBox& box, const std::string& from_wkt, const std::string& to_wkt);
 
-// The cells of a grid of `lines` x `cols` placed by `g` that `box` touches, widened by `pad`
-// cells on each side and kept within the grid; a piece without cells when none.
+// The cells of a grid of `lines` x `cols` placed by `g` that `box` covers (a point: the cell it
+// lies in), widened by `pad` cells on each side and kept within the grid; a piece without cells
+// when none.
 Piece cells_under(const MapBox& box, const Georef& g, int lines, int cols, int pad);
 
 #endif

@@ -130,6 +130,17 @@ TEST_F(ReachWindow, AWindowAtTheDemsEdgeIsNotGrownForAFloodThatMeetsTheEdge) {
     const RunResult r = flood("dem.tif", "out", {"--margin", "700"});
     ASSERT_EQ(r.status, 0) << r.err;
     expect_window("out", 1, 0, 82);
+    // The same river as the set cells of a raster on the DEM's grid: the same window.
+    std::vector<double> line(static_cast<std::size_t>(v.lines) * v.cols, 0);
+    std::fill_n(line.begin() + v.river_line * v.cols + 70, 161, 1);
+    make_geotiff(dir / "river.tif", GDT_Byte, line, nullptr, v.lines, v.cols);
+    ASSERT_EQ(gis({"flood", "--dem", "dem.tif", "--river", "river.tif", "--width", "30", "--layer", "1", "--margin",
+                   "700", "--out", "raster"},
+                  dir)
+                  .status,
+              0);
+    expect_window("raster", 1, 0, 82);
+    EXPECT_EQ(window("raster").GetInteger("columns"), 300);
     EXPECT_NE(read_file(dir / "out/summary.txt").find("the flood reaches the DEM's edge"), std::string::npos);
     ASSERT_EQ(flood("dem.tif", "whole", {"--extent", "full"}).status, 0);
     expect_same_flood(dir / "out/depth.tif", dir / "whole/depth.tif");
