@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "gis_support.h"
+#include "picture_support.h"
 #include "text.h"
 
 namespace {
@@ -89,12 +90,22 @@ TEST_F(Rating, TheCurveOfPrismaticChannelsIsManningsDischargeOfTheirSection) {
             const double h = (k + 1) * h0, hand = manning(c.bottom_m, c.side_slope, h);
             EXPECT_NEAR(l[k].GetDouble("discharge_m3s"), hand, 0.02 * hand) << c.bottom_m << " m, layer " << h;
             EXPECT_NEAR(l[k].GetDouble("slope"), kSlope, 1e-5);
+            EXPECT_NEAR(l[k].GetDouble("hydraulic_radius_m"), l[k].GetDouble("area_m2") / l[k].GetDouble("perimeter_m"),
+                        1e-3);
         }
+        // rating.svg: the curve through the three levels, rising, each level marked.
+        const std::string svg = read_file(dir / "out/rating.svg");
+        std::size_t points = 0, marks = 0;
+        for (const SvgPath& p : svg_paths(svg)) {
+            if (p.stroke == Picture::Pixel{31, 95, 208} && p.points.size() > points) points = p.points.size();
+            marks += p.fill == Picture::Pixel{31, 95, 208} ? 1 : 0;
+        }
+        EXPECT_EQ(points, 3u);
+        EXPECT_GE(marks, 3u);
         const std::string csv = read_file(dir / "out/rating.csv");
         EXPECT_EQ(csv.substr(0, csv.find('\n')),
                   "layer_m,stage_from_m,stage_to_m,area_m2,perimeter_m,hydraulic_radius_m,slope,discharge_m3s");
         EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4) << csv;
-        EXPECT_TRUE(file_exists(dir / "out/rating.svg"));
     }
 }
 
@@ -141,6 +152,7 @@ TEST_F(Rating, ALibraryMapsItsDischargesThroughItsCurve) {
         EXPECT_EQ(d[k].GetString("folder"), strf("discharge_%g", q));
         const CPLJSONObject flood = json_member(read_file(dir / ("out/discharge_" + strf("%g", q) + "/stats.json")), "discharge");
         EXPECT_EQ(flood.GetString("found_by"), "rating curve");
+        EXPECT_EQ(flood.GetInteger("runs"), 1);  // the level the curve gives, run once
         // The curve bends between the levels: the flood carries a discharge between theirs.
         EXPECT_GT(flood.GetDouble("reached_m3s"), q1);
         EXPECT_LT(flood.GetDouble("reached_m3s"), q2);
