@@ -91,13 +91,9 @@ std::string OutputSet::new_temporary(const std::string& final_path, int& fd) {
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
         std::snprintf(part, sizeof part, "%016llx", static_cast<unsigned long long>(random_()));
         const std::string name = prefix + part + final_name.extension().string();
-        if (temporaries_ != nullptr) temporaries_->add(name);
-        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        fd = open_registered(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, false);
         if (fd >= 0) return name;
-        const int error = errno;
-        if (temporaries_ != nullptr) temporaries_->forget(name);
-        errno = error;
-        if (error != EEXIST) break;
+        if (errno != EEXIST) break;
     }
     return std::string();
 }
@@ -186,22 +182,35 @@ bool OutputSet::commit(bool replace) {
     return ok;
 }
 
+int OutputSet::open_registered(const std::string& path, int flags, bool locked) {
+    int fd = -1;
+    // Made, locked and registered in one step with the registry held: an interruption, which
+    // removes what the registry holds, comes wholly before (the file is not made) or after.
+    auto make = [&] {
+        fd = ::open(path.c_str(), flags, 0666);
+        if (fd < 0 || !locked || ::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
+        const int error = errno;
+        ::close(fd);
+        fd = -1;
+        errno = error;
+    };
+    if (temporaries_ == nullptr) {
+        make();
+        return fd;
+    }
+    temporaries_->while_held([&](const Temporaries::Held& held) {
+        make();
+        if (fd >= 0) held.add(path);
+    });
+    return fd;
+}
+
 OutputSet::Lock OutputSet::lock(const std::string& path) {
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
-        if (temporaries_ != nullptr) temporaries_->add(path);
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+        // Another's lock file is never registered as ours: only one we hold.
+        const int fd = open_registered(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, true);
         if (fd < 0) {
             const int error = errno;
-            if (temporaries_ != nullptr) temporaries_->forget(path);
-            errno = error;
-            fail(path);
-            return Lock::failed;
-        }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int error = errno;
-            ::close(fd);
-            if (temporaries_ != nullptr) temporaries_->forget(path);
-            errno = error;
             fail(path);
             return error == EWOULDBLOCK ? Lock::held_by_another : Lock::failed;
         }
@@ -214,6 +223,7 @@ OutputSet::Lock OutputSet::lock(const std::string& path) {
             lock_fd_ = fd;
             return Lock::taken;
         }
+        if (temporaries_ != nullptr) temporaries_->forget(path);  // the name is another's now
         ::close(fd);
     }
     errno = EAGAIN;

@@ -65,6 +65,9 @@ private:
     };
 
     std::string new_temporary(const std::string& final_path, int& fd);
+    // Opens `path` with `flags` (and an exclusive lock when `locked`), registering it as a
+    // temporary when it opens; -1 with errno set when it does not.
+    int open_registered(const std::string& path, int flags, bool locked);
     bool fail(const std::string& path);
     bool sync_entry(Entry& e);
     bool move_into_place(const Entry& e, bool replace);

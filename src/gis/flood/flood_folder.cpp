@@ -69,8 +69,11 @@ FloodFolder::FloodFolder(const std::string& out, bool overwrite, const std::vect
         for (const std::string& file : files_read_for(input)) inputs_.push_back(file);
     }
     if (there) check_replaceable(out_, inputs_);
-    work_ = new_hidden_folder(out_);
-    gis_temporaries().add(work_);
+    // Made and registered with the registry held: an interruption comes wholly before or after.
+    gis_temporaries().while_held([this](const Temporaries::Held& held) {
+        work_ = new_hidden_folder(out_);
+        held.add(work_);
+    });
 }
 
 FloodFolder::~FloodFolder() {
