@@ -49,8 +49,10 @@ int jobs_for(const FloodOptions& o, const Reach& r, std::size_t levels) {
 // Gives back to the system the pages of the small blocks freed so far (by the reach's
 // derivation, by the writing of a level), which glibc keeps in its arenas otherwise: before
 // each run takes its memory, so that the library holds no more than its runs and its inputs.
+// Under AddressSanitizer, which allocates in place of glibc, glibc's arenas are not in use:
+// trimming them reads state the sanitizer never set up, and crashed a batch's rows at once.
 void release_free_memory() {
-#ifdef __GLIBC__
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
     malloc_trim(0);
 #endif
 }
