@@ -1,7 +1,5 @@
 #include "evaluate.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -25,17 +23,12 @@ struct Settings {
     std::string dem, out;
 };
 
-bool has(const std::string& path) {
-    struct stat s {};
-    return ::stat(path.c_str(), &s) == 0;
-}
-
 // Whether `folder` holds a library (true) or a single flood (false); fails when it is neither.
 bool is_library(const std::string& folder) {
     check_input(folder, true);
     if (!fs::is_directory(folder)) fail(folder + " is not a folder: give --flood the folder of tarvex-gis flood");
-    if (has(folder + "/library.json")) return true;
-    if (has(folder + "/stats.json") && has(folder + "/extent.tif")) return false;
+    if (path_exists(folder + "/library.json")) return true;
+    if (path_exists(folder + "/stats.json") && path_exists(folder + "/extent.tif")) return false;
     fail(folder + " is not the folder of a flood or of a library of tarvex-gis flood: it holds neither stats.json and "
                   "extent.tif nor library.json");
 }
@@ -55,22 +48,12 @@ void check_out_apart(const std::string& out, const std::string& flood) {
 // longer to make than an evaluation, and a slip of the keyboard must not cost it.
 void check_replaces_an_evaluation(const std::string& out) {
     const std::string record = out + "/" + kFolderRecord;
-    if (!has(record)) return;  // nothing there, or not ours: FloodFolder says what may be replaced
+    if (!path_exists(record)) return;  // nothing there, or not ours: FloodFolder says what may be replaced
     const std::string made_by = read_json(record).GetString("made_by");
     if (made_by != "tarvex-gis evaluate") {
         fail(out + " is an output of " + made_by + ", not of tarvex-gis evaluate: it is not replaced; choose another "
                    "--out, or move it away yourself");
     }
-}
-
-// The place of the files of OUT/`sub` (OUT itself for "").
-FloodPlace place_in(const FloodFolder& folder, const std::string& sub) {
-    if (sub.empty()) {
-        const std::string work = folder.at("."), final_root = folder.final_path(".");
-        return FloodPlace{work.substr(0, work.size() - 2), final_root.substr(0, final_root.size() - 2)};
-    }
-    make_folders_below(folder.at(""), sub);
-    return FloodPlace{folder.at(sub), folder.final_path(sub)};
 }
 
 std::string domain_text(const Settings& s, const FloodGround& g, const Benchmark& b) {
@@ -90,7 +73,7 @@ void evaluate_flood(const Settings& s, FloodFolder& folder) {
     const FloodGround g = read_flood_ground(s.in.flood, s.dem);
     const Benchmark b = read_benchmark(g, s.in.benchmark, s.in.domain);
     const Scored scored = score(read_flood_water(s.in.flood, g.grid), b);
-    write_evaluation(place_in(folder, ""), g, b, scored, s.in, "");
+    write_evaluation(folder.place("", false), g, b, scored, s.in, "");
     folder.commit();
     std::printf("tarvex-gis evaluate: %s, the flood %s against %s\n%s", s.out.c_str(), s.in.flood.c_str(),
                 s.in.benchmark.c_str(), domain_text(s, g, b).c_str());
@@ -136,7 +119,7 @@ void evaluate_library(const Settings& s, FloodFolder& folder) {
         const Scored scored = score(read_flood_water(from, g.grid), b);
         EvaluationInputs in = s.in;
         in.flood = from;
-        CPLJSONObject entry = write_evaluation(place_in(folder, level.folder), g, b, scored, in, label);
+        CPLJSONObject entry = write_evaluation(folder.place(level.folder, false), g, b, scored, in, label);
         entry.Add("layer_m", layer);
         entry.Add("folder", level.folder);
         list.Add(entry);

@@ -1,7 +1,5 @@
 #include "flood_ground.h"
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <sstream>
 
@@ -12,11 +10,6 @@
 #include "numbers.h"
 
 namespace {
-
-bool exists(const std::string& path) {
-    struct stat s {};
-    return ::stat(path.c_str(), &s) == 0;
-}
 
 // Where the flood's window lies among the cells of its DEM, as its stats.json says.
 struct Window {
@@ -50,9 +43,8 @@ bool same_place(const Georef& a, const Georef& b) {
 // The DEM's grid with the window `w` in it, from the window's own georeferencing.
 DemGrid grid_of(const Window& w, const Georef& window_georef) {
     Georef whole = window_georef;
-    const double* t = window_georef.transform;
-    whole.transform[0] = t[0] - w.cells.col * t[1] - w.cells.line * t[2];
-    whole.transform[3] = t[3] - w.cells.col * t[4] - w.cells.line * t[5];
+    piece_transform(window_georef.transform, Piece{-w.cells.line, -w.cells.col, w.dem_lines, w.dem_cols},
+                    whole.transform);
     return DemGrid::whole(w.dem_lines, w.dem_cols, whole).part(w.cells);
 }
 
@@ -158,8 +150,8 @@ FloodGround read_flood_ground(const std::string& folder, const std::string& dem_
     g.pixel_m = pixel_size(extent.georef(), extent.lines(), extent.cols(), extent.path()).metres;
     const std::string copy = folder + "/run/images/reach/dem_m4.raw", scenario = folder + "/run/scenario.json";
     const std::vector<std::string> command =
-        exists(scenario) ? shell_words(read_json(scenario).GetString("command")) : std::vector<std::string>{};
-    if (dem_given.empty() && exists(copy)) {
+        path_exists(scenario) ? shell_words(read_json(scenario).GetString("command")) : std::vector<std::string>{};
+    if (dem_given.empty() && path_exists(copy)) {
         // Cells past the cuts at the ends are high ground there, as cells without data are.
         if (figures.GetBool("cut_at_ends", true)) {
             fail(folder + " was cut at the ends of its reach: its run's copy of the DEM (run/images/reach/dem_m4.raw) "
@@ -174,7 +166,7 @@ FloodGround read_flood_ground(const std::string& folder, const std::string& dem_
         fail(folder + " holds neither the DEM of its run (run/images/reach/dem_m4.raw) nor run/scenario.json naming "
                       "it: give the DEM with --dem DEM");
     }
-    if (dem_given.empty() && !exists(g.dem)) {
+    if (dem_given.empty() && !path_exists(g.dem)) {
         fail(folder + " was flooded on the DEM " + g.dem + ", which is not found from here (a relative name counts "
                       "from the folder the flood ran in): give it with --dem DEM");
     }

@@ -86,10 +86,10 @@ FloodFolder::~FloodFolder() {
 std::string FloodFolder::at(const std::string& name) const { return work_ + "/" + name; }
 std::string FloodFolder::final_path(const std::string& name) const { return out_ + "/" + name; }
 
-FloodPlace FloodFolder::place(const std::string& sub) const {
+FloodPlace FloodFolder::place(const std::string& sub, bool with_run) const {
     if (gis_temporaries().stopping()) fail("interrupted");
     FloodPlace p{sub.empty() ? work_ : work_ + "/" + sub, sub.empty() ? out_ : out_ + "/" + sub};
-    make_folders_below(work_, (fs::path(sub) / "run").string());
+    make_folders_below(work_, with_run ? (fs::path(sub) / "run").string() : sub);
     return p;
 }
 

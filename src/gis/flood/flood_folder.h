@@ -42,8 +42,8 @@ public:
     std::string at(const std::string& name) const;
     // Where it will be: FOLDER/name, as given.
     std::string final_path(const std::string& name) const;
-    // The sub-folder `sub` of FOLDER (all of it for ""), made with its run/.
-    FloodPlace place(const std::string& sub) const;
+    // The sub-folder `sub` of FOLDER (all of it for ""), made with its run/ when `with_run`.
+    FloodPlace place(const std::string& sub, bool with_run = true) const;
     // `message` with the hidden folder's path named as FOLDER's.
     std::string named(const std::string& message) const;
     // Records what the folder holds, syncs it and moves it into place.

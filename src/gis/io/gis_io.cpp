@@ -47,6 +47,11 @@ const char* special_kind(mode_t mode) {
 
 }  // namespace
 
+bool path_exists(const std::string& path) {
+    struct stat s {};
+    return ::stat(path.c_str(), &s) == 0;
+}
+
 void check_input(const std::string& path, bool folder_allowed) {
     struct stat s {};
     if (::stat(path.c_str(), &s) != 0) {

@@ -40,6 +40,9 @@ int unit_factor(const std::string& unit);
 // no open ever blocks on them. Links are followed.
 void check_input(const std::string& path, bool folder_allowed);
 
+// Whether `path` names something that exists (links followed).
+bool path_exists(const std::string& path);
+
 // Fails when something stands at `path` (a link counts, even a broken one) and overwriting was
 // not asked for.
 void check_new(const std::string& path, bool overwrite);
