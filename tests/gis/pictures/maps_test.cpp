@@ -139,6 +139,8 @@ TEST(FloodMap, TheWholeGridWhenAskedAndScaleBarAndNorthArrowInThePanel) {
     // The scale bar, right of the legends: 5 m cells at 8 pixels are 0.625 m a pixel, and the
     // longest round length within 170 pixels is 100 m: 160 pixels.
     EXPECT_EQ(longest_run(p, ink, 400, l.map.y + l.map.h + 2, p.width - 480, 80), 160);
+    // The map framed in ink, a pixel outside its cells, along its whole top edge.
+    EXPECT_EQ(p.count(ink, l.map.x, l.map.y - 1, l.map.w, 1, 40), l.map.w);
 }
 
 TEST(FloodMap, ThePathJoinsNeighbouringCellsAndItsEndsAreMarked) {
